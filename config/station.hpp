@@ -1,0 +1,68 @@
+#pragma once
+// KELVORIN.CFG: the station configuration, 44 values in file order, read by both programs.
+#include "console/error_phase.hpp"
+#include "console/files.hpp"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace station {
+
+inline constexpr double configPi = 3.1415926535898;
+
+struct Station {
+    std::string stationName;      // 1, shown after "Seen from "
+    std::string elementFileName;  // 2
+    float latitude = 0;           // 3, radians, geocentric
+    float longitude = 0;          // 4, radians, east positive
+    double minimumElevation = 0;  // 5, radians (single precision in the scheduler)
+    float searchStep = 0;         // 6, minutes (seconds in the file)
+    std::int16_t azimuthStopNorth = 0;  // 7
+    std::int16_t rotator450 = 0;        // 8
+    float trackingStep = 0;             // 9, radians
+    std::int16_t flipEnabled = 0;       // 10
+    std::int16_t parkEnabled = 0;       // 11
+    float parkAzimuth = 0;              // 12, radians
+    double parkElevation = 0;           // 13, radians
+    std::int16_t rotatorInterface = 0;  // 14: 0 "G" frame, 1 "W" text, 2 "A"/"E" text, 3 ROT.DAT
+    std::int32_t rotatorBaud = 0;       // 15, bit/s
+    std::int16_t rotatorPort = 0;       // 16, 0 or less: no rotator
+    float utcOffsetHours = 0;           // 17, hours added to the clock to get UTC
+    std::string radioType;              // 18, radio code
+    std::int16_t radioPort = 0;         // 19
+    std::int32_t radioBaud = 0;         // 20
+    std::string radioAddress;           // 21, two hex digits
+    std::string txRadioAddress;         // 22
+    std::int16_t filterOption = 0;      // 23
+    std::int16_t uplinkCorrection = 0;  // 24
+    float dopplerThresholdHz = 1;       // 25, Hz, at least 1.0
+    std::int16_t thirdBandOption = 0;   // 26
+    std::array<double, 9> converterLo{};  // [1..8], MHz; [1] is always 0; 27..33 fill [2..8]
+    std::int16_t quitAfterPass = 0;       // 34
+    std::int32_t tuningStepLeftRight = 0;  // 35, Hz
+    std::int32_t tuningStepUpDown = 0;     // 36, Hz
+    std::int16_t gpsPort = 0;              // 37
+    std::int32_t gpsBaud = 0;              // 38
+    std::int16_t useGpsPosition = 0;       // 39
+    std::int16_t gpsSentence = 0;          // 40: 1 GLL, 2 GGA, 3 RMC
+    float gpsTimeOffsetSeconds = 0;        // 41, kept, unused
+    std::int16_t backgroundColour = 0;     // 42
+    std::int16_t foregroundColour = 0;     // 43
+    std::int16_t highlightColour = 0;      // 44
+};
+
+// Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
+// minimum elevation in single precision and makes the latitude geocentric its own way.
+enum class StationReader { tracker, scheduler };
+
+// Reads KELVORIN.CFG under error phases 1 (open) and 2 (read, close).
+Station readStationConfig(const Files& files, ErrorHandler& errors,
+                          StationReader reader = StationReader::tracker);
+
+// Geocentric latitude (radians) of a geodetic latitude, the tracker's way: atan((1-f)^2 tan phi).
+double trackerGeocentricLatitude(double geodeticLatitude);
+// The scheduler's way, through the Earth-centred vector on its ellipsoid.
+double schedulerGeocentricLatitude(double geodeticLatitude, double longitude);
+
+}  // namespace station

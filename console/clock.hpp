@@ -1,0 +1,29 @@
+#pragma once
+
+namespace station {
+
+// The computer's local date and time with whole seconds.
+struct LocalTime {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+};
+
+class Sleeper {
+public:
+    virtual ~Sleeper() = default;
+    // Waits the given milliseconds; with endOnKey a waiting key ends the wait early (the key
+    // stays waiting for the next read).
+    virtual void sleepMs(int milliseconds, bool endOnKey = false) = 0;
+};
+
+}  // namespace station

@@ -1,0 +1,40 @@
+#include "console/console.hpp"
+
+namespace station {
+
+std::string waitForKey(Console& console) {
+    for (;;) {
+        console.screen.present();
+        std::string key = console.keyboard.readKey();
+        if (!key.empty()) {
+            return key;
+        }
+        console.sleeper.sleepMs(1);
+    }
+}
+
+std::string readLineWithEcho(Console& console, std::size_t maxLength) {
+    std::string line;
+    for (;;) {
+        const std::string key = waitForKey(console);
+        if (key == "\r" || key == "\n") {
+            return line;
+        }
+        if (key == "\b" || key == "\x7f") {
+            if (!line.empty()) {
+                line.pop_back();
+                Screen& screen = console.screen;
+                screen.locate(screen.cursorRow(), screen.cursorColumn() - 1);
+                screen.print(" ");
+                screen.locate(screen.cursorRow(), screen.cursorColumn() - 1);
+            }
+            continue;
+        }
+        if (key.size() == 1 && static_cast<unsigned char>(key[0]) >= 32 && line.size() < maxLength) {
+            line += key;
+            console.screen.print(key);
+        }
+    }
+}
+
+}  // namespace station

@@ -1,0 +1,31 @@
+#pragma once
+// Everything a program touches of its platform, behind small interfaces. A terminal backend
+// (terminal.hpp) and an in-memory backend for tests (memory.hpp) fill it.
+#include "console/clock.hpp"
+#include "console/files.hpp"
+#include "console/keyboard.hpp"
+#include "console/screen.hpp"
+#include "console/serial.hpp"
+
+#include <string>
+
+namespace station {
+
+struct Console {
+    Screen& screen;
+    Keyboard& keyboard;
+    Clock& clock;
+    Sleeper& sleeper;
+    SerialPorts& serialPorts;
+    CommandProcessor& commands;
+    PortOutput& ports;
+    Files& files;
+};
+
+// Shows the screen, then polls the keyboard until a key comes, sleeping 1 ms between polls.
+std::string waitForKey(Console& console);
+// Reads a line typed at the keyboard, echoed from the cursor position; Enter ends it,
+// Backspace deletes. At most maxLength characters.
+std::string readLineWithEcho(Console& console, std::size_t maxLength = 76);
+
+}  // namespace station

@@ -1,0 +1,122 @@
+#include "console/memory.hpp"
+
+#include <algorithm>
+#include <ctime>
+
+namespace station {
+
+LocalTime MemoryClock::now() {
+    const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
+    std::tm fields{};
+    ::gmtime_r(&seconds, &fields);
+    return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
+                     fields.tm_hour,        fields.tm_min,     fields.tm_sec};
+}
+
+void MemoryClock::set(int year, int month, int day, int hour, int minute, int second) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    millis = static_cast<std::int64_t>(::timegm(&fields)) * 1000;
+}
+
+void MemoryKeyboard::type(const std::string& text) {
+    for (char c : text) {
+        push(std::string(1, c));
+    }
+    push("\r");
+}
+
+std::string MemoryKeyboard::readKey() {
+    if (!keyWaiting()) {
+        return {};
+    }
+    std::string key = keys_.front().key;
+    keys_.pop_front();
+    return key;
+}
+
+bool MemoryKeyboard::keyWaiting() { return !keys_.empty() && keys_.front().at <= clock_.millis; }
+
+std::int64_t MemoryKeyboard::nextKeyTime() const { return keys_.empty() ? -1 : keys_.front().at; }
+
+void MemorySleeper::sleepMs(int milliseconds, bool endOnKey) {
+    if (recordSleeps) {
+        sleeps.push_back(milliseconds);
+    }
+    if (endOnKey && keyboard_.keyWaiting()) {
+        return;
+    }
+    std::int64_t target = clock_.millis + milliseconds;
+    const std::int64_t nextKey = keyboard_.nextKeyTime();
+    if (endOnKey && nextKey > clock_.millis && nextKey < target) {
+        target = nextKey;
+    }
+    clock_.millis = target;
+    if (limitMillis != 0 && clock_.millis > limitMillis) {
+        throw SimulatedTimeExhausted();
+    }
+    if (onTime) {
+        onTime(clock_.millis);
+    }
+}
+
+void MemorySerialPort::write(std::span<const std::uint8_t> bytes) {
+    sent.insert(sent.end(), bytes.begin(), bytes.end());
+}
+
+int MemorySerialPort::read() {
+    if (incoming.empty()) {
+        return -1;
+    }
+    const int byte = incoming.front();
+    incoming.pop_front();
+    return byte;
+}
+
+namespace {
+// Lets the program own a port object while the test keeps its recording.
+class SharedPort : public SerialPort {
+public:
+    explicit SharedPort(std::shared_ptr<MemorySerialPort> port) : port_(std::move(port)) {}
+    void write(std::span<const std::uint8_t> bytes) override { port_->write(bytes); }
+    int waiting() override { return port_->waiting(); }
+    int read() override { return port_->read(); }
+
+private:
+    std::shared_ptr<MemorySerialPort> port_;
+};
+}  // namespace
+
+std::unique_ptr<SerialPort> MemorySerialPorts::open(int port, std::int32_t baud) {
+    if (std::find(failing.begin(), failing.end(), port) != failing.end()) {
+        return nullptr;
+    }
+    bauds[port] = baud;
+    return std::make_unique<SharedPort>(ports.try_emplace(port, std::make_shared<MemorySerialPort>()).first->second);
+}
+
+MemorySerialPort& MemorySerialPorts::port(int n) {
+    return *ports.try_emplace(n, std::make_shared<MemorySerialPort>()).first->second;
+}
+
+int MemoryCommands::run(const std::vector<std::string>& argv) {
+    ran.push_back(argv);
+    return action ? action(argv) : 0;
+}
+
+bool MemoryPorts::output(int address, std::uint8_t value) {
+    if (!allowed) {
+        return false;
+    }
+    writes.emplace_back(address, value);
+    return true;
+}
+
+MemoryConsole::MemoryConsole(std::filesystem::path directory) : files(std::move(directory)) {}
+
+}  // namespace station

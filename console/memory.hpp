@@ -1,0 +1,125 @@
+#pragma once
+// The in-memory platform for tests: the screen grid, a scripted keyboard, a settable clock that
+// sleeps advance, recording serial ports, recorded command lines and port outputs.
+#include "console/console.hpp"
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace station {
+
+// Thrown when a test's simulated time runs past its limit: a loop that would never end.
+struct SimulatedTimeExhausted : std::runtime_error {
+    SimulatedTimeExhausted() : std::runtime_error("simulated time limit reached") {}
+};
+
+class MemoryClock : public Clock {
+public:
+    // Simulated time in milliseconds since 1970, read as local time without any zone offset.
+    std::int64_t millis = 0;
+    LocalTime now() override;
+    void set(int year, int month, int day, int hour, int minute, int second);
+    void setEpochSeconds(std::int64_t seconds) { millis = seconds * 1000; }
+};
+
+class MemoryKeyboard : public Keyboard {
+public:
+    explicit MemoryKeyboard(MemoryClock& clock) : clock_(clock) {}
+    // Keys waiting now.
+    void push(const std::string& key) { keys_.push_back({0, key}); }
+    // Typed text followed by Enter (one key per character).
+    void type(const std::string& text);
+    // A key that arrives when the simulated clock reaches the given time.
+    void pushAt(std::int64_t millis, const std::string& key) { keys_.push_back({millis, key}); }
+    std::string readKey() override;
+    bool keyWaiting() override;
+    // Time of the next key still to come, or -1.
+    std::int64_t nextKeyTime() const;
+    std::size_t pending() const { return keys_.size(); }
+
+private:
+    struct Timed {
+        std::int64_t at;
+        std::string key;
+    };
+    MemoryClock& clock_;
+    std::deque<Timed> keys_;
+};
+
+class MemorySleeper : public Sleeper {
+public:
+    MemorySleeper(MemoryClock& clock, MemoryKeyboard& keyboard) : clock_(clock), keyboard_(keyboard) {}
+    void sleepMs(int milliseconds, bool endOnKey) override;
+    // Simulated time after which a sleep throws SimulatedTimeExhausted (0: no limit).
+    std::int64_t limitMillis = 0;
+    // Called after every sleep with the new time: tests change files or feed ports here.
+    std::function<void(std::int64_t millis)> onTime;
+    // Every sleep requested, in milliseconds.
+    std::vector<int> sleeps;
+    bool recordSleeps = false;
+
+private:
+    MemoryClock& clock_;
+    MemoryKeyboard& keyboard_;
+};
+
+class MemorySerialPort : public SerialPort {
+public:
+    void write(std::span<const std::uint8_t> bytes) override;
+    int waiting() override { return static_cast<int>(incoming.size()); }
+    int read() override;
+    std::vector<std::uint8_t> sent;
+    std::deque<std::uint8_t> incoming;
+    // Text of what was sent, for text protocols.
+    std::string sentText() const { return std::string(sent.begin(), sent.end()); }
+    void feed(const std::string& text) { incoming.insert(incoming.end(), text.begin(), text.end()); }
+};
+
+class MemorySerialPorts : public SerialPorts {
+public:
+    // Opening a port creates (or reuses) its recording port; ports listed in `failing` fail.
+    std::unique_ptr<SerialPort> open(int port, std::int32_t baud) override;
+    std::map<int, std::shared_ptr<MemorySerialPort>> ports;
+    std::map<int, std::int32_t> bauds;
+    std::vector<int> failing;
+    MemorySerialPort& port(int n);
+};
+
+class MemoryCommands : public CommandProcessor {
+public:
+    int run(const std::vector<std::string>& argv) override;
+    std::vector<std::vector<std::string>> ran;
+    // What each run does and returns; by default nothing and 0.
+    std::function<int(const std::vector<std::string>&)> action;
+};
+
+class MemoryPorts : public PortOutput {
+public:
+    bool output(int address, std::uint8_t value) override;
+    bool allowed = true;
+    std::vector<std::pair<int, std::uint8_t>> writes;
+};
+
+// One complete in-memory console over a station directory.
+class MemoryConsole {
+public:
+    explicit MemoryConsole(std::filesystem::path directory = ".");
+    Screen screen;
+    MemoryClock clock;
+    MemoryKeyboard keyboard{clock};
+    MemorySleeper sleeper{clock, keyboard};
+    MemorySerialPorts serialPorts;
+    MemoryCommands commands;
+    MemoryPorts ports;
+    Files files;
+    Console console{screen, keyboard, clock, sleeper, serialPorts, commands, ports, files};
+};
+
+}  // namespace station

@@ -1,0 +1,60 @@
+#pragma once
+// Keplerian element sets: the two element lines under a name line of the keplerian data file.
+#include "console/error_phase.hpp"
+#include "console/files.hpp"
+#include "console/screen.hpp"
+#include "orbit/time_base.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace station {
+
+struct KeplerianElementSet {
+    std::int16_t epochYear = 0;   // four digits
+    double epochDay = 0;          // day number of the epoch (1.0 = 1 January 00:00 UTC)
+    double meanMotionDrift = 0;   // revolutions per day squared, as printed
+    double inclination = 0;       // radians
+    double raan = 0;              // radians
+    double eccentricity = 0;
+    double argumentOfPerigee = 0; // radians
+    double meanAnomaly = 0;       // radians, at the epoch
+    double meanMotion = 0;        // revolutions per day
+};
+
+// The designation chosen by the operator, the command line, the command file or a scheduler list,
+// and the name the element file is searched for (upper case, cut before the first "~").
+struct Selection {
+    std::string satelliteDesignation;
+    std::string lookupName;
+};
+
+// The lookup name of a designation: up to, not including, its first "~".
+std::string lookupNameOf(const std::string& designation);
+
+// The fields of two element lines; malformed numbers read as 0, nothing fails.
+KeplerianElementSet parseElementLines(const std::string& line1, const std::string& line2);
+
+// Searches the keplerian data file for `selection.lookupName` under error phases 5, 6 and 7 and
+// returns the element set. After a phase-6 failure the handler may have asked for a new
+// designation (the search then starts again from the top of the file with it) or emptied it
+// (nothing is returned).
+std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
+                                                  Selection& selection, ErrorHandler& errors);
+
+// Days from the element epoch to the day number `now` of year `year`. Calls `outOfDate` when the
+// element year and the clock year differ by more than one.
+double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
+                      const std::function<void()>& outOfDate = {});
+
+// The age block of the tracker screen (rows 7 to 10, column 53).
+void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
+                    int year, double now);
+
+// Why an element set cannot be propagated (zero or negative mean motion, eccentricity of 1 or
+// more), or empty when it can.
+std::string elementSetProblem(const KeplerianElementSet& elements);
+
+}  // namespace station

@@ -1,0 +1,52 @@
+#pragma once
+// Pass prediction: steps the clock fields forward through coarse and fine scans to find the next
+// rise above the minimum elevation (AOS), the set (LOS) and the highest elevation between.
+#include "orbit/propagation.hpp"
+
+#include <string>
+
+namespace station {
+
+struct PassPrediction {
+    bool found = false;           // false: no pass within the search bound
+    bool geostationary = false;
+    double aos = 0;               // day number (UTC) of the rise, in the year the search started
+    double aosLocal = 0;          // the same instant on the local clock, for display
+    double los = 0;
+    double losLocal = 0;
+    double maximumElevation = 0;  // radians (single precision in the scheduler)
+    float azimuthAtAos = 0;       // radians, tracker only
+    float azimuthAtMaximum = 0;
+    float azimuthAtLos = 0;
+    int year = 0;                 // the year of the search start, which the day numbers belong to
+};
+
+// What a pass search shows while it runs; the orbital core knows nothing of the screen.
+class PassSearchDisplay {
+public:
+    virtual ~PassSearchDisplay() = default;
+    // Before every sample: the date and time line keeps running.
+    virtual void showDateTime() {}
+    // "Calculating AOS and LOS times".
+    virtual void showStatus(const std::string&) {}
+    // "Keps out of date!", and the report of a search that found no pass.
+    virtual void showMessage(const std::string&) {}
+};
+
+struct PassSearchSettings {
+    double minimumElevation = 0;  // radians
+    float searchStep = 1;         // minutes
+    float utcOffsetHours = 0;
+    double boundDays = 10;        // a satellite that never rises is given up after this
+};
+
+// Searches from the instant in `time`, which it moves on (to the LOS for the scheduler, inside
+// the pass for the tracker). `state` is left at the last sample.
+PassPrediction predictPass(const OrbitConstants& constants, const KeplerianElementSet& elements,
+                           StationPosition station, const PassSearchSettings& settings, ClockTime& time,
+                           SatelliteState& state, PassSearchDisplay& display);
+
+// |1 - mean motion| <= 0.01 (single-precision 0.01, compared in double).
+bool isGeostationary(const KeplerianElementSet& elements);
+
+}  // namespace station

@@ -1,0 +1,58 @@
+#pragma once
+// The time base of both programs: the clock fields, day numbers (day of the year plus the
+// fraction of the day, 1 January 00:00 = 1.0, no year), clock texts and guarded inverse sine
+// and cosine. Leap years are the years divisible by 4, everywhere.
+#include "console/clock.hpp"
+#include "console/screen.hpp"
+
+#include <cstdint>
+#include <string>
+
+namespace station {
+
+// One instant as clock fields, never normalised: the pass search adds minutes beyond 59 and an
+// hour of 25 simply moves the day number on.
+struct ClockTime {
+    std::int16_t year = 0;
+    std::int16_t month = 0;
+    float day = 0;
+    float hour = 0;  // the clock's hour plus the UTC offset: a UTC hour
+    float minute = 0;
+    float second = 0;
+};
+
+// The clock's fields, with `utcOffsetHours` added to the hour.
+ClockTime readClock(Clock& clock, float utcOffsetHours);
+
+std::int16_t daysBeforeMonth(int month, int year);
+double dayNumberOf(int year, int month, double day, double hour, double minute, double second);
+// The UTC day number of the fields.
+double dayNumberOf(const ClockTime& time);
+// The same instant as a local-clock day number, for display (hour minus the UTC offset).
+double localDayNumberOf(const ClockTime& time, float utcOffsetHours);
+
+struct DayTime {
+    std::int16_t hours = 0;
+    std::int16_t minutes = 0;
+    std::int16_t seconds = 0;
+};
+// Hours, minutes and seconds of the fraction of the day, each truncated.
+DayTime splitDayFraction(double dayNumber);
+// Two characters of 0..99, zero-padded.
+std::string twoDigitText(int n);
+// "hh:mm:ss" of the fraction of a day number.
+std::string timeOfDayText(double dayNumber);
+
+// "dd-MON-yyyy  hh:mm:ss", 21 characters, the computer's local time.
+std::string dateTimeText(const LocalTime& time);
+// Reads the clock again and prints the date and time line at row 4, column 3.
+void showDateTime(Screen& screen, Clock& clock);
+
+// Days on a scale that runs on across the turn of the year (1.0 = 1 January 2000 00:00), for
+// comparing instants whose day numbers belong to different years.
+double continuousDay(int year, double dayNumber);
+
+double arcSin(double x);
+double arcCos(double x);
+
+}  // namespace station

@@ -1,0 +1,71 @@
+#pragma once
+// Everything the tracker's subsystems share: the design's module-level values, grouped by record,
+// owned by the one Tracker object. Rotator, radio and GPS operations take this state.
+#include "config/frequency.hpp"
+#include "config/station.hpp"
+#include "console/console.hpp"
+#include "console/error_phase.hpp"
+#include "gps/gps_state.hpp"
+#include "orbit/constants.hpp"
+#include "orbit/elements.hpp"
+#include "orbit/pass.hpp"
+#include "orbit/propagation.hpp"
+#include "radio/radio_state.hpp"
+#include "rotator/rotator_state.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace station {
+
+inline const std::string programTitle = "KELVORIN 4.1 dev";
+
+struct TrackerState {
+    TrackerState(Console& c, ErrorHandler& e) : console(c), errors(e) {}
+
+    Console& console;
+    ErrorHandler& errors;
+
+    OrbitConstants constants;
+    Station station;
+    ClockTime clock;              // the last clock reading (moved by a pass search)
+    KeplerianElementSet elements;
+    SatelliteState satellite;
+    PassPrediction pass;
+
+    Selection selection;          // satelliteDesignation and lookupName
+    std::string trackedDesignation;
+    std::int16_t automaticMode = 1;
+    std::int16_t commandLineMode = 0;
+    std::string commandLine;
+    float lastSecond = -1;
+
+    RotatorDrive rotator;
+    FrequencyRecord frequencies;
+    DopplerState doppler;
+    RadioState radio;
+    TuningState tuning;
+    GpsReader gps;
+
+    std::unique_ptr<SerialPort> rotatorLink;  // present only while the port number is positive
+    std::unique_ptr<SerialPort> radioLink;
+    std::unique_ptr<SerialPort> gpsLink;
+
+    Screen& screen() { return console.screen; }
+    StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
+    // The current UTC day number of the last clock reading.
+    double now() const { return dayNumberOf(clock); }
+    // "now" on the continuous scale, for comparisons with AOS and LOS across the turn of the year.
+    double continuousNow() const { return continuousDay(clock.year, dayNumberOf(clock)); }
+    void showMessage(std::string_view text) { station::showMessage(console.screen, text); }
+    void showStatus(std::string_view text) { station::showStatus(console.screen, text); }
+    // A pause of two seconds that a key ends early (the key stays waiting).
+    void pauseTwoSeconds() {
+        console.screen.present();
+        console.sleeper.sleepMs(2000, true);
+    }
+    void setNormalColours() { console.screen.setColours(station.foregroundColour, station.backgroundColour); }
+};
+
+}  // namespace station
