@@ -21,6 +21,11 @@ void sendText(TrackerState& s, std::string_view text);
 // A fixed wait of 200 ms that a key press does not shorten.
 void radioPause(TrackerState& s);
 
+// True when the protocol can carry the frequency (seven to nine digits of 10 Hz units: 10 MHz to
+// just under 10 GHz). Otherwise it must not be sent garbled: says so once on the message line
+// (`RadioState::outOfRangeReported`) and returns false.
+bool frequencyInRange(TrackerState& s, std::int32_t tenHz);
+
 // True when the mode text begins with the prefix.
 bool modeIs(const std::string& mode, std::string_view prefix);
 
