@@ -61,8 +61,17 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     ValueReader values(lines, errors);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
-    auto int16 = [&] { return toInt16(values.readNumber()); };
-    auto hexInt16 = [&] { return toInt16(leadingNumber("&H" + values.readValue())); };
+    // A 16-bit field that cannot hold its value is a failure of the file, not a silent clamp.
+    auto checked16 = [&](double value) -> std::int16_t {
+        const double rounded = std::nearbyint(value);
+        if (rounded < -32768.0 || rounded > 32767.0) {
+            errors.handleError(runtimeError::overflow);
+            return 0;
+        }
+        return toInt16(rounded);
+    };
+    auto int16 = [&] { return checked16(values.readNumber()); };
+    auto hexInt16 = [&] { return checked16(leadingNumber("&H" + values.readValue())); };
 
     s.stationName = values.readValue();
     s.elementFileName = values.readValue();

@@ -1,0 +1,195 @@
+#include "config/station.hpp"
+#include "console/testsupport/station_dir.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace station {
+namespace {
+
+struct RecordingHandler : ErrorHandler {
+    std::vector<std::pair<int, int>> failures;  // phase, error number
+    void handleError(int errorNumber) override {
+        failures.emplace_back(errorPhase, errorNumber);
+        throw ProgramExit{0};  // both programs end on phases 1 and 2
+    }
+};
+
+constexpr double degree = 3.1415926535898 / 180;
+
+// The 44 values of a complete file, one per line.
+std::vector<std::string> completeValues() {
+    return {"Test Station remark", "keps.txt", "45", "-73.5", "5", "60", "1", "1", "10", "1",
+            "1",  "90",  "120", "2",  "9600", "3",  "-1",  "y2", "4", "38400", "5e rest", "x",
+            "3",  "1",  "0.3", "2",  "0", "28", "0",  "0",  "0",  "0", "116", "1", "10", "100",
+            "7",  "4800", "1",  "3",  "1.5", "1",  "15", "14"};
+}
+
+std::string join(const std::vector<std::string>& lines, const std::string& end) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line + end;
+    }
+    return text;
+}
+
+Station readFrom(const std::string& content, RecordingHandler& errors,
+                 StationReader reader = StationReader::tracker) {
+    testing::StationDir dir;
+    dir.write("kelvorin.cfg", content);  // any case on disk
+    Files files(dir.path());
+    return readStationConfig(files, errors, reader);
+}
+
+TEST(StationConfig, ReadsAll44ValuesInFileOrder) {
+    RecordingHandler errors;
+    const Station s = readFrom(join(completeValues(), "\r\n"), errors);
+    EXPECT_TRUE(errors.failures.empty());
+    EXPECT_EQ(errors.errorPhase, 0);
+    EXPECT_EQ(s.stationName, "TEST STATION REMARK");
+    EXPECT_EQ(s.elementFileName, "KEPS.TXT");
+    // A configured latitude of 45 degrees is used as about 44.8076 degrees (geocentric).
+    EXPECT_NEAR(s.latitude / degree, 44.8076, 5e-5);
+    EXPECT_FLOAT_EQ(s.longitude, static_cast<float>(-73.5 * degree));
+    EXPECT_DOUBLE_EQ(s.minimumElevation, 5 * degree);
+    EXPECT_FLOAT_EQ(s.searchStep, 1.0f);
+    EXPECT_EQ(s.azimuthStopNorth, 1);
+    EXPECT_EQ(s.rotator450, 1);
+    EXPECT_FLOAT_EQ(s.trackingStep, static_cast<float>(10 * degree));
+    EXPECT_EQ(s.flipEnabled, 1);
+    EXPECT_EQ(s.parkEnabled, 1);
+    EXPECT_FLOAT_EQ(s.parkAzimuth, static_cast<float>(90 * degree));
+    EXPECT_DOUBLE_EQ(s.parkElevation, 120 * degree);
+    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorBaud, 9600);
+    EXPECT_EQ(s.rotatorPort, 3);
+    EXPECT_FLOAT_EQ(s.utcOffsetHours, -1.0f);
+    EXPECT_EQ(s.radioType, "Y2");
+    EXPECT_EQ(s.radioPort, 4);
+    EXPECT_EQ(s.radioBaud, 38400);
+    EXPECT_EQ(s.radioAddress, "5E");
+    EXPECT_EQ(s.txRadioAddress, "X");
+    EXPECT_EQ(s.filterOption, 3);
+    EXPECT_EQ(s.uplinkCorrection, 1);
+    EXPECT_FLOAT_EQ(s.dopplerThresholdHz, 1.0f);  // 0.3 is raised to 1.0
+    EXPECT_EQ(s.thirdBandOption, 2);
+    EXPECT_EQ(s.converterLo[1], 0.0);
+    EXPECT_EQ(s.converterLo[2], 0.0);
+    EXPECT_EQ(s.converterLo[3], 28.0);
+    EXPECT_EQ(s.converterLo[8], 116.0);
+    EXPECT_EQ(s.quitAfterPass, 1);
+    EXPECT_EQ(s.tuningStepLeftRight, 10);
+    EXPECT_EQ(s.tuningStepUpDown, 100);
+    EXPECT_EQ(s.gpsPort, 7);
+    EXPECT_EQ(s.gpsBaud, 4800);
+    EXPECT_EQ(s.useGpsPosition, 1);
+    EXPECT_EQ(s.gpsSentence, 3);
+    EXPECT_FLOAT_EQ(s.gpsTimeOffsetSeconds, 1.5f);
+    EXPECT_EQ(s.backgroundColour, 1);
+    EXPECT_EQ(s.foregroundColour, 15);
+    EXPECT_EQ(s.highlightColour, 14);
+}
+
+TEST(StationConfig, CommentLinesAnywhereDoNotShiftValues) {
+    std::vector<std::string> lines;
+    for (const auto& value : completeValues()) {
+        lines.push_back("; comment before " + value);
+        lines.push_back(value);
+    }
+    lines.push_back(";trailing");
+    RecordingHandler errors;
+    const Station s = readFrom(join(lines, "\n"), errors);
+    EXPECT_EQ(s.radioType, "Y2");
+    EXPECT_EQ(s.highlightColour, 14);
+}
+
+TEST(StationConfig, EveryLineEndIsAccepted) {
+    for (const std::string end : {"\n", "\r", "\r\n"}) {
+        RecordingHandler errors;
+        EXPECT_EQ(readFrom(join(completeValues(), end), errors).highlightColour, 14) << int(end[0]);
+    }
+}
+
+TEST(StationConfig, BlankBeforeSemicolonIsAValueNotAComment) {
+    auto values = completeValues();
+    values.insert(values.begin(), " ; station");
+    RecordingHandler errors;
+    const Station s = readFrom(join(values, "\n"), errors);
+    EXPECT_EQ(s.stationName, " ; STATION");
+    EXPECT_EQ(s.elementFileName, "TEST STATION REMARK");
+}
+
+TEST(StationConfig, ShortFileGivesZerosAndEmptyTexts) {
+    RecordingHandler errors;
+    const Station s = readFrom("MY STATION\nkeps.txt\n52.35\n", errors);
+    EXPECT_TRUE(errors.failures.empty());
+    EXPECT_EQ(s.elementFileName, "KEPS.TXT");
+    EXPECT_EQ(s.longitude, 0.0f);
+    EXPECT_EQ(s.radioType, "");
+    EXPECT_EQ(s.rotatorPort, 0);
+    EXPECT_EQ(s.gpsPort, 0);
+    EXPECT_FLOAT_EQ(s.dopplerThresholdHz, 1.0f);
+    EXPECT_EQ(s.highlightColour, 0);
+}
+
+TEST(StationConfig, GarbageLinesReadAsZeroOrText) {
+    auto values = completeValues();
+    values[2] = std::string("\0\0garbage", 9);  // latitude
+    values[5] = std::string(200000, 'x');        // search step: a very long line
+    values[14] = "1e999";                        // rotator speed
+    values[24] = "5";                            // Doppler threshold stays 5
+    RecordingHandler errors;
+    const Station s = readFrom(join(values, "\n"), errors);
+    EXPECT_TRUE(errors.failures.empty());
+    EXPECT_EQ(s.latitude, 0.0f);
+    EXPECT_EQ(s.searchStep, 0.0f);
+    EXPECT_EQ(s.rotatorBaud, 0);
+    EXPECT_FLOAT_EQ(s.dopplerThresholdHz, 5.0f);
+}
+
+TEST(StationConfig, IntegerFieldsRoundHalvesToEven) {
+    auto values = completeValues();
+    values[13] = "2.5";  // rotator interface
+    values[15] = "3.5";  // rotator port
+    RecordingHandler errors;
+    const Station s = readFrom(join(values, "\n"), errors);
+    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorPort, 4);
+}
+
+TEST(StationConfig, MissingFileIsPhaseOne) {
+    testing::StationDir dir;
+    Files files(dir.path());
+    RecordingHandler errors;
+    EXPECT_THROW(readStationConfig(files, errors), ProgramExit);
+    ASSERT_EQ(errors.failures.size(), 1u);
+    EXPECT_EQ(errors.failures[0].first, 1);
+}
+
+TEST(StationConfig, SixteenBitOverflowIsPhaseTwo) {
+    auto values = completeValues();
+    values[15] = "70000";  // rotator port
+    RecordingHandler errors;
+    EXPECT_THROW(readFrom(join(values, "\n"), errors), ProgramExit);
+    ASSERT_EQ(errors.failures.size(), 1u);
+    EXPECT_EQ(errors.failures[0].first, 2);
+}
+
+TEST(StationConfig, SchedulerReadsPortsAsHexAndItsOwnLatitude) {
+    auto values = completeValues();
+    values[15] = "10";  // rotator port: &H10
+    RecordingHandler errors;
+    const Station s = readFrom(join(values, "\n"), errors, StationReader::scheduler);
+    EXPECT_EQ(s.rotatorPort, 16);
+    EXPECT_EQ(s.gpsPort, 7);  // ports 1 to 9 read the same either way
+    EXPECT_EQ(s.converterLo[3], 0.0);  // converters are discarded
+    EXPECT_DOUBLE_EQ(s.minimumElevation, static_cast<float>(5 * degree));
+    // The Earth-centred vector gives the geocentric latitude of the scheduler's ellipsoid.
+    EXPECT_NEAR(s.latitude / degree, 44.8076, 1e-3);
+}
+
+}  // namespace
+}  // namespace station
