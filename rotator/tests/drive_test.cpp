@@ -1,0 +1,253 @@
+#include "rotator/rotator.hpp"
+#include "rotator/tests/rotator_fixture.hpp"
+
+#include <filesystem>
+
+namespace rotatortest {
+namespace {
+
+class DriveRotator : public RotatorTest {
+protected:
+    DriveRotator() { s.station.rotatorInterface = 1; }
+    void stepDegrees(double step) { s.station.trackingStep = static_cast<float>(radians(step)); }
+    std::string shownAzimuth() const { return row(17, 37, 43); }
+    std::string shownElevation() const { return row(18, 37, 43); }
+};
+
+TEST_F(DriveRotator, StepHoldsWithinHalfAStepThenLeadsTheSatellite) {
+    stepDegrees(10);
+    s.rotator.azimuthCommand = static_cast<float>(radians(100));
+    s.rotator.elevationCommand = radians(20);
+    const float heldAzimuth = s.rotator.azimuthCommand;
+
+    pointSatellite(105.2, 25.2);
+    driveRotator(s);
+    EXPECT_EQ(s.rotator.azimuthCommand, heldAzimuth);
+    EXPECT_EQ(s.rotator.elevationCommand, radians(20));
+    EXPECT_EQ(sentText(), "W100 020\r");
+
+    pointSatellite(105.3, 25.3);
+    driveRotator(s);
+    // Tolerances: the azimuth command is single precision, and so is the step in both.
+    EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 105.3 + 5 / 1.05, 1e-4);
+    EXPECT_NEAR(degrees(s.rotator.elevationCommand), 25.3 + 5 / 1.05, 1e-6);
+    EXPECT_EQ(shownAzimuth(), " 110.06");
+    EXPECT_EQ(shownElevation(), "  30.06");
+
+    // Going the other way, the command lands on the other side of the satellite.
+    pointSatellite(104.7, 24.7);
+    driveRotator(s);
+    EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 104.7 - 5 / 1.05, 1e-4);
+    EXPECT_EQ(sentText(), "W100 020\rW110 030\rW099 019\r");
+}
+
+TEST_F(DriveRotator, NothingIsSentWhileThePositionIsUnchanged) {
+    stepDegrees(10);
+    pointSatellite(200, 30);
+    driveRotator(s);
+    const auto first = sentText();
+    EXPECT_EQ(first, "W204 034\r");
+    pointSatellite(201, 31);
+    driveRotator(s);
+    driveRotator(s);
+    EXPECT_EQ(sentText(), first);
+    EXPECT_EQ(shownAzimuth(), " 204.76");
+}
+
+TEST_F(DriveRotator, NorthStopGuardPutsTheAntennaJustAcrossNorth) {
+    stepDegrees(10);
+    s.rotator.azimuthCommand = static_cast<float>(radians(357.26));
+    s.rotator.elevationCommand = radians(10);
+    pointSatellite(1, 10);
+    driveRotator(s);
+    EXPECT_NEAR(degrees(s.rotator.azimuthCommand), -3.76, 0.01);
+    EXPECT_EQ(shownAzimuth(), "   0.10");
+    EXPECT_EQ(sentText(), "W000 010\r");
+
+    // And the other way: a satellite just west of north with the command still east of it.
+    s.rotator.azimuthCommand = static_cast<float>(radians(2));
+    pointSatellite(359, 10);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), " 359.90");
+}
+
+TEST_F(DriveRotator, SouthStopGuardPutsTheAntennaJustAcrossSouth) {
+    s.station.azimuthStopNorth = 0;
+    stepDegrees(10);
+    s.rotator.azimuthCommand = static_cast<float>(radians(178));
+    pointSatellite(181, 10);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), " 180.10");
+    EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 178, 1e-4);
+
+    s.rotator.azimuthCommand = static_cast<float>(radians(182));
+    pointSatellite(179, 10);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), " 179.90");
+
+    // North is no stop for this rotator: the command wraps and is left where it lands.
+    s.rotator.azimuthCommand = static_cast<float>(radians(358));
+    pointSatellite(1, 10);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), " 356.24");
+}
+
+TEST_F(DriveRotator, FlippedNorthStopRotatorGuardsSouthInSatelliteTerms) {
+    s.rotator.flipState = 1;
+    stepDegrees(10);
+    s.rotator.azimuthCommand = static_cast<float>(radians(178));
+    s.rotator.elevationCommand = radians(30);
+    pointSatellite(181, 30);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), "   0.10");
+    EXPECT_EQ(shownElevation(), " 150.00");
+    EXPECT_EQ(sentText(), "W000 150\r");
+}
+
+TEST_F(DriveRotator, FlippedWCommandForAzimuth30Elevation60) {
+    s.rotator.flipState = 1;
+    pointSatellite(30, 60);
+    driveRotator(s);
+    EXPECT_EQ(sentText(), "W210 120\r");
+    EXPECT_EQ(s.rotator.rawAzimuth, 210);
+    EXPECT_EQ(s.rotator.rawElevation, 120);
+    EXPECT_EQ(shownAzimuth(), " 210.00");
+    EXPECT_EQ(shownElevation(), " 120.00");
+}
+
+TEST_F(DriveRotator, ElevationLimits) {
+    s.station.rotatorInterface = 2;
+    pointSatellite(100, -3);
+    driveRotator(s);
+    EXPECT_EQ(sentText(), "A\r100\rE\r0\r");
+    EXPECT_EQ(shownElevation(), "   0.00");
+
+    pointSatellite(100, 120);
+    driveRotator(s);
+    EXPECT_EQ(shownElevation(), "  90.00");
+    EXPECT_EQ(sentText(), "A\r100\rE\r0\rA\r100\rE\r90\r");
+}
+
+TEST_F(DriveRotator, BinaryFrameOnTheRotatorPort) {
+    s.station.rotatorInterface = 0;
+    s.station.azimuthStopNorth = 0;
+    pointSatellite(0, 10);
+    driveRotator(s);
+    EXPECT_EQ(sent(), (std::vector<std::uint8_t>{0x47, 0x01, 0xFF, 0x00, 0x38, 0x0D}));
+    EXPECT_EQ(s.rotator.rawAzimuth, 511);
+
+    sent().clear();
+    s.station.azimuthStopNorth = 1;
+    s.station.rotator450 = 1;
+    pointSatellite(359, 45);
+    driveRotator(s);
+    EXPECT_EQ(sent(), (std::vector<std::uint8_t>{0x47, 0x03, 0x30, 0x00, 0xFF, 0x0D}));
+    EXPECT_EQ(s.rotator.rawAzimuth, 816);
+}
+
+TEST_F(DriveRotator, RotatorFileNeedsNoPortAndIsRewrittenOnlyOnChange) {
+    s.station.rotatorInterface = 3;
+    s.station.rotatorPort = 0;
+    s.rotatorLink.reset();
+    pointSatellite(5.7, 45.2);
+    driveRotator(s);
+    EXPECT_EQ(dir.read("ROT.DAT"), "AZ005 EL045\r\n");
+
+    std::filesystem::remove(dir.path() / "ROT.DAT");
+    driveRotator(s);
+    EXPECT_FALSE(dir.exists("ROT.DAT"));
+
+    pointSatellite(5.8, 45.2);
+    driveRotator(s);
+    EXPECT_EQ(dir.read("ROT.DAT"), "AZ005 EL045\r\n");
+    EXPECT_TRUE(handler.calls.empty());
+}
+
+TEST_F(DriveRotator, RotatorFileFailureGoesToTheHandlerUnderTheCurrentPhase) {
+    s.station.rotatorInterface = 3;
+    std::filesystem::create_directory(dir.path() / "ROT.DAT");
+    handler.errorPhase = 0;
+    pointSatellite(5.7, 45.2);
+    driveRotator(s);
+    ASSERT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(handler.calls[0].first, 0);
+}
+
+TEST_F(DriveRotator, WithoutAPortPositionsAreShownButNotSent) {
+    s.station.rotatorPort = 0;
+    pointSatellite(123.45, 12.5);
+    driveRotator(s);
+    EXPECT_EQ(shownAzimuth(), " 123.45");
+    EXPECT_EQ(shownElevation(), "  12.50");
+    EXPECT_TRUE(sent().empty());
+
+    // A port number without an open link sends nothing either.
+    s.station.rotatorPort = 1;
+    s.rotatorLink.reset();
+    pointSatellite(124, 12.5);
+    driveRotator(s);
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(DriveRotator, AnUnknownInterfaceSendsNothing) {
+    s.station.rotatorInterface = 4;
+    pointSatellite(10, 10);
+    driveRotator(s);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_FALSE(dir.exists("ROT.DAT"));
+}
+
+TEST_F(DriveRotator, FirstCallAtExactlyZeroSendsNothing) {
+    pointSatellite(0, 0);
+    driveRotator(s);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(shownAzimuth(), "   0.00");
+}
+
+class ParkRotator : public RotatorTest {
+protected:
+    ParkRotator() {
+        s.station.rotatorInterface = 1;
+        s.station.parkEnabled = 1;
+        s.station.parkAzimuth = static_cast<float>(radians(180));
+        s.station.parkElevation = radians(120);
+        s.station.trackingStep = static_cast<float>(radians(10));
+    }
+};
+
+TEST_F(ParkRotator, GoesStraightToAParkElevationOverTheTopAndSendsOnce) {
+    s.rotator.flipState = 1;
+    parkRotator(s);
+    parkRotator(s);
+    EXPECT_EQ(sentText(), "W180 120\r");
+    EXPECT_EQ(row(16, 37, 44), "(Parked)");
+    EXPECT_EQ(row(18, 37, 43), " 120.00");
+    EXPECT_DOUBLE_EQ(s.satellite.elevation, radians(120));
+    EXPECT_EQ(s.satellite.azimuth, s.station.parkAzimuth);
+    EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
+    EXPECT_EQ(s.rotator.flipState, 1);
+    EXPECT_FALSE(s.rotator.parking);
+}
+
+TEST_F(ParkRotator, DisabledDoesNothing) {
+    s.station.parkEnabled = 0;
+    pointSatellite(45, 10);
+    parkRotator(s);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(row(16, 37, 44), "        ");
+    EXPECT_DOUBLE_EQ(s.satellite.azimuth, radians(45));
+}
+
+TEST_F(ParkRotator, SettingsComeBackWhenTheHandlerEndsTheProgram) {
+    s.station.rotatorInterface = 3;
+    std::filesystem::create_directory(dir.path() / "ROT.DAT");
+    handler.repair = [] { throw ProgramExit{0}; };
+    s.rotator.flipState = 1;
+    EXPECT_THROW(parkRotator(s), ProgramExit);
+    EXPECT_EQ(s.rotator.flipState, 1);
+    EXPECT_FALSE(s.rotator.parking);
+    EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
+}
+
+}  // namespace
+}  // namespace rotatortest
