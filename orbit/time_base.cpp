@@ -2,6 +2,7 @@
 
 #include "console/picture.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -11,7 +12,6 @@ namespace {
 constexpr double pi = 3.1415926535898;
 // The guards of arcSin and arcCos are single-precision values compared in double precision.
 constexpr double guardLow = static_cast<float>(0.99999);
-constexpr double guardHigh = static_cast<float>(1.00001);
 }  // namespace
 
 ClockTime readClock(Clock& clock, float utcOffsetHours) {
@@ -66,6 +66,15 @@ DayTime splitDayFraction(double dayNumber) {
     result.minutes = static_cast<std::int16_t>(std::floor(1440 * f));
     f -= result.minutes / 1440.0;
     result.seconds = static_cast<std::int16_t>(std::floor(86400 * f));
+    if (result.minutes < 0 || result.seconds < 0) {
+        // An instant an ulp below a whole minute or hour: 24 f or 1440 f rounded up to the
+        // boundary and the remainder went negative. Truncate the second of the day as a whole.
+        const double fraction = dayNumber - std::floor(dayNumber);
+        const int second = std::min(86399, static_cast<int>(std::floor(86400 * fraction)));
+        result.hours = static_cast<std::int16_t>(second / 3600);
+        result.minutes = static_cast<std::int16_t>(second / 60 % 60);
+        result.seconds = static_cast<std::int16_t>(second % 60);
+    }
     return result;
 }
 
@@ -115,10 +124,11 @@ double arcCos(double x) {
 }
 
 double arcSin(double x) {
-    if (x > guardLow && x < guardHigh) {
+    // Beyond the guards too: a sine a little past 1 by rounding is still straight up or down.
+    if (x > guardLow) {
         return pi / 2;
     }
-    if (x > -guardHigh && x < -guardLow) {
+    if (x < -guardLow) {
         return -pi / 2;
     }
     return std::atan(x / std::sqrt(1 - x * x));

@@ -1,0 +1,109 @@
+// The orbital core's costs: one position sample, and one pass search for a low satellite from
+// some hours before its pass, with the date and time line redrawn by three kinds of display.
+#include "config/station.hpp"
+#include "console/memory.hpp"
+#include "orbit/pass.hpp"
+#include "orbit/search_display.hpp"
+
+#include <benchmark/benchmark.h>
+
+
+namespace station {
+namespace {
+
+constexpr double radiansPerDegree = 3.1415926535898 / 180;
+
+// The ISS set of the demo station's element file.
+KeplerianElementSet issElements() {
+    return parseElementLines("1 25544U 98067A   26282.82140208  .00006479  00000+0  12652-3 0  9999",
+                             "2 25544  51.6314  92.7969 0006774 242.6225 117.4075 15.48793003589525");
+}
+
+StationPosition demoStation() {
+    return {static_cast<float>(trackerGeocentricLatitude(static_cast<float>(52.35 * radiansPerDegree))),
+            static_cast<float>(4.92 * radiansPerDegree)};
+}
+
+// The first ISS pass over the demo station after this instant begins at 06:44 UTC.
+const ClockTime searchStart{2026, 10, 10, 0.0f, 0.0f, 0.0f};
+
+void propagateAndLookAngles(benchmark::State& run) {
+    const OrbitConstants constants = trackerConstants(searchStart);
+    const KeplerianElementSet elements = issElements();
+    const StationPosition station = demoStation();
+    SatelliteState state;
+    ClockTime time = searchStart;
+    for (auto _ : run) {
+        propagate(constants, elements, time, state);
+        lookAngles(constants, station, state);
+        benchmark::DoNotOptimize(state.elevation);
+        time.second += 1;
+        if (time.second > 86400) {
+            time.second = 0;
+        }
+    }
+}
+BENCHMARK(propagateAndLookAngles);
+
+// Redraws the line at every sample, the way the search would without the second test.
+class EverySampleDisplay : public PassSearchDisplay {
+public:
+    EverySampleDisplay(Screen& screen, Clock& clock) : screen_(screen), clock_(clock) {}
+    void showDateTime() override { station::showDateTime(screen_, clock_); }
+
+private:
+    Screen& screen_;
+    Clock& clock_;
+};
+
+template <typename Display>
+void predictLeoPass(benchmark::State& run, Display& display) {
+    const OrbitConstants constants = trackerConstants(searchStart);
+    const KeplerianElementSet elements = issElements();
+    const StationPosition station = demoStation();
+    PassSearchSettings settings;
+    settings.searchStep = 1;  // 60 seconds
+    SatelliteState state;
+    std::size_t samples = 0;
+    for (auto _ : run) {
+        ClockTime time = searchStart;
+        const PassPrediction pass = predictPass(constants, elements, station, settings, time, state, display);
+        benchmark::DoNotOptimize(pass.maximumElevation);
+    }
+    {
+        // Samples per search, for the report.
+        struct Counting : PassSearchDisplay {
+            std::size_t count = 0;
+            void showDateTime() override { ++count; }
+        } counting;
+        ClockTime time = searchStart;
+        predictPass(constants, elements, station, settings, time, state, counting);
+        samples = counting.count;
+    }
+    run.counters["samples"] = static_cast<double>(samples);
+}
+
+void predictPassNoDisplay(benchmark::State& run) {
+    PassSearchDisplay display;
+    predictLeoPass(run, display);
+}
+BENCHMARK(predictPassNoDisplay)->Unit(benchmark::kMicrosecond);
+
+void predictPassScreenDisplay(benchmark::State& run) {
+    MemoryConsole mc;
+    mc.clock.set(2026, 10, 10, 2, 0, 0);
+    ScreenPassSearchDisplay display(mc.screen, mc.clock);
+    predictLeoPass(run, display);
+}
+BENCHMARK(predictPassScreenDisplay)->Unit(benchmark::kMicrosecond);
+
+void predictPassRedrawEverySample(benchmark::State& run) {
+    MemoryConsole mc;
+    mc.clock.set(2026, 10, 10, 2, 0, 0);
+    EverySampleDisplay display(mc.screen, mc.clock);
+    predictLeoPass(run, display);
+}
+BENCHMARK(predictPassRedrawEverySample)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace station

@@ -1,0 +1,190 @@
+#include "orbit/elements.hpp"
+
+#include "config/value_reader.hpp"
+#include "console/picture.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+namespace station {
+
+namespace {
+
+constexpr double pi = 3.1415926535898;
+constexpr double radiansPerDegree = pi / 180;
+constexpr double eccentricityScale = 10000000;  // seven digits with an implied leading point
+// Reading past the end of the file yields empty lines; this many in a row means the name is not
+// in the file.
+constexpr int emptyLinesMeaningEnd = 100;
+
+// Characters `first`..`first + count - 1` (1-based) of the text, fewer or none past its end.
+std::string columns(const std::string& text, std::size_t first, std::size_t count) {
+    if (first > text.size()) {
+        return {};
+    }
+    return text.substr(first - 1, count);
+}
+
+// An element line is read as one text field: leading blanks skipped, ended by a comma.
+std::string textField(const std::string& line) {
+    const auto start = line.find_first_not_of(' ');
+    if (start == std::string::npos) {
+        return {};
+    }
+    const auto comma = line.find(',', start);
+    return line.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+}
+
+std::string withoutTrailingBlanks(std::string text) {
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    return text;
+}
+
+double numberAt(const std::string& line, std::size_t first, std::size_t count) {
+    return leadingNumber(columns(line, first, count));
+}
+
+std::int16_t saturatedInt16(double value) {
+    return static_cast<std::int16_t>(std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+}
+
+struct AgeNote {
+    int maximumAge;  // days, inclusive
+    const char* first;
+    const char* second;
+};
+
+constexpr std::array<AgeNote, 3> ageNotes = {{
+    {30, "This will give high", "precision. "},
+    {60, "This will give slightly", "degraded precision."},
+    {std::numeric_limits<int>::max(), "Update them as soon", "as possible."},
+}};
+
+}  // namespace
+
+std::string lookupNameOf(const std::string& designation) {
+    return upperCase(designation.substr(0, designation.find('~')));
+}
+
+KeplerianElementSet parseElementLines(const std::string& line1, const std::string& line2) {
+    const std::string first = textField(line1);
+    const std::string second = textField(line2);
+    KeplerianElementSet set;
+    const std::int16_t twoDigitYear = toInt16(numberAt(first, 19, 2));
+    set.epochYear = static_cast<std::int16_t>(twoDigitYear + (twoDigitYear <= 90 ? 2000 : 1900));
+    set.epochDay = numberAt(first, 21, 12);
+    set.meanMotionDrift = numberAt(first, 34, 10);
+    set.inclination = numberAt(second, 9, 8) * radiansPerDegree;
+    set.raan = numberAt(second, 18, 8) * radiansPerDegree;
+    set.eccentricity = numberAt(second, 27, 7) / eccentricityScale;
+    set.argumentOfPerigee = numberAt(second, 35, 8) * radiansPerDegree;
+    set.meanAnomaly = numberAt(second, 44, 8) * radiansPerDegree;
+    set.meanMotion = numberAt(second, 53, 11);
+    return set;
+}
+
+std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
+                                                  Selection& selection, ErrorHandler& errors) {
+    std::optional<KeplerianElementSet> result;
+    do {
+        errors.errorPhase = 5;
+        auto in = files.open(elementFileName);
+        if (!in) {
+            errors.handleError(runtimeError::fileNotFound);
+            // A handler that lets the program go on leaves nothing to search in.
+            errors.errorPhase = 0;
+            return std::nullopt;
+        }
+        const auto text = Files::readAll(*in);
+        if (!text) {
+            errors.errorPhase = 7;
+            errors.handleError(runtimeError::deviceIoError);
+            errors.errorPhase = 0;
+            return std::nullopt;
+        }
+        LineReader lines(splitLines(*text));
+
+        errors.errorPhase = 6;
+        bool found = false;
+        if (selection.lookupName.empty()) {
+            // An empty name would "match" before the first line and take the file's first lines
+            // for elements.
+            errors.handleError(runtimeError::inputPastEnd);
+        } else {
+            int emptyLines = 0;
+            while (!found && errors.errorPhase == 6) {
+                const std::string line = withoutTrailingBlanks(upperCase(lines.read()));
+                emptyLines = line.empty() ? emptyLines + 1 : 0;
+                found = line == selection.lookupName;
+                if (emptyLines > emptyLinesMeaningEnd) {
+                    errors.handleError(runtimeError::inputPastEnd);
+                    break;
+                }
+            }
+        }
+
+        if (found && errors.errorPhase == 6) {
+            // The name line must be followed by both element lines.
+            if (lines.atEnd()) {
+                errors.handleError(runtimeError::inputPastEnd);
+            } else {
+                const std::string line1 = lines.read();
+                if (lines.atEnd()) {
+                    errors.handleError(runtimeError::inputPastEnd);
+                } else {
+                    const std::string line2 = lines.read();
+                    errors.errorPhase = 7;
+                    result = parseElementLines(line1, line2);
+                }
+            }
+        }
+    } while (errors.errorPhase != 7 && !selection.satelliteDesignation.empty());
+    errors.errorPhase = 0;
+    return result;
+}
+
+double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
+                      const std::function<void()>& outOfDate) {
+    const int epochYear = elements.epochYear;
+    if ((year > epochYear + 1 || epochYear > year + 1) && outOfDate) {
+        outOfDate();
+    }
+    double days = now - elements.epochDay;
+    for (int y = epochYear; y < year; ++y) {
+        days += (y % 4 == 0) ? 366 : 365;
+    }
+    for (int y = year; y < epochYear; ++y) {
+        days -= (y % 4 == 0) ? 366 : 365;
+    }
+    return days;
+}
+
+void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
+                    int year, double now) {
+    // Whole years of 365 days: the age ignores leap days.
+    const std::int16_t age =
+        saturatedInt16(std::floor((year - elements.epochYear) * 365.0 + now - elements.epochDay));
+    screen.printAt(7, 53, "Your Keps for " + lookupName);
+    screen.printAt(8, 53, "are " + formatInteger(age) + " " + " days old.");
+    const auto note = std::find_if(ageNotes.begin(), ageNotes.end(),
+                                   [age](const AgeNote& n) { return age <= n.maximumAge; });
+    screen.printAt(9, 53, note->first);
+    screen.printAt(10, 53, note->second);
+}
+
+std::string elementSetProblem(const KeplerianElementSet& elements) {
+    if (!(elements.meanMotion > 0)) {
+        return "mean motion is 0 or less";
+    }
+    if (!(elements.eccentricity >= 0 && elements.eccentricity < 1)) {
+        return "eccentricity is not between 0 and 1";
+    }
+    return {};
+}
+
+}  // namespace station

@@ -1,0 +1,179 @@
+#include "orbit/pass.hpp"
+
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+namespace station {
+
+namespace {
+
+constexpr double geostationaryTolerance = 0.01f;  // revolutions per day around 1
+constexpr float fineStepsPerStep = 50;
+constexpr float daysPerGeostationaryPass = 365;
+
+std::string daysText(double days) {
+    std::ostringstream text;
+    text << days;
+    return text.str();
+}
+
+// One pass search: the clock fields it moves, the samples it takes and the bounds of its scans.
+class PassSearch {
+public:
+    PassSearch(const OrbitConstants& constants, const KeplerianElementSet& elements, StationPosition station,
+               ClockTime& time, SatelliteState& state, PassSearchDisplay& display)
+        : constants_(constants), elements_(elements), station_(station), time_(time), state_(state),
+          display_(display), outOfDate_([this] { display_.showMessage("Keps out of date!"); }) {}
+    PassSearch(const PassSearch&) = delete;
+    PassSearch& operator=(const PassSearch&) = delete;
+
+    // Samples with `step` (sample first, then test the sample just taken) while `keepGoing`
+    // holds. `afterSample` gets the minute the sample was taken at. False when the scan reached
+    // `limit` (a day number) or could no longer move the clock on before `keepGoing` failed.
+    template <typename KeepGoing, typename AfterSample>
+    bool scan(float step, double limit, KeepGoing keepGoing, AfterSample afterSample) {
+        while (true) {
+            const float sampleMinute = time_.minute;
+            display_.showDateTime();
+            propagate(constants_, elements_, time_, state_, outOfDate_);
+            lookAngles(constants_, station_, state_);
+            time_.minute += step;
+            afterSample(sampleMinute);
+            if (!keepGoing(state_.elevation)) {
+                return true;
+            }
+            if (time_.minute == sampleMinute || state_.dayNumber >= limit) {
+                return false;
+            }
+        }
+    }
+
+    template <typename KeepGoing>
+    bool scan(float step, double limit, KeepGoing keepGoing) {
+        return scan(step, limit, keepGoing, [](float) {});
+    }
+
+    double now() const { return dayNumberOf(time_); }
+
+private:
+    const OrbitConstants& constants_;
+    const KeplerianElementSet& elements_;
+    StationPosition station_;
+    ClockTime& time_;
+    SatelliteState& state_;
+    PassSearchDisplay& display_;
+    std::function<void()> outOfDate_;
+};
+
+}  // namespace
+
+bool isGeostationary(const KeplerianElementSet& elements) {
+    return std::fabs(1 - elements.meanMotion) <= geostationaryTolerance;
+}
+
+PassPrediction predictPass(const OrbitConstants& constants, const KeplerianElementSet& elements,
+                           StationPosition station, const PassSearchSettings& settings, ClockTime& time,
+                           SatelliteState& state, PassSearchDisplay& display) {
+    PassPrediction pass;
+    pass.year = time.year;
+    if (const std::string problem = elementSetProblem(elements); !problem.empty()) {
+        display.showMessage("Cannot predict a pass: " + problem);
+        return pass;
+    }
+    const bool scheduler = constants.scheduler();
+    // The scheduler keeps its maximum elevation in single precision.
+    auto storedElevation = [scheduler](double value) {
+        return scheduler ? static_cast<double>(static_cast<float>(value)) : value;
+    };
+    const double horizon = settings.minimumElevation;
+    const float step = settings.searchStep;
+    const float fineStep = step / fineStepsPerStep;
+    PassSearch search(constants, elements, station, time, state, display);
+
+    if (isGeostationary(elements)) {
+        // It stays at one point of the sky: one "pass" from now, a year of days long.
+        pass.found = true;
+        pass.geostationary = true;
+        pass.aos = search.now();
+        pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
+        pass.maximumElevation = storedElevation(horizon);
+        time.day += daysPerGeostationaryPass;
+        if (!scheduler) {
+            pass.azimuthAtLos = static_cast<float>(state.azimuth);
+        }
+        pass.los = search.now();
+        pass.losLocal = localDayNumberOf(time, settings.utcOffsetHours);
+        return pass;
+    }
+    if (!(step > 0)) {
+        display.showMessage("Cannot predict a pass: search step is 0 or less");
+        return pass;
+    }
+
+    display.showStatus("Calculating AOS and LOS times");
+    auto below = [horizon](double elevation) { return !(elevation > horizon); };
+    auto up = [horizon](double elevation) { return elevation >= horizon; };
+
+    if (!search.scan(step, search.now() + settings.boundDays, below)) {
+        display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
+        return pass;
+    }
+    time.minute -= 2 * step;
+    if (!search.scan(fineStep, search.now() + settings.boundDays, below)) {
+        display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
+        return pass;
+    }
+    pass.found = true;
+    if (!scheduler) {
+        pass.azimuthAtAos = static_cast<float>(state.azimuth);
+    }
+    pass.aos = search.now();
+    pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
+
+    double maximum = storedElevation(horizon);
+    float maximumMinute = time.minute;
+    const bool set = search.scan(step, pass.aos + settings.boundDays, up, [&](float sampleMinute) {
+        if (state.elevation > maximum) {
+            maximum = storedElevation(state.elevation);
+            maximumMinute = sampleMinute;
+        }
+    });
+    // One that does not set within the bound gets its LOS there, so it is still tracked.
+    if (set) {
+        time.minute -= 2 * step;
+        search.scan(fineStep, search.now() + settings.boundDays, up);
+    }
+    if (!scheduler) {
+        pass.azimuthAtLos = static_cast<float>(state.azimuth);
+    }
+    pass.los = search.now();
+    pass.losLocal = localDayNumberOf(time, settings.utcOffsetHours);
+    const float losMinute = time.minute;
+
+    // The coarse maximum can lie up to a step from the peak: climb to it again in fine steps
+    // from one step before the best coarse sample. Neither climb runs past the LOS.
+    time.minute = maximumMinute - step;
+    maximum = storedElevation(horizon);
+    float azimuthAtMaximum = 0;
+    auto notAboveMaximum = [&maximum](double elevation) { return !(elevation > maximum); };
+    if (search.scan(fineStep, pass.los, notAboveMaximum)) {
+        search.scan(
+            fineStep, pass.los, [&maximum](double elevation) { return elevation >= maximum; },
+            [&](float) {
+                if (state.elevation > maximum) {
+                    maximum = storedElevation(state.elevation);
+                    azimuthAtMaximum = static_cast<float>(state.azimuth);
+                }
+            });
+    }
+    pass.maximumElevation = maximum;
+    if (scheduler) {
+        time.minute = losMinute;  // the next search starts at the end of this pass
+    } else {
+        pass.azimuthAtMaximum = azimuthAtMaximum;
+    }
+    return pass;
+}
+
+}  // namespace station

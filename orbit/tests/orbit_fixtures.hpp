@@ -1,0 +1,67 @@
+#pragma once
+// Shared pieces of the orbital core's tests: the demo station's element sets, a station, an error
+// handler that records and retypes, and a pass-search display that records what it is shown.
+#include "config/station.hpp"
+#include "console/testsupport/station_dir.hpp"
+#include "orbit/pass.hpp"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace station::testing {
+
+inline constexpr double degree = 3.1415926535898 / 180;
+
+// The demo station's element file holds the real 2026 sets of the shared data.
+inline KeplerianElementSet demoElements(const std::string& name) {
+    struct Fatal : ErrorHandler {
+        void handleError(int) override { throw ProgramExit{1}; }
+    } errors;
+    Files files(demoDir());
+    Selection selection{name, name};
+    return readElementSet(files, "KEPS.TXT", selection, errors).value();
+}
+
+// A station at the given geodetic latitude and longitude, converted as each program does.
+inline StationPosition stationAt(double latitudeDegrees, double longitudeDegrees, bool scheduler = false) {
+    const float latitude = static_cast<float>(latitudeDegrees * degree);
+    const float longitude = static_cast<float>(longitudeDegrees * degree);
+    return {static_cast<float>(scheduler ? schedulerGeocentricLatitude(latitude, longitude)
+                                         : trackerGeocentricLatitude(latitude)),
+            longitude};
+}
+
+struct RecordingErrors : ErrorHandler {
+    std::vector<int> phases;
+    std::function<void()> repair;  // runs for a returning branch; by default nothing
+    bool fatal = false;
+    void handleError(int) override {
+        phases.push_back(errorPhase);
+        if (fatal) {
+            throw ProgramExit{0};
+        }
+        if (repair) {
+            repair();
+        }
+        errorPhase = 0;
+    }
+};
+
+struct RecordingDisplay : PassSearchDisplay {
+    const ClockTime* time = nullptr;  // when set, the instant of every sample is kept
+    std::vector<double> sampleDays;
+    int dateTimeRedraws = 0;
+    std::vector<std::string> statuses;
+    std::vector<std::string> messages;
+    void showDateTime() override {
+        ++dateTimeRedraws;
+        if (time != nullptr) {
+            sampleDays.push_back(dayNumberOf(*time));
+        }
+    }
+    void showStatus(const std::string& text) override { statuses.push_back(text); }
+    void showMessage(const std::string& text) override { messages.push_back(text); }
+};
+
+}  // namespace station::testing

@@ -1,0 +1,108 @@
+#include "orbit/constants.hpp"
+#include "orbit/time_base.hpp"
+
+#include "console/memory.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace station {
+namespace {
+
+constexpr double pi = 3.1415926535898;
+
+TEST(DayNumber, CountsFromFirstJanuaryAsOneWithEveryFourthYearLeap) {
+    EXPECT_EQ(dayNumberOf(2026, 1, 1, 0, 0, 0), 1.0);
+    EXPECT_EQ(dayNumberOf(2024, 2, 29, 12, 0, 0), 60.5);
+    EXPECT_EQ(dayNumberOf(2024, 3, 1, 0, 0, 0), 61.0);
+    EXPECT_EQ(dayNumberOf(2023, 3, 1, 0, 0, 0), 60.0);
+    EXPECT_EQ(dayNumberOf(2100, 3, 1, 0, 0, 0), 61.0);  // no century rule
+    EXPECT_EQ(dayNumberOf(2026, 12, 31, 12, 0, 0), 365.5);
+    EXPECT_EQ(daysBeforeMonth(13, 2026), 0);
+}
+
+TEST(DayNumber, FieldsAreNeverNormalised) {
+    EXPECT_DOUBLE_EQ(dayNumberOf(2026, 1, 1, -1, 0, 0), 1.0 - 1.0 / 24);
+    EXPECT_DOUBLE_EQ(dayNumberOf(2026, 1, 1, 24.5, 0, 0), 2.0 + 0.5 / 24);  // 2 January 00:30
+    EXPECT_DOUBLE_EQ(dayNumberOf(2026, 1, 1, 0, 1500, 0), 2.0416666666666665);
+    const ClockTime time{2026, 10, 10.0f, 13.0f, 30.0f, 0.0f};  // clock one hour ahead of UTC
+    // The difference of two day numbers near 283 keeps about 13 digits.
+    EXPECT_NEAR(localDayNumberOf(time, -1.0f) - dayNumberOf(time), 1.0 / 24, 1e-12);
+}
+
+TEST(DayNumber, ReadClockAddsTheUtcOffsetToTheHour) {
+    MemoryConsole mc;
+    mc.clock.set(2026, 10, 10, 0, 30, 15);
+    const ClockTime time = readClock(mc.clock, -1.0f);
+    EXPECT_EQ(time.year, 2026);
+    EXPECT_EQ(time.month, 10);
+    EXPECT_EQ(time.day, 10.0f);
+    EXPECT_EQ(time.hour, -1.0f);
+    EXPECT_EQ(time.minute, 30.0f);
+    EXPECT_EQ(time.second, 15.0f);
+}
+
+TEST(DayFraction, TruncatesEveryFieldAndNeverGoesOutOfRange) {
+    const DayTime late = splitDayFraction(123.999999);
+    EXPECT_EQ(late.hours, 23);
+    EXPECT_EQ(late.minutes, 59);
+    EXPECT_EQ(late.seconds, 59);
+    EXPECT_EQ(timeOfDayText(283.5 + 1.0 / 1440 + 7.5 / 86400), "12:01:07");
+    // One ulp below 05:00:00, 00:09:00 and 23:00:00: 24 f or 1440 f rounds up to the boundary
+    // while the remainder goes negative; the text must not show "-1" (it shows the boundary,
+    // which the instant is a rounding error away from).
+    EXPECT_EQ(timeOfDayText(0.20833333333333331), "05:00:00");
+    EXPECT_EQ(timeOfDayText(0.0062499999999999995), "00:09:00");
+    EXPECT_EQ(timeOfDayText(0.95833333333333326), "23:00:00");
+}
+
+TEST(ClockTexts, TwoDigitsAndTheDateTimeLine) {
+    EXPECT_EQ(twoDigitText(5), "05");
+    EXPECT_EQ(twoDigitText(0), "00");
+    EXPECT_EQ(twoDigitText(42), "42");
+    EXPECT_EQ(twoDigitText(123), "12");
+    EXPECT_EQ(dateTimeText({2026, 10, 6, 9, 5, 7}), " 6-OCT-2026  09:05:07");
+    EXPECT_EQ(dateTimeText({2026, 12, 31, 23, 59, 59}), "31-DEC-2026  23:59:59");
+    EXPECT_EQ(dateTimeText({2026, 13, 1, 0, 0, 0}), " 1--2026  00:00:00");
+
+    MemoryConsole mc;
+    mc.clock.set(2026, 1, 2, 3, 4, 5);
+    showDateTime(mc.screen, mc.clock);
+    EXPECT_EQ(mc.screen.rowText(4, 1, 24), "   2-JAN-2026  03:04:05 ");
+}
+
+TEST(ContinuousDay, RunsOnAcrossTheTurnOfTheYear) {
+    EXPECT_EQ(continuousDay(2000, 1.0), 1.0);
+    EXPECT_EQ(continuousDay(2001, 1.0), 367.0);  // 2000 has 366 days
+    EXPECT_EQ(continuousDay(1999, 365.5), 0.5);
+    // A pass found on 31 December and reported as day 366.2 of 2026 is the 1 January 2027 day 1.2.
+    EXPECT_DOUBLE_EQ(continuousDay(2026, 366.2), continuousDay(2027, 1.2));
+}
+
+TEST(GuardedArcs, SnapNearTheirLimits) {
+    EXPECT_EQ(arcCos(1.0000001), 0.0);
+    EXPECT_EQ(arcCos(-1.2), pi);
+    EXPECT_EQ(arcSin(0.999995), pi / 2);
+    EXPECT_EQ(arcSin(-0.999995), -pi / 2);
+    EXPECT_NEAR(arcSin(0.5), pi / 6, 1e-13);  // pi is the 14-digit constant, not M_PI
+    EXPECT_NEAR(arcCos(0.5), pi / 3, 1e-13);
+    // Past the guard a rounding overshoot must still give an angle, never NaN.
+    EXPECT_EQ(arcSin(1.5), pi / 2);
+    EXPECT_EQ(arcSin(-1.5), -pi / 2);
+    // The guard is the single-precision 0.99999 (0.9999899864), compared in double.
+    EXPECT_EQ(arcCos(0.99999), 0.0);
+    EXPECT_GT(arcCos(0.9999899), 0.0);
+}
+
+TEST(TrackerConstants, SiderealRatioIsFixedFromTheFirstClockReading) {
+    EXPECT_EQ(trackerConstants({2000, 0, 0, 0, 0, 0}).siderealRatio, 1.002737909350795);
+    // C = 1 century: the linear and square terms.
+    EXPECT_DOUBLE_EQ(trackerConstants({2100, 0, 0, 0, 0, 0}).siderealRatio,
+                     1.002737909350795 + 5.9006e-11 - 5.9e-15);
+    EXPECT_FALSE(trackerConstants({2026, 10, 10, 0, 0, 0}).scheduler());
+    EXPECT_TRUE(schedulerConstants().scheduler());
+}
+
+}  // namespace
+}  // namespace station
