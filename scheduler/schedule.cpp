@@ -1,0 +1,147 @@
+#include "scheduler/schedule.hpp"
+
+#include "config/station.hpp"
+#include "console/picture.hpp"
+#include "scheduler/scheduler.hpp"
+
+#include <optional>
+#include <utility>
+
+namespace station {
+
+namespace {
+constexpr double degreesPerRadian = 180 / configPi;
+// The left panel ends before the divider at column 40.
+constexpr std::size_t leftPanelEntryWidth = 37;
+constexpr int firstScheduleScreenRow = 8;
+}  // namespace
+
+void sortPassTable(PassTable& table) {
+    for (int c = 0; c < passRowCount - 1; ++c) {
+        for (int e = c + 1; e < passRowCount; ++e) {
+            // An empty row counts with the AOS of 0 that an emptied table holds: it never moves
+            // and no filled row moves behind it.
+            const double aosC = table[c].empty() ? 0.0 : table[c].aosDay();
+            if (!table[e].empty() && aosC > table[e].aosDay()) {
+                std::swap(table[c], table[e]);
+            }
+        }
+    }
+}
+
+void showScheduleRow(Screen& screen, int screenRow, const PassRow& row) {
+    screen.printAt(screenRow, 3, std::string_view(row.entry).substr(0, leftPanelEntryWidth));
+    screen.printAt(screenRow, 12, timeOfDayText(row.aosLocal));
+    screen.printAt(screenRow, 22, timeOfDayText(row.losLocal));
+    screen.printAt(screenRow, 32, formatPicture("##.#", row.maxElevation * degreesPerRadian));
+}
+
+std::string leftOutMessage(const std::vector<LeftOutEntry>& leftOut) {
+    std::string message;
+    for (const LeftOutEntry& item : leftOut) {
+        message += (message.empty() ? "Left out: " : ", ") + item.entry + " (" + item.reason + ")";
+    }
+    return message;
+}
+
+void Scheduler::loadElementSets() {
+    loadSlots(settings.scheduledEntries, scheduledSlots);
+    loadSlots(settings.nonScheduledEntries, nonScheduledSlots);
+}
+
+void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
+    for (int i = 0; i < entryCount; ++i) {
+        const std::string lookupName = lookupNameOf(entries[i]);
+        if (lookupName.empty()) {
+            continue;
+        }
+        selection.satelliteDesignation = entries[i];
+        selection.lookupName = lookupName;
+        if (auto elements = readElementSet(console.files, station.elementFileName, selection, *this)) {
+            slots[i].elements = *elements;
+            slots[i].loaded = true;
+        }
+    }
+}
+
+PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& slots) {
+    PassTable table;
+    leftOut.clear();
+    const PassSearchSettings search = searchSettings();
+    const std::string noPass = "no pass high enough in " + std::to_string(static_cast<int>(searchBoundDays)) + " days";
+    int n = 0;
+    for (int i = 0; i < entryCount; ++i) {
+        const std::string& entry = entries[i];
+        if (entry.empty()) {
+            continue;
+        }
+        // A slot whose entry names no satellite would hold another satellite's elements, or none.
+        if (lookupNameOf(entry).empty() || !slots[i].loaded) {
+            leftOut.push_back({entry, "no satellite name"});
+            continue;
+        }
+        const KeplerianElementSet& elements = slots[i].elements;
+        if (const std::string problem = elementSetProblem(elements); !problem.empty()) {
+            leftOut.push_back({entry, problem});
+            continue;
+        }
+        clock = readClock(console.clock, station.utcOffsetHours);
+        for (int pass = 0; pass < 2; ++pass) {
+            const double searchStart = continuousDay(clock.year, dayNumberOf(clock));
+            std::optional<PassPrediction> qualifying;
+            for (;;) {
+                const PassPrediction found =
+                    predictPass(constants, elements, stationPosition(), search, clock, satellite, display_);
+                if (!found.found) {
+                    break;
+                }
+                if (static_cast<float>(found.maximumElevation) > settings.minimumPassElevation) {
+                    qualifying = found;
+                    break;
+                }
+                // Low passes are passed over from their LOS, but not for ever.
+                if (continuousDay(clock.year, dayNumberOf(clock)) - searchStart > searchBoundDays) {
+                    break;
+                }
+            }
+            if (!qualifying) {
+                leftOut.push_back({entry, noPass});
+                break;
+            }
+            table[n++] = PassRow{entry,
+                                 clock.year,
+                                 qualifying->aos,
+                                 qualifying->aosLocal,
+                                 qualifying->los,
+                                 qualifying->losLocal,
+                                 static_cast<float>(qualifying->maximumElevation)};
+        }
+    }
+    sortPassTable(table);
+    return table;
+}
+
+void Scheduler::buildSchedule() {
+    schedule = buildPassTable(settings.scheduledEntries, scheduledSlots);
+    showSchedule();
+    if (!leftOut.empty()) {
+        showMessageLine(leftOutMessage(leftOut));
+    }
+}
+
+void Scheduler::showSchedule() {
+    for (int d = 0; d < shownScheduleRows; ++d) {
+        if (!schedule[d].empty()) {
+            showScheduleRow(console.screen, firstScheduleScreenRow + d, schedule[d]);
+        }
+    }
+}
+
+void Scheduler::buildNonScheduledTable() {
+    nonScheduledTable = buildPassTable(settings.nonScheduledEntries, nonScheduledSlots);
+    if (!leftOut.empty()) {
+        showMessageLine(leftOutMessage(leftOut));
+    }
+}
+
+}  // namespace station

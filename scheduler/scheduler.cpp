@@ -1,0 +1,334 @@
+#include "scheduler/scheduler.hpp"
+
+#include "config/value_reader.hpp"
+#include "console/picture.hpp"
+
+#include <algorithm>
+#include <array>
+#include <new>
+
+namespace station {
+
+namespace {
+
+// The run-time error number of a failed allocation.
+constexpr int outOfMemory = 7;
+// A pass of the entry whose job just ran that starts before now plus this (8.64 s) is that job's.
+constexpr double servedAosMarginDays = 0.0001;
+constexpr int waitRoundMs = 300;
+constexpr int waitSliceMs = 50;
+constexpr int brightWhite = 15;
+constexpr int black = 0;
+constexpr double minutesPerDay = 1440;
+
+struct PhaseMessage {
+    int phase;
+    std::string_view text;
+};
+// Phase 6 names the satellite and phase 0 the error number; the others are fixed texts.
+constexpr std::array<PhaseMessage, 6> fatalMessages{{
+    {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {3, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {4, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {5, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {7, "ERROR in keplerian data file! Cannot continue."},
+}};
+
+// The message line ends before the frame at column 80.
+constexpr std::size_t messageWidth = 77;
+
+}  // namespace
+
+JobCommand jobCommandOf(std::string_view text) {
+    JobCommand command;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        const std::size_t end = std::min(text.find(' ', i), text.size());
+        std::string word(text.substr(i, end - i));
+        if (command.name.empty()) {
+            command.name = std::move(word);
+        } else {
+            command.arguments.push_back(std::move(word));
+        }
+        i = end;
+    }
+    return command;
+}
+
+bool isPlainJobName(std::string_view name) {
+    return !name.empty() && std::none_of(name.begin(), name.end(), [](char c) {
+        return c == '/' || static_cast<unsigned char>(c) < 32 || c == 127;
+    });
+}
+
+Scheduler::Scheduler(Console& c) : console(c), display_(c.screen, c.clock) {}
+
+int Scheduler::run() {
+    try {
+        try {
+            startUp();
+            for (;;) {
+                runCycle();
+            }
+        } catch (const std::bad_alloc&) {
+            errorPhase = 0;
+            handleError(outOfMemory);
+        }
+    } catch (const ProgramExit& exit) {
+        return exit.status;
+    }
+    return 0;
+}
+
+void Scheduler::handleError(int errorNumber) {
+    std::string message;
+    const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
+                                    [this](const PhaseMessage& m) { return m.phase == errorPhase; });
+    if (fixed != fatalMessages.end()) {
+        message = fixed->text;
+    } else if (errorPhase == 6) {
+        message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
+    } else {
+        message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
+    }
+    showMessage(console.screen, message);
+    waitForKey(console);
+    console.screen.setColours(brightWhite, black);
+    console.screen.clear();
+    console.screen.present();
+    throw ProgramExit{0};
+}
+
+void Scheduler::startUp() {
+    console.screen.clear();
+    constants = schedulerConstants();
+    displayMode = 1;
+    listRefreshFlag = 1;
+    station = readStationConfig(console.files, *this, StationReader::scheduler);
+    settings.backgroundColour = station.backgroundColour;
+    settings.foregroundColour = station.foregroundColour;
+    settings.highlightColour = station.highlightColour;
+}
+
+void Scheduler::runCycle() {
+    rescheduleFlag = 0;
+    settings = readSchedulerSettings(console.files, *this);
+    drawScreen();
+    if (!jobReport.empty()) {
+        showMessageLine(jobReport);
+    }
+    loadElementSets();
+    buildSchedule();
+    // The report of the last job outlives the messages of the computation.
+    if (!jobReport.empty()) {
+        showMessageLine(jobReport);
+        jobReport.clear();
+    }
+    chooseFirstRow();
+    if (waitForFirstPass()) {
+        runScheduledJob();
+    }
+}
+
+void Scheduler::drawScreen() {
+    using namespace cp437;
+    Screen& s = console.screen;
+    setNormalColours();
+    s.clear();
+    const std::string fullLine(78, doubleHorizontal);
+    s.printAt(1, 1, doubleTopLeft + fullLine + doubleTopRight);
+    for (int row = 2; row <= 24; ++row) {
+        s.printAt(row, 1, std::string(1, doubleVertical));
+        s.printAt(row, 80, std::string(1, doubleVertical));
+    }
+    s.printAt(2, 3, programBanner);
+    s.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
+    s.printAt(3, 1, doubleTeeLeft + fullLine + doubleTeeRight);
+    s.printAt(3, 26, std::string(1, doubleTeeDown));
+    s.printAt(4, 26, std::string(1, doubleVertical));
+    s.printAt(4, 32, "Status: ");
+    s.printAt(5, 1, doubleTeeLeft + fullLine + doubleTeeRight);
+    s.printAt(5, 26, std::string(1, doubleTeeUp));
+    s.printAt(5, 40, std::string(1, doubleTeeDown));
+    for (int row = 6; row <= 22; ++row) {
+        s.printAt(row, 40, std::string(1, doubleVertical));
+    }
+    s.printAt(6, 3, "        Scheduled passes");
+    s.printAt(7, 3, "Sat      AOS       LOS       El");
+    s.printAt(21, 1, doubleTeeLeft + std::string(38, doubleHorizontal) + doubleTeeRight);
+    s.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
+    s.setColours(settings.highlightColour, settings.backgroundColour);
+    s.printAt(22, 21, "T");
+    s.printAt(22, 28, "M");
+    s.printAt(22, 34, "Q");
+    setNormalColours();
+    s.printAt(23, 1, doubleTeeLeft + fullLine + doubleTeeRight);
+    s.printAt(23, 40, std::string(1, doubleTeeUp));
+    s.printAt(25, 1, doubleBottomLeft + fullLine + doubleBottomRight);
+    showDateTimeLine();
+}
+
+void Scheduler::chooseFirstRow() {
+    const double now = readNow();
+    if (!lastJobEntry.empty() && lastJobEntry == schedule[0].entry &&
+        now + servedAosMarginDays > schedule[0].aosDay()) {
+        schedule[0] = schedule[1];
+    }
+    // A pass in progress is found again with an AOS at most one search step before the search
+    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
+    const double stepDays = station.searchStep / minutesPerDay;
+    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+    int k = 0;
+    while (k < passRowCount && !schedule[k].empty() && alreadyServed(schedule[k])) {
+        ++k;
+    }
+    if (k > 0) {
+        schedule[0] = k < passRowCount ? schedule[k] : PassRow{};
+    }
+}
+
+bool Scheduler::alreadyServed(const PassRow& row) const {
+    return std::any_of(servedPasses.begin(), servedPasses.end(), [&](const ServedPass& served) {
+        return served.entry == row.entry && row.aosDay() < served.losDay;
+    });
+}
+
+bool Scheduler::waitForFirstPass() {
+    const PassRow& first = schedule[0];
+    const bool anyEntry = std::any_of(settings.scheduledEntries.begin(), settings.scheduledEntries.end(),
+                                      [](const std::string& entry) { return !entry.empty(); });
+    // With nothing to wait for, a new cycle is due once a remembered pass is over.
+    double recheckDay = 0;
+    if (first.empty() && !servedPasses.empty()) {
+        const auto earliest = std::min_element(
+            servedPasses.begin(), servedPasses.end(),
+            [](const ServedPass& a, const ServedPass& b) { return a.losDay < b.losDay; });
+        recheckDay = earliest->losDay + station.searchStep / minutesPerDay;
+    }
+    for (;;) {
+        if (first.empty()) {
+            showStatus(console.screen, anyEntry ? "No scheduled passes" : "No scheduled satellites");
+        } else {
+            showStatus(console.screen, "Waiting for " + first.entry);
+        }
+        clock = readClock(console.clock, station.utcOffsetHours);
+        showDateTimeLine();
+        showPanel();
+        pollKeyboard();
+        const double now = readNow();
+        console.screen.present();
+        for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
+            console.sleeper.sleepMs(waitSliceMs, true);
+        }
+        if (rescheduleFlag == 1) {
+            return false;
+        }
+        if (!first.empty() && now > first.aosDay()) {
+            return true;
+        }
+        if (first.empty() && recheckDay > 0 && now > recheckDay) {
+            return false;
+        }
+    }
+}
+
+void Scheduler::runScheduledJob() {
+    const PassRow& first = schedule[0];
+    lastJobEntry = first.entry;
+    servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
+    jobReport = runJob(first.entry);
+}
+
+void Scheduler::pollKeyboard() {
+    const std::string key = upperCase(console.keyboard.readKey());
+    if (key == "Q") {
+        console.screen.setColours(brightWhite, black);
+        console.screen.clear();
+        console.screen.present();
+        throw ProgramExit{0};
+    }
+    if (key == "T") {
+        trackTypedSatellite();
+    }
+    if (key == "M") {
+        switchMode();
+    }
+}
+
+void Scheduler::trackTypedSatellite() {
+    static constexpr std::string_view prompt = "Which satellite would you like to track? ";
+    Screen& s = console.screen;
+    s.printAt(24, 3, prompt);
+    s.setCursorVisible(true);
+    // The answer ends before the frame.
+    const std::string typed = upperCase(readLineWithEcho(console, messageWidth - prompt.size()));
+    jobReport = runJob(typed);
+    rescheduleFlag = 1;
+}
+
+void Scheduler::switchMode() {
+    displayMode = static_cast<std::int16_t>(-displayMode);
+    listRefreshFlag = 1;
+    clearPanel();
+}
+
+std::string Scheduler::runJob(std::string_view text) {
+    const JobCommand command = jobCommandOf(text);
+    handToJob();
+    // The name is looked up as a file of the station directory and never given to a shell as
+    // text, so no entry can run anything but a job file there.
+    const auto path = isPlainJobName(command.name) ? console.files.find(command.fileName()) : std::nullopt;
+    if (!path) {
+        return "No job file " + command.fileName();
+    }
+    std::vector<std::string> argv{"/bin/sh", path->string()};
+    argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
+    const int status = console.commands.run(argv);
+    if (status == -1) {
+        return "Job " + command.fileName() + " could not be started";
+    }
+    if (status != 0) {
+        return "Job " + command.fileName() + " failed (exit status " + std::to_string(status) + ")";
+    }
+    return {};
+}
+
+void Scheduler::handToJob() {
+    console.screen.setColours(brightWhite, black);
+    console.screen.clear();
+    console.screen.present();
+}
+
+PassSearchSettings Scheduler::searchSettings() const {
+    PassSearchSettings search;
+    search.minimumElevation = station.minimumElevation;
+    search.searchStep = station.searchStep;
+    search.utcOffsetHours = station.utcOffsetHours;
+    search.boundDays = searchBoundDays;
+    return search;
+}
+
+double Scheduler::readNow() {
+    clock = readClock(console.clock, station.utcOffsetHours);
+    return continuousDay(clock.year, dayNumberOf(clock));
+}
+
+void Scheduler::showDateTimeLine() {
+    showDateTime(console.screen, console.clock);
+    console.screen.setCursorVisible(false);
+}
+
+void Scheduler::showMessageLine(std::string_view text) {
+    showMessage(console.screen, text.substr(0, messageWidth));
+}
+
+void Scheduler::setNormalColours() {
+    console.screen.setColours(settings.foregroundColour, settings.backgroundColour);
+}
+
+}  // namespace station

@@ -1,0 +1,121 @@
+#pragma once
+// The pass scheduler `mirados`: it computes the schedule of coming passes of its scheduled
+// entries, waits for the first one while showing the watched satellites, runs that entry's job
+// file at AOS and then schedules again.
+#include "config/station.hpp"
+#include "console/console.hpp"
+#include "console/error_phase.hpp"
+#include "orbit/constants.hpp"
+#include "orbit/elements.hpp"
+#include "orbit/pass.hpp"
+#include "orbit/propagation.hpp"
+#include "orbit/search_display.hpp"
+#include "scheduler/schedule.hpp"
+#include "scheduler/settings.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace station {
+
+inline const std::string programBanner = "MIRADOS 2.0";
+
+// A job and its arguments: the text up to the first blank names the job, the other words are
+// handed to it. The job file is the name followed by ".BAT".
+struct JobCommand {
+    std::string name;
+    std::vector<std::string> arguments;
+    std::string fileName() const { return name + ".BAT"; }
+};
+JobCommand jobCommandOf(std::string_view text);
+// A name that can only mean a file in the station directory: not empty, no "/", no control
+// characters.
+bool isPlainJobName(std::string_view name);
+
+// A pass whose job has run; remembered until the pass is over.
+struct ServedPass {
+    std::string entry;
+    double aosDay = 0;  // continuous days
+    double losDay = 0;
+};
+
+class Scheduler : public ErrorHandler {
+public:
+    explicit Scheduler(Console& console);
+
+    // Start-up and scheduling cycles until the Quit key or a fatal error; the exit status.
+    int run();
+    // Every failure is fatal: the phase's message, a key, white on black, cleared screen.
+    void handleError(int errorNumber) override;
+
+    // The steps of start-up and of one cycle, in the order run() takes them.
+    void startUp();
+    void runCycle();
+    void drawScreen();
+    void loadElementSets();
+    void buildSchedule();
+    void showSchedule();
+    // Drops the passes already served: row 1 becomes the first pass whose job has not run.
+    void chooseFirstRow();
+    // Waits for row 1's AOS; true when its job is due (false after Track or a recheck).
+    bool waitForFirstPass();
+    void runScheduledJob();
+
+    // One wait round's keys; Q ends the program.
+    void pollKeyboard();
+    void trackTypedSatellite();
+    void switchMode();
+
+    // The right-hand panel (real-time view or non-scheduled passes list).
+    void showPanel();
+    void showRealtimeView();
+    void showNonScheduledPasses();
+    void buildNonScheduledTable();
+    void clearPanel();
+
+    // Finds and runs a job file; returns the report for the message line ("" when it ran well).
+    std::string runJob(std::string_view text);
+
+    Console& console;
+    OrbitConstants constants = schedulerConstants();
+    Station station;
+    SchedulerSettings settings;
+    ClockTime clock;  // the last clock reading (moved on by pass searches)
+    SatelliteState satellite;
+    Selection selection;  // the entry being loaded; phase 6 names its lookup name
+    SlotList scheduledSlots;
+    SlotList nonScheduledSlots;
+    PassTable schedule;
+    PassTable nonScheduledTable;
+    std::vector<LeftOutEntry> leftOut;  // of the last table built
+
+    std::string lastJobEntry;
+    std::int16_t rescheduleFlag = 0;
+    std::int16_t displayMode = 1;      // above 0: real-time view; else the pass list
+    std::int16_t listRefreshFlag = 1;  // rebuild the non-scheduled table before showing it
+    std::vector<ServedPass> servedPasses;
+    std::string jobReport;  // shown on the message line after the next redraw
+
+    // A search gives up on an entry after this many days without a pass above the minimum.
+    double searchBoundDays = PassSearchSettings{}.boundDays;
+
+private:
+    PassTable buildPassTable(const EntryList& entries, const SlotList& slots);
+    void loadSlots(const EntryList& entries, SlotList& slots);
+    PassSearchSettings searchSettings() const;
+    StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
+    // Now, as a continuous day, from a fresh clock reading.
+    double readNow();
+    void showDateTimeLine();
+    // The message line, cut before the frame.
+    void showMessageLine(std::string_view text);
+    void setNormalColours();
+    void handToJob();
+    bool alreadyServed(const PassRow& row) const;
+
+    ScreenPassSearchDisplay display_;
+};
+
+}  // namespace station

@@ -1,0 +1,123 @@
+#include "scheduler/tests/rig.hpp"
+
+#include <cmath>
+
+namespace station::testing {
+namespace {
+
+struct RecordingHandler : ErrorHandler {
+    std::vector<int> phases;
+    void handleError(int) override {
+        phases.push_back(errorPhase);
+        throw ProgramExit{0};
+    }
+};
+
+SchedulerSettings parse(const std::string& text) {
+    RecordingHandler errors;
+    errors.errorPhase = 4;
+    LineReader lines(splitLines(text));
+    return parseSchedulerSettings(lines, errors);
+}
+
+TEST(SchedulerSettings, CommentsAnywhereCaseSuffixesAndBlanks) {
+    std::string text = ";head\n;again\niss\n;between\nao-7~b\n  so-50 \n";
+    for (int i = 4; i <= 15; ++i) {
+        text += "\n";
+    }
+    text += ";watched\nnoaa-15\n";
+    for (int i = 17; i <= 30; ++i) {
+        text += ";c\n\n";
+    }
+    text += "12.5 degrees\n;colours\n2.5\n3.5\n14\n99\n;after\n";
+    const SchedulerSettings s = parse(text);
+    EXPECT_EQ(s.scheduledEntries[0], "ISS");
+    EXPECT_EQ(s.scheduledEntries[1], "AO-7~B");
+    EXPECT_EQ(s.scheduledEntries[2], "  SO-50 ");
+    EXPECT_EQ(s.scheduledEntries[3], "");
+    EXPECT_EQ(s.nonScheduledEntries[0], "NOAA-15");
+    EXPECT_EQ(s.minimumPassElevation, static_cast<float>(12.5 * 3.1415926535898 / 180));
+    // Halves round to the even neighbour; the 35th value is never read.
+    EXPECT_EQ(s.backgroundColour, 2);
+    EXPECT_EQ(s.foregroundColour, 4);
+    EXPECT_EQ(s.highlightColour, 14);
+}
+
+TEST(SchedulerSettings, ShortFileGivesEmptySlotsAndZeros) {
+    const SchedulerSettings s = parse("ISS\n");
+    EXPECT_EQ(s.scheduledEntries[0], "ISS");
+    EXPECT_EQ(s.scheduledEntries[14], "");
+    EXPECT_EQ(s.nonScheduledEntries[0], "");
+    EXPECT_EQ(s.minimumPassElevation, 0.0f);
+    EXPECT_EQ(s.highlightColour, 0);
+}
+
+TEST(SchedulerSettings, FileFoundInAnyCaseAndMissingFileIsPhase3) {
+    StationDir dir;
+    Files files(dir.path());
+    RecordingHandler errors;
+    EXPECT_THROW(readSchedulerSettings(files, errors), ProgramExit);
+    EXPECT_EQ(errors.phases, std::vector<int>{3});
+    dir.write("mirados.cfg", schedulerConfig({"iss"}));
+    EXPECT_EQ(readSchedulerSettings(files, errors).scheduledEntries[0], "ISS");
+    EXPECT_EQ(errors.errorPhase, 0);
+}
+
+// Runs the scheduler until its handler waits for a key; returns the message line shown then.
+std::string fatalMessage(Rig& rig, const std::function<void()>& action) {
+    std::string shown;
+    rig.mc.sleeper.onTime = [&](std::int64_t) {
+        if (shown.empty()) {
+            shown = rig.mc.screen.rowText(24, 3, 79);
+            rig.mc.keyboard.push("x");
+        }
+    };
+    action();
+    const Cell blank{' ', 15, 0};
+    EXPECT_EQ(rig.mc.screen.cell(24, 3), blank);
+    EXPECT_EQ(rig.mc.screen.cell(1, 1), blank);
+    const auto end = shown.find_last_not_of(' ');
+    return shown.substr(0, end + 1);
+}
+
+TEST(SchedulerErrors, EveryPhaseHasItsMessageAndEndsWithStatus0) {
+    const std::vector<std::pair<int, std::string>> expected{
+        {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+        {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+        {3, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+        {4, "ERROR in MIRADOS.CFG file! Cannot continue."},
+        {5, "ERROR: Could not find keplerian data file! Cannot continue."},
+        {6, "ERROR: Keplerian data file has no data for AO-7. Cannot continue."},
+        {7, "ERROR in keplerian data file! Cannot continue."},
+        {0, "Unexpected error  7. Please report to the author."},
+    };
+    for (const auto& [phase, text] : expected) {
+        Rig rig(schedulerConfig({}));
+        rig.scheduler.selection.lookupName = "AO-7";
+        rig.scheduler.errorPhase = static_cast<std::int16_t>(phase);
+        EXPECT_EQ(fatalMessage(rig, [&] { EXPECT_THROW(rig.scheduler.handleError(7), ProgramExit); }), text);
+    }
+}
+
+TEST(SchedulerErrors, MissingFilesAndUnknownSatellitesEndTheRun) {
+    const auto runWith = [](const std::string& missing, const std::string& mirados) {
+        Rig rig(mirados);
+        std::filesystem::remove(rig.dir.path() / missing);
+        int status = -1;
+        const std::string text = fatalMessage(rig, [&] { status = rig.scheduler.run(); });
+        EXPECT_EQ(status, 0);
+        return text;
+    };
+    EXPECT_EQ(runWith("KELVORIN.CFG", ""), "ERROR: Could not find KELVORIN.CFG file! Cannot continue.");
+    EXPECT_EQ(runWith("MIRADOS.CFG", ""), "ERROR: Could not find MIRADOS.CFG file! Cannot continue.");
+    EXPECT_EQ(runWith("KEPS.TXT", schedulerConfig({"ISS"})),
+              "ERROR: Could not find keplerian data file! Cannot continue.");
+    // Trailing blanks stay part of the entry, so it names no satellite of the file.
+    EXPECT_EQ(runWith("none", schedulerConfig({"ISS "})),
+              "ERROR: Keplerian data file has no data for ISS . Cannot continue.");
+    EXPECT_EQ(runWith("none", schedulerConfig({}, {"sputnik~1"})),
+              "ERROR: Keplerian data file has no data for SPUTNIK. Cannot continue.");
+}
+
+}  // namespace
+}  // namespace station::testing
