@@ -149,7 +149,10 @@ bool Files::replace(std::string_view name, std::string_view content) const {
             written += static_cast<std::size_t>(n);
         }
     }
-    ok = ok && ::fchmod(fd, 0644) == 0;
+    // The new file keeps the permissions of the one it replaces.
+    struct stat existing {};
+    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    ok = ok && ::fchmod(fd, mode) == 0;
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;

@@ -51,7 +51,8 @@ void MemorySleeper::sleepMs(int milliseconds, bool endOnKey) {
     if (endOnKey && keyboard_.keyWaiting()) {
         return;
     }
-    std::int64_t target = clock_.millis + milliseconds;
+    // A negative wait (a deadline already past) does not wait, and never turns the clock back.
+    std::int64_t target = clock_.millis + std::max(milliseconds, 0);
     const std::int64_t nextKey = keyboard_.nextKeyTime();
     if (endOnKey && nextKey > clock_.millis && nextKey < target) {
         target = nextKey;

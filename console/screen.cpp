@@ -99,5 +99,17 @@ char32_t toUnicode(std::uint8_t character) {
     return character;
 }
 
+int fromUnicode(char32_t character) {
+    if (character >= 0x20 && character < 0x7F) {
+        return static_cast<int>(character);
+    }
+    for (int byte = 1; byte < 0x100; ++byte) {
+        if (toUnicode(static_cast<std::uint8_t>(byte)) == character) {
+            return byte;
+        }
+    }
+    return -1;
+}
+
 }  // namespace cp437
 }  // namespace station

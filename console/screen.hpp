@@ -87,6 +87,9 @@ inline constexpr char arrowRight = '\x1A';
 inline constexpr char arrowLeft = '\x1B';
 // The Unicode character a terminal shows for a code page 437 byte.
 char32_t toUnicode(std::uint8_t character);
+// The code page 437 byte of a Unicode character, or -1 when the code page has none (a blank
+// maps to 0x20, not to the NUL that also shows as one).
+int fromUnicode(char32_t character);
 }  // namespace cp437
 
 // Row 4 from column 40: the status line of both programs (40 blanks, then the text).

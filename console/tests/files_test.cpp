@@ -1,0 +1,150 @@
+#include "console/files.hpp"
+#include "console/testsupport/station_dir.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace station {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> namesIn(const fs::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class StationFiles : public ::testing::Test {
+protected:
+    testing::StationDir dir;
+    Files files{dir.path()};
+};
+
+TEST_F(StationFiles, FoundWhateverTheCaseOfTheirNames) {
+    dir.write("kelvorin.cfg", "a");
+    dir.write("KEPS.TXT", "b");
+    dir.write("Kelvorin.Frc", "c");
+    EXPECT_EQ(files.find("KELVORIN.CFG"), dir.path() / "kelvorin.cfg");
+    EXPECT_EQ(files.find("keps.txt"), dir.path() / "KEPS.TXT");
+    EXPECT_EQ(files.find("KELVORIN.FRC"), dir.path() / "Kelvorin.Frc");
+    EXPECT_EQ(files.find("kelvorin.frc"), dir.path() / "Kelvorin.Frc");
+    EXPECT_EQ(files.find("KELVORIN.CMD"), std::nullopt);
+}
+
+TEST_F(StationFiles, TrailingBlanksAreNotPartOfAName) {
+    dir.write("KEPS.TXT", "b");
+    EXPECT_EQ(files.find("keps.txt   "), dir.path() / "KEPS.TXT");
+    EXPECT_EQ(files.find(" KEPS.TXT"), std::nullopt);
+    EXPECT_EQ(files.find("   "), std::nullopt);
+    EXPECT_EQ(files.pathFor("NEW.DAT  "), dir.path() / "NEW.DAT");
+}
+
+TEST_F(StationFiles, DirectoryIsNotAFile) {
+    fs::create_directory(dir.path() / "ROT.DAT");
+    EXPECT_EQ(files.find("rot.dat"), std::nullopt);
+    EXPECT_EQ(files.readText("ROT.DAT"), std::nullopt);
+}
+
+TEST_F(StationFiles, NewFileGetsTheGivenNameUnlessAnotherCaseExists) {
+    EXPECT_EQ(files.pathFor("ROT.DAT"), dir.path() / "ROT.DAT");
+    dir.write("radio.dat", "");
+    EXPECT_EQ(files.pathFor("RADIO.DAT"), dir.path() / "radio.dat");
+}
+
+TEST_F(StationFiles, ReadingAcceptsEveryLineEnd) {
+    dir.write("A.TXT", "one\r\ntwo\nthree\rfour");
+    auto lines = files.openLines("a.txt");
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->read(), "one");
+    EXPECT_EQ(lines->read(), "two");
+    EXPECT_EQ(lines->read(), "three");
+    EXPECT_FALSE(lines->atEnd());
+    EXPECT_EQ(lines->read(), "four");
+    EXPECT_TRUE(lines->atEnd());
+    EXPECT_EQ(lines->read(), "");
+    EXPECT_EQ(lines->read(), "");
+}
+
+TEST_F(StationFiles, MissingFileGivesNothingToRead) {
+    EXPECT_EQ(files.readText("NONE.TXT"), std::nullopt);
+    EXPECT_FALSE(files.openLines("NONE.TXT").has_value());
+    EXPECT_FALSE(files.open("NONE.TXT").has_value());
+}
+
+TEST_F(StationFiles, TwoStepReadKeepsEveryByte) {
+    const std::string content("\x00\xFF\r\n\x1A", 5);
+    dir.write("BIN.DAT", content);
+    auto in = files.open("bin.dat");
+    ASSERT_TRUE(in.has_value());
+    EXPECT_EQ(Files::readAll(*in), content);
+}
+
+TEST(SplitLines, EndsAndEmptyLines) {
+    EXPECT_EQ(splitLines(""), std::vector<std::string>{});
+    EXPECT_EQ(splitLines("x"), std::vector<std::string>{"x"});
+    EXPECT_EQ(splitLines("x\r\n"), std::vector<std::string>{"x"});
+    EXPECT_EQ(splitLines("\n"), std::vector<std::string>{""});
+    EXPECT_EQ(splitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitLines("a\r\rb\n\n"), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_EQ(splitLines("a\n\rb"), (std::vector<std::string>{"a", "", "b"}));
+}
+
+TEST_F(StationFiles, ReplaceWritesTheWholeFileAndLeavesNoTemporary) {
+    EXPECT_TRUE(files.replace("KELVORIN.FRC", "ISS\r\n145800\r\n"));
+    EXPECT_EQ(dir.read("KELVORIN.FRC"), "ISS\r\n145800\r\n");
+    EXPECT_TRUE(files.replace("KELVORIN.FRC", "short"));
+    EXPECT_EQ(dir.read("KELVORIN.FRC"), "short");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"KELVORIN.FRC"});
+}
+
+TEST_F(StationFiles, ReplaceTakesTheFileOfAnotherCase) {
+    dir.write("kelvorin.frc", "old");
+    EXPECT_TRUE(files.replace("KELVORIN.FRC", "new"));
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"kelvorin.frc"});
+    EXPECT_EQ(dir.read("kelvorin.frc"), "new");
+}
+
+TEST_F(StationFiles, ReplaceKeepsThePermissions) {
+    dir.write("KVFLIP.DAT", "0");
+    fs::permissions(dir.path() / "KVFLIP.DAT", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(files.replace("KVFLIP.DAT", "1"));
+    EXPECT_EQ(fs::status(dir.path() / "KVFLIP.DAT").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(StationFiles, FailedRenameLeavesTheOldStateAndNoTemporary) {
+    // A directory in the file's place cannot be renamed over, even by root.
+    fs::create_directory(dir.path() / "RADIO.DAT");
+    dir.write("RADIO.DAT/keep", "x");
+    EXPECT_FALSE(files.replace("RADIO.DAT", "145800 435250"));
+    EXPECT_EQ(dir.read("RADIO.DAT/keep"), "x");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"RADIO.DAT"});
+}
+
+TEST_F(StationFiles, UnwritableDirectoryKeepsTheOldFile) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into any directory; the failed rename is tested above";
+    }
+    dir.write("KELVORIN.FRC", "old");
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(files.replace("KELVORIN.FRC", "new"));
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_EQ(dir.read("KELVORIN.FRC"), "old");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"KELVORIN.FRC"});
+}
+
+TEST_F(StationFiles, RemoveFindsAnyCase) {
+    dir.write("kelvorin.fbk", "x");
+    EXPECT_TRUE(files.remove("KELVORIN.FBK"));
+    EXPECT_FALSE(dir.exists("kelvorin.fbk"));
+    EXPECT_FALSE(files.remove("KELVORIN.FBK"));
+}
+
+}  // namespace
+}  // namespace station
