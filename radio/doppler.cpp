@@ -1,0 +1,152 @@
+#include "radio/doppler.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "console/picture.hpp"
+#include "radio/radio.hpp"
+
+namespace station {
+
+namespace {
+constexpr double speedOfLightKmPerS = 299792.0;
+constexpr double extrapolationFactor = 2.0;
+constexpr double partsPerMillion = 1000000.0;
+constexpr double hzPerKhz = 1000.0;
+constexpr double khzPerMhz = 1000.0;
+constexpr double tenHzPerKhz = 100.0;
+// A change of exactly the retune step must count as one even when the kHz values carry
+// binary representation error (415489.35 - 415489.34 is a hair under 0.01).
+constexpr double retuneToleranceHz = 1e-4;
+
+constexpr int frequencyRow = 20;
+constexpr int txColumn = 20;
+constexpr int rxColumn = 37;
+constexpr int txPpmLabelColumn = 26;
+constexpr int rxPpmLabelColumn = 43;
+
+// Upper ends (kHz, exclusive) of converter bands 1 to 7; band 8 is everything above.
+constexpr std::array<double, 7> converterBandLimitsKhz = {100000,  200000,  600000,  1600000,
+                                                          4000000, 8000000, 18000000};
+
+int converterBand(double fKhz) {
+    int band = 1;
+    for (double limit : converterBandLimitsKhz) {
+        if (fKhz < limit) {
+            return band;
+        }
+        ++band;
+    }
+    return band;
+}
+
+// Radio.dat line for a frequency: the Hz as a blank (or the minus sign), the digits, a blank,
+// CR LF. 64 bits, so values above 2147 MHz are written as they are.
+std::string radioDatValue(double khz) {
+    constexpr std::int64_t limitTenHz = std::numeric_limits<std::int64_t>::max() / 10;
+    return formatInteger(std::clamp(tenHzOf64(khz), -limitTenHz, limitTenHz) * 10) + " \r\n";
+}
+
+void writeRadioDat(TrackerState& s) {
+    const std::string content = radioDatValue(s.doppler.txKhz) + radioDatValue(s.doppler.rxKhz) +
+                                s.frequencies.uplinkMode + "\r\n" + s.frequencies.downlinkMode + "\r\n";
+    if (!s.console.files.replace("radio.dat", content)) {
+        s.errors.handleError(runtimeError::pathFileAccessError);
+    }
+}
+
+void showPpm(TrackerState& s, float ppm) {
+    const float shown = std::floor(10.0f * ppm) / 10.0f;
+    Screen& screen = s.screen();
+    screen.printAt(frequencyRow, txColumn, formatPicture("+##.#", -shown) + "  ");
+    screen.printAt(frequencyRow, txPpmLabelColumn, " PPM");
+    screen.printAt(frequencyRow, rxColumn, formatPicture("+##.#", shown) + "  ");
+    screen.printAt(frequencyRow, rxPpmLabelColumn, " PPM");
+}
+
+bool movedByRetuneStep(double khz, double lastShownKhz, float retuneStepHz) {
+    return std::fabs(khz - lastShownKhz) * hzPerKhz >= retuneStepHz - retuneToleranceHz;
+}
+}  // namespace
+
+namespace {
+// Out-of-range values take the nearest end instead of being undefined; not a number gives 0.
+template <typename Int>
+Int roundedTenHz(double khz) {
+    const double tenHz = std::floor(tenHzPerKhz * khz + 0.5);
+    if (std::isnan(tenHz)) {
+        return 0;
+    }
+    if (!(tenHz > static_cast<double>(std::numeric_limits<Int>::min()))) {
+        return std::numeric_limits<Int>::min();
+    }
+    if (tenHz >= static_cast<double>(std::numeric_limits<Int>::max())) {
+        return std::numeric_limits<Int>::max();
+    }
+    return static_cast<Int>(tenHz);
+}
+}  // namespace
+
+std::int32_t tenHzOf(double khz) {
+    return roundedTenHz<std::int32_t>(khz);
+}
+std::int64_t tenHzOf64(double khz) {
+    return roundedTenHz<std::int64_t>(khz);
+}
+
+double translateThroughConverter(TrackerState& s, double fKhz) {
+    const double oscillatorKhz = khzPerMhz * s.station.converterLo[converterBand(fKhz)];
+    s.doppler.converterInverts = fKhz < oscillatorKhz ? 1 : 0;
+    return std::fabs(fKhz - oscillatorKhz);
+}
+
+void updateDoppler(TrackerState& s) {
+    DopplerState& d = s.doppler;
+    const FrequencyRecord& f = s.frequencies;
+
+    const double ratio = s.satellite.rangeRate / speedOfLightKmPerS;
+    const double predicted = extrapolationFactor * ratio - d.previousDopplerRatio;
+    d.previousDopplerRatio = ratio;
+    const float ppm = static_cast<float>(partsPerMillion * predicted);
+
+    if (f.noFrequencyData == 1) {
+        showPpm(s, ppm);
+        return;
+    }
+
+    // The satellite approaches while the range rate is positive: it hears the uplink higher
+    // and sends the downlink higher, so the uplink is lowered and the downlink raised.
+    d.txKhz = s.station.uplinkCorrection == 1 ? f.uplinkKhz - predicted * f.uplinkKhz : f.uplinkKhz;
+    d.rxKhz = f.downlinkKhz + predicted * f.downlinkKhz;
+
+    const bool rxChanged = movedByRetuneStep(d.rxKhz, d.lastShownRxKhz, s.station.dopplerThresholdHz);
+    if (rxChanged) {
+        d.lastShownRxKhz = d.rxKhz;
+    }
+    const bool txChanged = movedByRetuneStep(d.txKhz, d.lastShownTxKhz, s.station.dopplerThresholdHz);
+    if (txChanged) {
+        d.lastShownTxKhz = d.txKhz;
+    }
+    if (txChanged) {
+        s.screen().printAt(frequencyRow, txColumn, formatPicture("########.#", d.txKhz));
+    }
+    if (rxChanged) {
+        s.screen().printAt(frequencyRow, rxColumn, formatPicture("########.#", d.rxKhz));
+    }
+
+    const bool fileOutput = s.station.radioType == "D";
+    if (s.station.radioPort <= 0 && !fileOutput) {
+        return;
+    }
+    d.txKhz = translateThroughConverter(s, d.txKhz);
+    d.rxKhz = translateThroughConverter(s, d.rxKhz);
+    if (fileOutput) {
+        writeRadioDat(s);
+        return;
+    }
+    sendFrequencyUpdate(s, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), txChanged, rxChanged);
+}
+
+}  // namespace station

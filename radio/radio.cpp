@@ -1,0 +1,100 @@
+#include "radio/radio.hpp"
+
+#include <array>
+#include <string_view>
+
+#include "radio/doppler.hpp"
+#include "radio/transport.hpp"
+
+namespace station {
+
+namespace {
+
+using SetupOperation = void (*)(TrackerState&);
+using UpdateOperation = void (*)(TrackerState&, std::int32_t, std::int32_t, bool, bool);
+using ShutdownOperation = void (*)(TrackerState&);
+
+// What each radio code does at the three moments; code D writes radio.dat from the Doppler
+// update itself, and a code not listed here commands nothing.
+struct RadioProtocol {
+    std::string_view code;
+    SetupOperation setup;
+    UpdateOperation update;
+    ShutdownOperation shutdown;
+};
+
+constexpr std::array<RadioProtocol, 7> radioProtocols = {{
+    {"Y", setupFiveByte, updateFiveByte, shutdownFiveByte},
+    {"Y2", setupFiveByte, updateFiveByte, shutdownFiveByte},
+    {"Y3", setupFiveByte, updateFiveByte, shutdownFiveByte},
+    {"I", setupAddressedFrame, updateAddressedFrame, parkRadio},
+    {"I2", setupAddressedFrame, updateAddressedFrame, parkRadio},
+    {"K", setupSemicolon, updateSemicolon, parkRadio},
+    {"A", setupRfText, updateRfText, shutdownRfText},
+}};
+
+const RadioProtocol* protocolOf(const std::string& code) {
+    for (const RadioProtocol& protocol : radioProtocols) {
+        if (protocol.code == code) {
+            return &protocol;
+        }
+    }
+    return nullptr;
+}
+
+// An inverting converter turns the sideband over, so the radio must work the other one.
+void exchangeSideband(std::string& mode) {
+    if (modeIs(mode, "USB")) {
+        mode.replace(0, 3, "LSB");
+    } else if (modeIs(mode, "LSB")) {
+        mode.replace(0, 3, "USB");
+    }
+}
+
+bool radioCommanded(const TrackerState& s) {
+    return s.frequencies.noFrequencyData == 0 && s.station.radioPort > 0;
+}
+
+}  // namespace
+
+void setupRadio(TrackerState& s) {
+    if (!radioCommanded(s) || s.station.radioType == "D") {
+        return;
+    }
+    // Each pass may report a frequency the radio cannot carry once more.
+    s.radio.outOfRangeReported = false;
+    const double txKhz = translateThroughConverter(s, s.frequencies.uplinkKhz);
+    if (s.doppler.converterInverts == 1) {
+        exchangeSideband(s.frequencies.uplinkMode);
+    }
+    const double rxKhz = translateThroughConverter(s, s.frequencies.downlinkKhz);
+    if (s.doppler.converterInverts == 1) {
+        exchangeSideband(s.frequencies.downlinkMode);
+    }
+    s.radio.txTenHz = tenHzOf(txKhz);
+    s.radio.rxTenHz = tenHzOf(rxKhz);
+    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
+        protocol->setup(s);
+    }
+}
+
+void sendFrequencyUpdate(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                         bool rxChanged) {
+    if (s.station.radioPort <= 0) {
+        return;
+    }
+    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
+        protocol->update(s, txTenHz, rxTenHz, txChanged, rxChanged);
+    }
+}
+
+void shutdownRadio(TrackerState& s) {
+    if (!radioCommanded(s)) {
+        return;
+    }
+    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
+        protocol->shutdown(s);
+    }
+}
+
+}  // namespace station
