@@ -13,13 +13,26 @@
 #include "radio/radio_state.hpp"
 #include "rotator/rotator_state.hpp"
 
+#include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace station {
 
 inline const std::string programTitle = "KELVORIN 4.1 dev";
+
+// The command file as last read. A poll whose file shows the same identity, size and times
+// takes the line read then instead of opening the file again; every so many polls it is read
+// anyway, in case a rewrite kept size and times.
+struct CommandFileWatch {
+    bool valid = false;
+    std::filesystem::path path;
+    std::array<std::int64_t, 5> stamp{};  // device, inode, size, modification and change time (ns)
+    std::string firstLine;
+    int pollsSinceRead = 0;
+};
 
 struct TrackerState {
     TrackerState(Console& c, ErrorHandler& e) : console(c), errors(e) {}
@@ -39,6 +52,7 @@ struct TrackerState {
     std::int16_t automaticMode = 1;
     std::int16_t commandLineMode = 0;
     std::string commandLine;
+    CommandFileWatch commandFile;
     float lastSecond = -1;
 
     RotatorDrive rotator;
@@ -58,8 +72,14 @@ struct TrackerState {
     double now() const { return dayNumberOf(clock); }
     // "now" on the continuous scale, for comparisons with AOS and LOS across the turn of the year.
     double continuousNow() const { return continuousDay(clock.year, dayNumberOf(clock)); }
-    void showMessage(std::string_view text) { station::showMessage(console.screen, text); }
-    void showStatus(std::string_view text) { station::showStatus(console.screen, text); }
+    // True from two minutes before AOS on (tracking time), across the turn of the year.
+    bool trackingStarted() const {
+        return continuousNow() > continuousDay(pass.year, pass.aos) - trackingLeadDays;
+    }
+    static constexpr double trackingLeadDays = 1.0 / 720;  // two minutes
+    // Texts are cut at column 79 so a long designation cannot overwrite the frame at column 80.
+    void showMessage(std::string_view text) { station::showMessage(console.screen, text.substr(0, 77)); }
+    void showStatus(std::string_view text) { station::showStatus(console.screen, text.substr(0, 40)); }
     // A pause of two seconds that a key ends early (the key stays waiting).
     void pauseTwoSeconds() {
         console.screen.present();

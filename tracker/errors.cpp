@@ -1,0 +1,105 @@
+// The tracker's one error handler: the phase set before a guarded operation chooses the message
+// and the repair, or the end of the program.
+#include "tracker/tracker.hpp"
+
+#include "console/picture.hpp"
+#include "tracker/selection.hpp"
+
+#include <string>
+
+namespace station {
+
+namespace {
+
+enum class Outcome { continues, fatal };
+
+using Repair = void (*)(TrackerState&);
+
+struct PhaseBranch {
+    std::int16_t phase;
+    std::string_view message;
+    Outcome outcome;
+    Repair repair;
+};
+
+void clearDesignation(TrackerState& s) { s.selection.satelliteDesignation.clear(); }
+void showDopplerPpm(TrackerState& s) { s.frequencies.noFrequencyData = 1; }
+void resetFlipState(TrackerState& s) { s.rotator.flipState = 0; }
+void switchOffRotator(TrackerState& s) { s.station.rotatorPort = 0; }
+void switchOffRadio(TrackerState& s) { s.station.radioPort = 0; }
+void switchOffGps(TrackerState& s) { s.station.gpsPort = 0; }
+
+// The phases whose message is a fixed text. Phases 0, 6 and 9 name what failed and are handled
+// apart.
+constexpr PhaseBranch fixedBranches[] = {
+    {1, "ERROR: Could not find configuration file! Cannot continue.", Outcome::fatal, nullptr},
+    {2, "Error in configuration file!  Cannot continue.", Outcome::fatal, nullptr},
+    {3, "Could not find command file. I'm trying again...", Outcome::continues, clearDesignation},
+    {4, "Command file unaccessible at this moment. I'm trying again...", Outcome::continues, nullptr},
+    {5, "ERROR: Could not find keplerian data file! Cannot continue.", Outcome::fatal, nullptr},
+    {7, "Error in keplerian data file! Cannot continue.", Outcome::fatal, nullptr},
+    {8, "Could not find KELVORIN.FRC file. Showing Doppler PPM.", Outcome::continues, showDopplerPpm},
+    {10, "Input past end in KELVORIN.FRC", Outcome::continues, nullptr},
+    {11, "Could not find KVFLIP.DAT file. Continuing without.", Outcome::continues, resetFlipState},
+    {12, "Could not open rotator port. Switching off rotator control.", Outcome::continues, switchOffRotator},
+    {13, "Could not open radio port. Switching off radio control.", Outcome::continues, switchOffRadio},
+    {14, "Could not open GPS port. Switching off GPS support.", Outcome::continues, switchOffGps},
+};
+
+// The radio's park settings are applied under this designation; a failure then passes silently.
+constexpr std::string_view parkDesignation = "PARK";
+
+}  // namespace
+
+void Tracker::handleError(int errorNumber) {
+    TrackerState& s = s_;
+    Selection& selection = s.selection;
+
+    auto fatal = [&](std::string_view message) {
+        s.showMessage(message);
+        waitForKey(s.console);
+        shutDown();
+    };
+
+    const PhaseBranch* branch = nullptr;
+    for (const PhaseBranch& candidate : fixedBranches) {
+        if (candidate.phase == errorPhase) {
+            branch = &candidate;
+        }
+    }
+
+    if (branch != nullptr) {
+        if (branch->outcome == Outcome::fatal) {
+            fatal(branch->message);
+        }
+        s.showMessage(branch->message);
+        if (branch->repair != nullptr) {
+            branch->repair(s);
+        }
+    } else if (errorPhase == 6) {
+        s.showMessage("ERROR: Keplerian data file has no data for " + selection.lookupName + ".");
+        if (s.automaticMode == 1) {
+            fatal("ERROR: Auto mode tried to track a sat that isn't in the kep file.");
+        }
+        waitForKey(s.console);
+        constexpr std::string_view prompt = "Please retype satellite designation:";
+        s.showMessage(prompt);
+        takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
+        s.showMessage("");
+    } else if (errorPhase == 9) {
+        if (selection.satelliteDesignation != parkDesignation) {
+            s.showMessage("No data for " + selection.satelliteDesignation +
+                          " in frequency file. Showing Doppler PPM.");
+        }
+        s.frequencies.noFrequencyData = 1;
+    } else if (selection.satelliteDesignation != parkDesignation) {
+        // Phase 0, and any phase this handler does not know, is a failure nobody guarded.
+        fatal("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
+    }
+
+    errorPhase = 0;
+    s.pauseTwoSeconds();
+    s.showMessage("");
+}
+
+}  // namespace station

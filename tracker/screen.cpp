@@ -1,0 +1,200 @@
+#include "tracker/screen.hpp"
+
+#include "console/picture.hpp"
+
+#include <span>
+#include <string>
+
+namespace station {
+
+namespace {
+
+struct Label {
+    int row;
+    int column;
+    std::string_view text;
+};
+
+// Drawn after the station line, whose end "Azimuth: " covers when the name is long.
+constexpr Label labels[] = {
+    {2, 29, "SATELLITE TRACKING SYSTEM                by VANTREL"},
+    {4, 32, "Status: "},
+    {6, 3, "Satellite position    Latitude: "},
+    {7, 24, "Longitude: "},
+    {8, 25, "Altitude: "},
+    {9, 28, "Phase:"},
+    {11, 26, "Azimuth: "},
+    {12, 24, "Elevation: "},
+    {13, 28, "Range: "},
+    {14, 23, "Range rate: "},
+    {16, 3, "Rotator status        Flipping:"},
+    {17, 26, "Azimuth: "},
+    {18, 24, "Elevation: "},
+    {20, 3, "Frequency    TX:              RX:"},
+    {12, 56, "AOS:"},
+    {13, 56, "LOS:"},
+    {14, 56, "Max El:"},
+    {22, 3, "Satellite selection:  Automatic"},
+    {16, 56, "Kelvorin commands:"},
+    {18, 53, "Automatic   Manual   Quit"},
+    // Corner, 14 lines, up tee, 10 lines, corner.
+    {19, 52,
+     "\xDA"
+     "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+     "\xC1"
+     "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+     "\xBF"},
+    {20, 52, "\xB3  Stop   Track -> Tune   \xB3"},
+    {21, 52, "\xB3        Calibrate        \xB3"},
+    // Corner, 25 lines, corner.
+    {22, 52,
+     "\xC0"
+     "\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4\xC4"
+     "\xD9"},
+};
+
+constexpr std::string_view calibrateWithGpsRow = "\xB3    Calibrate    GPS     \xB3";
+
+struct Letter {
+    int row;
+    int column;
+    std::string_view letter;
+};
+
+constexpr Letter commandLetters[] = {
+    {18, 53, "A"}, {18, 65, "M"}, {18, 74, "Q"}, {20, 55, "S"}, {20, 62, "T"}, {20, 71, "T"},
+};
+constexpr Letter withGpsLetters[] = {{21, 57, "C"}, {21, 70, "G"}};
+constexpr Letter withoutGpsLetters[] = {{21, 61, "C"}};
+
+struct Blanks {
+    int row;
+    int column;
+    int count;
+};
+
+constexpr Blanks valueFields[] = {
+    {6, 36, 8},   {7, 36, 8},   {8, 36, 8},   {9, 36, 8},   {10, 36, 8},  {11, 36, 8},
+    {12, 36, 8},  {13, 36, 8},  {14, 36, 8},  {20, 20, 11}, {20, 37, 11}, {6, 53, 27},
+    {7, 53, 27},  {8, 53, 27},  {9, 53, 27},  {10, 53, 27}, {12, 60, 13}, {13, 60, 13},
+    {14, 63, 10},
+};
+
+// "Seen from " and the station name end at the left panel's inner edge so a long name cannot
+// break the frame at columns 50 and 80.
+constexpr int leftPanelLastColumn = 49;
+
+void horizontalLine(Screen& screen, int row, int first, int last, char line) {
+    screen.printAt(row, first, std::string(static_cast<std::size_t>(last - first + 1), line));
+}
+
+void drawFrame(Screen& screen) {
+    for (int row = 2; row <= 24; ++row) {
+        screen.printAt(row, 1, std::string(1, cp437::doubleVertical));
+        screen.printAt(row, 80, std::string(1, cp437::doubleVertical));
+    }
+    screen.printAt(1, 1, std::string(1, cp437::doubleTopLeft));
+    horizontalLine(screen, 1, 2, 79, cp437::doubleHorizontal);
+    screen.printAt(1, 80, std::string(1, cp437::doubleTopRight));
+    for (int row : {3, 5, 23}) {
+        screen.printAt(row, 1, std::string(1, cp437::doubleTeeLeft));
+        horizontalLine(screen, row, 2, 79, cp437::doubleHorizontal);
+        screen.printAt(row, 80, std::string(1, cp437::doubleTeeRight));
+    }
+    screen.printAt(25, 1, std::string(1, cp437::doubleBottomLeft));
+    horizontalLine(screen, 25, 2, 80, cp437::doubleHorizontal);
+    screen.printAt(25, 80, std::string(1, cp437::doubleBottomRight));
+}
+
+void drawInnerLines(Screen& screen) {
+    screen.printAt(3, 26, std::string(1, cp437::doubleTeeDown));
+    screen.printAt(4, 26, std::string(1, cp437::doubleVertical));
+    screen.printAt(5, 26, std::string(1, cp437::doubleTeeUp));
+    screen.printAt(5, 50, std::string(1, cp437::doubleTeeDown));
+    for (int row = 6; row <= 22; ++row) {
+        screen.printAt(row, 50, std::string(1, cp437::doubleVertical));
+    }
+    screen.printAt(23, 50, std::string(1, cp437::doubleTeeUp));
+    for (int row : {11, 15}) {
+        screen.printAt(row, 50, std::string(1, cp437::doubleTeeLeft));
+        horizontalLine(screen, row, 51, 79, cp437::doubleHorizontal);
+        screen.printAt(row, 80, std::string(1, cp437::doubleTeeRight));
+    }
+    screen.printAt(21, 1, std::string(1, cp437::doubleTeeLeft));
+    horizontalLine(screen, 21, 2, 49, cp437::doubleHorizontal);
+    screen.printAt(21, 50, std::string(1, cp437::doubleTeeRight));
+}
+
+void printLetters(Screen& screen, std::span<const Letter> letters) {
+    for (const Letter& letter : letters) {
+        screen.printAt(letter.row, letter.column, letter.letter);
+    }
+}
+
+void printValue(Screen& screen, int row, int column, std::string_view mask, double value) {
+    screen.printAt(row, column, formatPicture(mask, value));
+    screen.newLine();
+}
+
+}  // namespace
+
+void drawScreen(TrackerState& s) {
+    Screen& screen = s.screen();
+    const Station& station = s.station;
+    s.setNormalColours();
+    screen.clear();
+    drawFrame(screen);
+    drawInnerLines(screen);
+
+    screen.printAt(2, 3, programTitle);
+    const std::string seenFrom = "Seen from " + station.stationName;
+    screen.printAt(11, 3, std::string_view(seenFrom).substr(0, leftPanelLastColumn - 3 + 1));
+    for (const Label& label : labels) {
+        screen.printAt(label.row, label.column, label.text);
+    }
+    const bool withGps = station.gpsPort > 0;
+    if (withGps) {
+        screen.printAt(21, 52, calibrateWithGpsRow);
+    }
+
+    screen.setColours(station.highlightColour, station.backgroundColour);
+    printLetters(screen, commandLetters);
+    if (withGps) {
+        printLetters(screen, withGpsLetters);
+    } else {
+        printLetters(screen, withoutGpsLetters);
+    }
+    s.setNormalColours();
+}
+
+void showSatelliteValues(TrackerState& s) {
+    Screen& screen = s.screen();
+    const OrbitConstants& c = s.constants;
+    const SatelliteState& sat = s.satellite;
+    printValue(screen, 6, 37, "####.##", geodeticLatitude(c, sat.latitude) * c.degreesPerRadian);
+    printValue(screen, 7, 37, "####.##", sat.longitude * c.degreesPerRadian);
+    printValue(screen, 8, 37, "#####.#", sat.altitude);
+    printValue(screen, 9, 38, "###.##", sat.phase);
+    printValue(screen, 11, 37, "####.##", sat.azimuth * c.degreesPerRadian);
+    printValue(screen, 12, 37, "####.##", sat.elevation * c.degreesPerRadian);
+    printValue(screen, 13, 37, "#####.#", sat.range);
+    // The orbital core counts an approaching satellite positive; the screen shows it negative.
+    printValue(screen, 14, 37, "####.##", -sat.rangeRate);
+}
+
+void blankValueFields(TrackerState& s) {
+    for (const Blanks& field : valueFields) {
+        s.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
+    }
+}
+
+void showPassTimes(TrackerState& s) {
+    Screen& screen = s.screen();
+    screen.printAt(12, 61, timeOfDayText(s.pass.aosLocal));
+    screen.printAt(13, 61, timeOfDayText(s.pass.losLocal));
+    screen.printAt(14, 65, formatPicture("##.#", s.pass.maximumElevation * s.constants.degreesPerRadian));
+}
+
+void showSelectionMode(TrackerState& s, std::string_view text) { s.screen().printAt(22, 25, text); }
+
+}  // namespace station

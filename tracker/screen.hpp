@@ -1,0 +1,24 @@
+#pragma once
+// The tracker's fixed screen: frame, labels, command box and the satellite-value fields.
+#include "tracker/tracker_state.hpp"
+
+#include <string_view>
+
+namespace station {
+
+// The whole screen in the station's colours, drawn once at start-up.
+void drawScreen(TrackerState& s);
+// The eight values of the satellite-position block, once a second while waiting and tracking.
+void showSatelliteValues(TrackerState& s);
+// Blanks over every value field: when a satellite is chosen and when the tracker goes idle.
+void blankValueFields(TrackerState& s);
+// AOS and LOS as local times of day and the maximum elevation of the predicted pass.
+void showPassTimes(TrackerState& s);
+// The selection-mode field at row 22, column 25.
+void showSelectionMode(TrackerState& s, std::string_view text);
+
+inline constexpr std::string_view automaticModeText = "Automatic   ";
+inline constexpr std::string_view manualModeText = "Manual      ";
+inline constexpr std::string_view commandLineModeText = "Command Line";
+
+}  // namespace station

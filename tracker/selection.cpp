@@ -1,0 +1,108 @@
+#include "tracker/selection.hpp"
+
+#include "config/value_reader.hpp"
+#include "tracker/screen.hpp"
+
+#include <sys/stat.h>
+
+#include <optional>
+
+namespace station {
+
+void takeDesignation(TrackerState& s, std::string_view text) {
+    s.selection.satelliteDesignation = upperCase(text);
+    s.selection.lookupName = lookupNameOf(s.selection.satelliteDesignation);
+}
+
+void takeCommandLine(TrackerState& s) {
+    takeDesignation(s, s.commandLine);
+    s.commandLine.clear();
+    s.commandLineMode = 1;
+    showSelectionMode(s, commandLineModeText);
+}
+
+std::size_t roomAfterPrompt(std::string_view prompt) {
+    // The message line ends at column 79; column 80 is the frame.
+    constexpr std::size_t messageColumns = 79 - 3 + 1;
+    return prompt.size() < messageColumns ? messageColumns - prompt.size() : 0;
+}
+
+void askDesignation(TrackerState& s) {
+    constexpr std::string_view prompt = "Which satellite would you like to track? ";
+    s.showMessage(prompt);
+    takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
+    s.screen().printAt(24, 3, std::string(77, ' '));
+}
+
+std::string firstLineOf(std::string_view text) {
+    return std::string(text.substr(0, text.find_first_of("\r\n")));
+}
+
+namespace {
+
+// The command file is read in full at least this often, in polls (about a tenth of a second).
+constexpr int pollsPerFullRead = 100;
+
+std::optional<std::array<std::int64_t, 5>> stampOf(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    auto nanoseconds = [](const timespec& time) {
+        return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return std::array<std::int64_t, 5>{static_cast<std::int64_t>(status.st_dev),
+                                       static_cast<std::int64_t>(status.st_ino),
+                                       static_cast<std::int64_t>(status.st_size), nanoseconds(status.st_mtim),
+                                       nanoseconds(status.st_ctim)};
+}
+
+// True when the file looks as it did at the last full read, which is not too long ago.
+bool unchangedSinceLastRead(CommandFileWatch& watch) {
+    if (!watch.valid || ++watch.pollsSinceRead >= pollsPerFullRead) {
+        return false;
+    }
+    const auto stamp = stampOf(watch.path);
+    return stamp && *stamp == watch.stamp;
+}
+
+}  // namespace
+
+void pollCommandFile(TrackerState& s) {
+    ErrorHandler& errors = s.errors;
+    CommandFileWatch& watch = s.commandFile;
+    errors.errorPhase = 3;
+    if (unchangedSinceLastRead(watch)) {
+        errors.errorPhase = 4;
+        s.selection.satelliteDesignation = watch.firstLine;
+    } else {
+        watch.valid = false;
+        const Files& files = s.console.files;
+        const auto path = files.find(commandFileName);
+        // Stamped before reading: a change during the read shows at the next poll.
+        const auto stamp = path ? stampOf(*path) : std::nullopt;
+        auto file = files.open(commandFileName);
+        if (!file) {
+            errors.handleError(runtimeError::fileNotFound);
+        }
+        // An unopened file cannot be read or closed: the second failure of a missing file.
+        errors.errorPhase = 4;
+        const auto content = file ? Files::readAll(*file) : std::nullopt;
+        if (content) {
+            s.selection.satelliteDesignation = firstLineOf(*content);
+            if (path && stamp) {
+                watch = {true, *path, *stamp, s.selection.satelliteDesignation, 0};
+            }
+        } else {
+            errors.handleError(file ? runtimeError::deviceIoError : runtimeError::illegalFunctionCall);
+        }
+    }
+    takeDesignation(s, s.selection.satelliteDesignation);
+    if (s.selection.satelliteDesignation == "NONE") {
+        s.selection.satelliteDesignation.clear();
+        s.selection.lookupName.clear();
+    }
+    errors.errorPhase = 0;
+}
+
+}  // namespace station

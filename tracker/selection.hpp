@@ -1,0 +1,27 @@
+#pragma once
+// How a satellite is chosen: the command line, the command file KELVORIN.CMD in automatic mode,
+// or the "T" prompt in manual mode. Every source goes through takeDesignation.
+#include "tracker/tracker_state.hpp"
+
+#include <string>
+#include <string_view>
+
+namespace station {
+
+inline constexpr std::string_view commandFileName = "KELVORIN.CMD";
+
+// The designation in upper case and its lookup name (the part before the first "~").
+void takeDesignation(TrackerState& s, std::string_view text);
+// The program's arguments, taken once as the designation; selects command-line mode.
+void takeCommandLine(TrackerState& s);
+// The "T" prompt of manual mode.
+void askDesignation(TrackerState& s);
+// Reads the first line of KELVORIN.CMD under error phases 3 and 4; "NONE" means no satellite.
+void pollCommandFile(TrackerState& s);
+
+// The text up to the first line end (CR or LF); the whole text when it has none.
+std::string firstLineOf(std::string_view text);
+// Columns left on the message line for a line typed after a prompt written from column 3.
+std::size_t roomAfterPrompt(std::string_view prompt);
+
+}  // namespace station

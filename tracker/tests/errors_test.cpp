@@ -1,0 +1,238 @@
+#include "tracker/screen.hpp"
+#include "tracker_fixture.hpp"
+
+namespace station::trackertest {
+namespace {
+
+class ErrorsTest : public TrackerTest {
+protected:
+    void SetUp() override {
+        loadStation({{16, "1"}, {19, "2"}, {37, "3"}});
+        drawScreen(s);
+        mc.sleeper.recordSleeps = true;
+        mc.sleeper.onTime = [this](std::int64_t) {
+            if (shownDuringWait.empty()) {
+                shownDuringWait = messageLine();
+            }
+        };
+    }
+    // Reports a failure under a phase; true when the program ended (with status 0).
+    bool fail(int phase, int errorNumber = runtimeError::fileNotFound) {
+        tracker.errorPhase = static_cast<std::int16_t>(phase);
+        try {
+            tracker.handleError(errorNumber);
+        } catch (const ProgramExit& exit) {
+            EXPECT_EQ(exit.status, 0);
+            return true;
+        }
+        return false;
+    }
+    // Columns 2 to 79 of the message line showing a text.
+    static std::string onMessageLine(const std::string& text) {
+        return " " + text + std::string(77 - text.size(), ' ');
+    }
+    void expectClearedWhiteOnBlack() {
+        for (int row = 1; row <= Screen::rows; ++row) {
+            for (int column = 1; column <= Screen::columns; ++column) {
+                ASSERT_EQ(mc.screen.cell(row, column), (Cell{' ', 15, 0})) << row << "," << column;
+            }
+        }
+    }
+
+    std::string shownDuringWait;
+};
+
+struct ContinuingPhase {
+    int phase;
+    std::string message;
+};
+
+TEST_F(ErrorsTest, ContinuingPhasesShowTheirMessageForTwoSecondsThenClearIt) {
+    const std::vector<ContinuingPhase> phases = {
+        {3, "Could not find command file. I'm trying again..."},
+        {4, "Command file unaccessible at this moment. I'm trying again..."},
+        {8, "Could not find KELVORIN.FRC file. Showing Doppler PPM."},
+        {10, "Input past end in KELVORIN.FRC"},
+        {11, "Could not find KVFLIP.DAT file. Continuing without."},
+        {12, "Could not open rotator port. Switching off rotator control."},
+        {13, "Could not open radio port. Switching off radio control."},
+        {14, "Could not open GPS port. Switching off GPS support."},
+    };
+    for (const auto& [phase, message] : phases) {
+        shownDuringWait.clear();
+        mc.sleeper.sleeps.clear();
+        const std::int64_t start = mc.clock.millis;
+        EXPECT_FALSE(fail(phase)) << phase;
+        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << phase;
+        EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000}) << phase;
+        EXPECT_EQ(mc.clock.millis - start, 2000) << phase;
+        EXPECT_EQ(messageLine(), std::string(78, ' ')) << phase;
+        EXPECT_EQ(tracker.errorPhase, 0) << phase;
+    }
+}
+
+TEST_F(ErrorsTest, RepairsOfTheContinuingPhases) {
+    s.selection = {"AO-91~FM", "AO-91"};
+    fail(3);
+    EXPECT_EQ(s.selection.satelliteDesignation, "");
+
+    s.frequencies.noFrequencyData = 0;
+    fail(8);
+    EXPECT_EQ(s.frequencies.noFrequencyData, 1);
+
+    s.rotator.flipState = 1;
+    fail(11);
+    EXPECT_EQ(s.rotator.flipState, 0);
+
+    EXPECT_EQ(s.station.rotatorPort, 1);
+    fail(12);
+    EXPECT_EQ(s.station.rotatorPort, 0);
+    EXPECT_EQ(s.station.radioPort, 2);
+    fail(13);
+    EXPECT_EQ(s.station.radioPort, 0);
+    EXPECT_EQ(s.station.gpsPort, 3);
+    fail(14);
+    EXPECT_EQ(s.station.gpsPort, 0);
+
+    s.selection = {"SO-50", "SO-50"};
+    fail(4);
+    fail(10);
+    EXPECT_EQ(s.selection.satelliteDesignation, "SO-50");
+}
+
+TEST_F(ErrorsTest, AKeyEndsThePauseAtOnceAndStaysWaiting) {
+    mc.keyboard.pushAt(700, "m");
+    EXPECT_FALSE(fail(4));
+    EXPECT_EQ(mc.clock.millis, 700);
+    EXPECT_EQ(messageLine(), std::string(78, ' '));
+    EXPECT_EQ(mc.keyboard.readKey(), "m");
+}
+
+TEST_F(ErrorsTest, FatalPhasesWaitForAKeyThenEndWithAClearedWhiteOnBlackScreen) {
+    const std::vector<ContinuingPhase> phases = {
+        {1, "ERROR: Could not find configuration file! Cannot continue."},
+        {2, "Error in configuration file!  Cannot continue."},
+        {5, "ERROR: Could not find keplerian data file! Cannot continue."},
+        {7, "Error in keplerian data file! Cannot continue."},
+    };
+    for (const auto& [phase, message] : phases) {
+        drawScreen(s);
+        shownDuringWait.clear();
+        const std::int64_t keyAt = mc.clock.millis + 5000;
+        mc.keyboard.pushAt(keyAt, "x");
+        EXPECT_TRUE(fail(phase)) << phase;
+        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << phase;
+        EXPECT_EQ(mc.clock.millis, keyAt) << phase;
+        EXPECT_EQ(mc.keyboard.pending(), 0u) << phase;
+        expectClearedWhiteOnBlack();
+    }
+}
+
+TEST_F(ErrorsTest, FatalEndClosesTheSerialLinks) {
+    s.rotatorLink = mc.serialPorts.open(1, 9600);
+    s.radioLink = mc.serialPorts.open(2, 9600);
+    s.gpsLink = mc.serialPorts.open(3, 4800);
+    mc.keyboard.push("x");
+    EXPECT_TRUE(fail(5));
+    EXPECT_EQ(s.rotatorLink, nullptr);
+    EXPECT_EQ(s.radioLink, nullptr);
+    EXPECT_EQ(s.gpsLink, nullptr);
+}
+
+TEST_F(ErrorsTest, UnguardedFailureIsFatalWithItsErrorNumber) {
+    s.selection = {"ISS", "ISS"};
+    mc.keyboard.pushAt(3000, "x");
+    EXPECT_TRUE(fail(0, 53));
+    EXPECT_EQ(shownDuringWait, onMessageLine("Unexpected error  53. Please report to the author."));
+    expectClearedWhiteOnBlack();
+}
+
+TEST_F(ErrorsTest, APhaseNobodyDefinedCountsAsUnguarded) {
+    mc.keyboard.pushAt(10, "x");
+    EXPECT_TRUE(fail(15, 75));
+    EXPECT_EQ(shownDuringWait, onMessageLine("Unexpected error  75. Please report to the author."));
+    expectClearedWhiteOnBlack();
+}
+
+TEST_F(ErrorsTest, UnguardedFailureWhileTheRadioIsParkedPassesSilently) {
+    s.selection = {"PARK", "PARK"};
+    s.showMessage("Tracking ended");
+    EXPECT_FALSE(fail(0, 57));
+    EXPECT_EQ(shownDuringWait, onMessageLine("Tracking ended"));
+    EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000});
+    EXPECT_EQ(messageLine(), std::string(78, ' '));
+    EXPECT_EQ(tracker.errorPhase, 0);
+}
+
+TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
+    s.selection = {"AO-7~B", "AO-7"};
+    fail(9);
+    EXPECT_EQ(shownDuringWait, onMessageLine("No data for AO-7~B in frequency file. Showing Doppler PPM."));
+    EXPECT_EQ(s.frequencies.noFrequencyData, 1);
+
+    shownDuringWait.clear();
+    s.frequencies.noFrequencyData = 0;
+    s.selection = {"PARK", "PARK"};
+    mc.sleeper.sleeps.clear();
+    fail(9);
+    EXPECT_EQ(shownDuringWait, std::string(78, ' '));
+    EXPECT_EQ(s.frequencies.noFrequencyData, 1);
+    EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000});
+}
+
+TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileIsFatalInAutomaticMode) {
+    s.selection = {"XO-99~SSB", "XO-99"};
+    s.automaticMode = 1;
+    s.commandLineMode = 1;
+    mc.keyboard.pushAt(4000, "x");
+    EXPECT_TRUE(fail(6));
+    EXPECT_EQ(shownDuringWait, onMessageLine("ERROR: Auto mode tried to track a sat that isn't in the kep file."));
+    expectClearedWhiteOnBlack();
+}
+
+TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileAsksAgainInManualMode) {
+    s.selection = {"XO-99~SSB", "XO-99"};
+    s.automaticMode = 0;
+    std::vector<std::string> messages;
+    mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis == 1 || millis == 2001 || millis == 3500) {
+            messages.push_back(mc.screen.rowText(24, 2, 79));
+        }
+    };
+    mc.keyboard.pushAt(2000, "x");
+    for (char c : std::string("ao-91~fm")) {
+        mc.keyboard.pushAt(3000, std::string(1, c));
+    }
+    mc.keyboard.pushAt(4000, "\r");
+    EXPECT_FALSE(fail(6));
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0], onMessageLine("ERROR: Keplerian data file has no data for XO-99."));
+    EXPECT_EQ(messages[1], onMessageLine("Please retype satellite designation:"));
+    EXPECT_EQ(messages[2], onMessageLine("Please retype satellite designation:ao-91~fm"));
+    EXPECT_EQ(s.selection.satelliteDesignation, "AO-91~FM");
+    EXPECT_EQ(s.selection.lookupName, "AO-91");
+    EXPECT_EQ(messageLine(), std::string(78, ' '));
+    EXPECT_EQ(tracker.errorPhase, 0);
+}
+
+TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {
+    testing::StationDir empty;
+    MemoryConsole console(empty.path());
+    Tracker fresh(console.console);
+    console.keyboard.pushAt(10000, "q");
+    console.sleeper.limitMillis = 60000;
+    std::string shown;
+    console.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis == 9000) {
+            shown = console.screen.rowText(24, 2, 79);
+        }
+    };
+    EXPECT_EQ(fresh.run({}), 0);
+    EXPECT_EQ(shown, onMessageLine("ERROR: Could not find configuration file! Cannot continue."));
+    EXPECT_EQ(console.clock.millis, 10000);
+    EXPECT_EQ(console.screen.rowText(24), std::string(80, ' '));
+    EXPECT_EQ(console.screen.cell(1, 1), (Cell{' ', 15, 0}));
+}
+
+}  // namespace
+}  // namespace station::trackertest

@@ -1,0 +1,280 @@
+// Start-up and the main cycle of the tracker: Idling until a satellite is chosen, Waiting for its
+// next pass while following it on screen, Tracking from two minutes before AOS to LOS, then the
+// end of the pass and the next pass of the same satellite.
+#include "tracker/tracker.hpp"
+
+#include "gps/gps.hpp"
+#include "orbit/search_display.hpp"
+#include "radio/radio.hpp"
+#include "rotator/rotator.hpp"
+#include "tracker/screen.hpp"
+
+#include <filesystem>
+#include <ios>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+namespace station {
+
+namespace {
+
+// A satellite with no pass within the search bound is searched for again after this long.
+constexpr double passSearchRetryDays = 1.0 / 24;
+
+std::string joinArguments(const std::vector<std::string>& args) {
+    std::string joined;
+    for (const std::string& arg : args) {
+        if (!joined.empty()) {
+            joined += ' ';
+        }
+        joined += arg;
+    }
+    return joined;
+}
+
+// The run-time error number of a failure that no guarded operation reported.
+int errorNumberOf(const std::exception& failure) {
+    if (dynamic_cast<const std::filesystem::filesystem_error*>(&failure) != nullptr) {
+        return runtimeError::pathFileAccessError;
+    }
+    if (dynamic_cast<const std::ios_base::failure*>(&failure) != nullptr) {
+        return runtimeError::deviceIoError;
+    }
+    return runtimeError::illegalFunctionCall;
+}
+
+}  // namespace
+
+int Tracker::run(const std::vector<std::string>& args) {
+    try {
+        startUp(args);
+        for (;;) {
+            try {
+                mainCycle();
+            } catch (const std::system_error& failure) {
+                // Reported like any unguarded failure; when the handler lets the program go on,
+                // the cycle starts over from the top.
+                handleError(errorNumberOf(failure));
+            } catch (const std::logic_error& failure) {
+                handleError(errorNumberOf(failure));
+            } catch (const std::bad_alloc& failure) {
+                handleError(errorNumberOf(failure));
+            }
+        }
+    } catch (const ProgramExit& exit) {
+        return exit.status;
+    }
+}
+
+void Tracker::startUp(const std::vector<std::string>& args) {
+    TrackerState& s = s_;
+    s.gps.gpsTimeoutSeconds = 6;
+    // The station's UTC offset is not known yet; the sidereal ratio only needs the date.
+    s.clock = readClock(s.console.clock, 0);
+    s.constants = trackerConstants(s.clock);
+
+    loadFlipState(s);
+
+    s.automaticMode = 1;
+    s.commandLineMode = 0;
+    s.commandLine = joinArguments(args);
+
+    s.station = readStationConfig(s.console.files, *this);
+
+    drawScreen(s);
+    showFlipState(s);
+    openSerialLinks();
+}
+
+void Tracker::openSerialLinks() {
+    TrackerState& s = s_;
+    Station& station = s.station;
+    SerialPorts& ports = s.console.serialPorts;
+    errorPhase = 12;
+    if (station.rotatorPort > 0) {
+        s.rotatorLink = ports.open(station.rotatorPort, station.rotatorBaud);
+        if (!s.rotatorLink) {
+            handleError(runtimeError::deviceIoError);
+        }
+    }
+    errorPhase = 13;
+    if (station.radioPort > 0) {
+        s.radioLink = ports.open(station.radioPort, station.radioBaud);
+        if (!s.radioLink) {
+            handleError(runtimeError::deviceIoError);
+        }
+    }
+    errorPhase = 14;
+    if (station.gpsPort > 0) {
+        s.gpsLink = ports.open(station.gpsPort, station.gpsBaud);
+        if (!s.gpsLink) {
+            handleError(runtimeError::deviceIoError);
+        }
+    }
+    errorPhase = 0;
+}
+
+void Tracker::shutDown() {
+    TrackerState& s = s_;
+    s.rotatorLink.reset();
+    s.radioLink.reset();
+    s.gpsLink.reset();
+    s.screen().setColours(15, 0);
+    s.screen().clear();
+    s.screen().present();
+    throw ProgramExit{0};
+}
+
+bool Tracker::designationUnchanged() const {
+    return s_.selection.satelliteDesignation == s_.trackedDesignation;
+}
+
+bool Tracker::beforeTrackingStart() const { return !s_.trackingStarted(); }
+
+bool Tracker::beforeLos() const {
+    return !(s_.continuousNow() > continuousDay(s_.pass.year, s_.pass.los));
+}
+
+void Tracker::mainCycle() {
+    TrackerState& s = s_;
+    Selection& selection = s.selection;
+
+    if (selection.satelliteDesignation.empty()) {
+        s.showStatus("Idling");
+        blankValueFields(s);
+    }
+    auto idle = [&] {
+        if (selection.satelliteDesignation != rejectedDesignation_) {
+            rejectedDesignation_.clear();
+        }
+        return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
+    };
+    do {
+        serviceCommands();
+        showDateTime(s.screen(), s.console.clock);
+        parkRotator(s);
+        s.console.sleeper.sleepMs(1);
+    } while (idle());
+
+    s.trackedDesignation = selection.satelliteDesignation;
+    // After a satellite missing from the file the operator may have typed another one, or none.
+    const auto elements = readElementSet(s.console.files, s.station.elementFileName, selection, *this);
+    if (selection.satelliteDesignation.empty() || !elements) {
+        selection = Selection{};
+        return;
+    }
+    s.elements = *elements;
+    if (const std::string problem = elementSetProblem(s.elements); !problem.empty()) {
+        // The orbit model cannot follow this set; the tracker idles until another satellite is chosen.
+        s.showMessage(selection.lookupName + ": " + problem);
+        rejectedDesignation_ = selection.satelliteDesignation;
+        selection = Selection{};
+        return;
+    }
+
+    loadSatellite();
+    waitForPass();
+    if (!s.pass.found && designationUnchanged()) {
+        return;  // no pass within the bound: search again
+    }
+    trackPass();
+    endOfPass(!beforeLos() && designationUnchanged());
+}
+
+void Tracker::loadSatellite() {
+    TrackerState& s = s_;
+    const float utcOffset = s.station.utcOffsetHours;
+    // The element loader may have asked for a new designation.
+    s.trackedDesignation = s.selection.satelliteDesignation;
+    blankValueFields(s);
+    readGpsPosition(s);
+    s.clock = readClock(s.console.clock, utcOffset);
+    showElementAge(s.screen(), s.elements, s.selection.lookupName, s.clock.year, s.now());
+    s.clock = readClock(s.console.clock, utcOffset);
+
+    PassSearchSettings settings;
+    settings.minimumElevation = s.station.minimumElevation;
+    settings.searchStep = s.station.searchStep;
+    settings.utcOffsetHours = utcOffset;
+    ScreenPassSearchDisplay display(s.screen(), s.console.clock);
+    noPassSearchedAt_ = s.continuousNow();
+    s.pass = predictPass(s.constants, s.elements, s.stationPosition(), settings, s.clock, s.satellite, display);
+    if (s.pass.found && !s.pass.geostationary) {
+        showPassTimes(s);
+        decideFlip(s);
+    }
+    readFrequencyRecord(s.console.files, s.selection.satelliteDesignation, s.frequencies, *this);
+}
+
+void Tracker::updatePosition() {
+    TrackerState& s = s_;
+    s.lastSecond = s.clock.second;
+    propagate(s.constants, s.elements, s.clock, s.satellite, [&s] { s.showMessage("Keps out of date!"); });
+    lookAngles(s.constants, s.stationPosition(), s.satellite);
+}
+
+void Tracker::waitForPass() {
+    TrackerState& s = s_;
+    s.showStatus("Waiting for " + s.selection.satelliteDesignation);
+    s.lastSecond = -1;
+    auto keepWaiting = [&] {
+        if (!designationUnchanged()) {
+            return false;
+        }
+        if (!s.pass.found) {
+            return s.continuousNow() < noPassSearchedAt_ + passSearchRetryDays;
+        }
+        return beforeTrackingStart();
+    };
+    do {
+        serviceCommands();
+        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
+        if (s.clock.second != s.lastSecond) {
+            updatePosition();
+            showDateTime(s.screen(), s.console.clock);
+            showSatelliteValues(s);
+            parkRotator(s);
+        }
+        s.console.sleeper.sleepMs(1);
+    } while (keepWaiting());
+}
+
+void Tracker::trackPass() {
+    TrackerState& s = s_;
+    s.showStatus("Tracking " + s.selection.satelliteDesignation);
+    showFlipState(s);
+    if (designationUnchanged()) {
+        setupRadio(s);
+    }
+    // lastSecond is not reset: the first update waits for the next change of the clock's second.
+    do {
+        serviceCommands();
+        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
+        if (s.clock.second != s.lastSecond) {
+            updatePosition();
+            updateDoppler(s);
+            showDateTime(s.screen(), s.console.clock);
+            showSatelliteValues(s);
+            // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
+            if (designationUnchanged()) {
+                driveRotator(s);
+            }
+        }
+        s.console.sleeper.sleepMs(1);
+    } while (beforeLos() && designationUnchanged());
+}
+
+void Tracker::endOfPass(bool losReached) {
+    TrackerState& s = s_;
+    shutdownRadio(s);
+    parkRotator(s);
+    s.showMessage("");
+    s.tuning.tuningMode.clear();
+    // Only a pass that ran to its LOS ends the program; a satellite changed before then is loaded.
+    if (losReached && s.station.quitAfterPass == 1 && s.automaticMode == 1) {
+        shutDown();
+    }
+}
+
+}  // namespace station

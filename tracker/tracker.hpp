@@ -1,0 +1,53 @@
+#pragma once
+// The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys, the ways a
+// satellite is chosen and the one error handler of the program.
+#include "tracker/tracker_state.hpp"
+
+#include <string>
+#include <vector>
+
+namespace station {
+
+class Tracker : public ErrorHandler {
+public:
+    explicit Tracker(Console& console) : s_(console, *this) {}
+
+    // Start-up, then the main cycle until the program ends; returns the exit status.
+    int run(const std::vector<std::string>& args);
+
+    void handleError(int errorNumber) override;
+
+    TrackerState& state() { return s_; }
+
+    // The steps of the program, public so tests can drive them one at a time.
+    void startUp(const std::vector<std::string>& args);
+    // One turn of the main cycle: idle until a designation, load it, wait, track, end of pass.
+    void mainCycle();
+    // The per-pass input work of every loop: command line, one key, command file.
+    void serviceCommands();
+    // Closes the links, leaves the screen white on black and cleared; ends with status 0.
+    [[noreturn]] void shutDown();
+
+private:
+    void openSerialLinks();
+    void loadSatellite();
+    void waitForPass();
+    void trackPass();
+    void endOfPass(bool losReached);
+    // Propagation and look angles for the clock just read, once per clock second.
+    void updatePosition();
+    // True while the clock is before the start of tracking (two minutes before AOS).
+    bool beforeTrackingStart() const;
+    bool beforeLos() const;
+    bool designationUnchanged() const;
+
+    TrackerState s_;
+    // A designation whose element set cannot be propagated: kept idle until the designation
+    // changes, so the command file naming it does not reload the element file on every pass.
+    std::string rejectedDesignation_;
+    // When the last pass search began (continuous days): one that found no pass is run again an
+    // hour later.
+    double noPassSearchedAt_ = 0;
+};
+
+}  // namespace station
