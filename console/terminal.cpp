@@ -405,8 +405,16 @@ public:
         screen_.present();
         int remaining = milliseconds;
         for (;;) {
-            keyboard_.pump();
-            if ((endOnKey && keyboard_.keyWaiting()) || remaining <= 0) {
+            // Keys are looked at only when one may end the wait; a plain pause leaves them to the
+            // next readKey, which saves a system call on every pass of the programs' 1 ms loops.
+            if (endOnKey) {
+                if (keyboard_.keyWaiting()) {
+                    return;
+                }
+            } else {
+                throwIfStopped();
+            }
+            if (remaining <= 0) {
                 return;
             }
             const int slice = std::min(remaining, sliceMs);

@@ -94,6 +94,21 @@ def source_dir():
     return os.environ.get("STATION_SOURCE_DIR") or os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
+
+def station_config(**values):
+    """The demo KELVORIN.CFG with some values replaced, keyed by their position among the value lines (v18="Y" sets value 18)."""
+    with open(os.path.join(source_dir(), "demo", "KELVORIN.CFG"), "rb") as source:
+        lines = source.read().decode("latin-1").splitlines()
+    position = 0
+    for index, line in enumerate(lines):
+        if line.startswith(";"):
+            continue
+        position += 1
+        key = "v%d" % position
+        if key in values:
+            lines[index] = str(values[key])
+    return "\r\n".join(lines) + "\r\n"
+
 def binary(variable):
     """The program path named by an environment variable (KELVORIN, MIRADOS, CONSOLE_PROBE).
 

@@ -6,25 +6,12 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Program, SerialPeer, StationDir, binary, source_dir  # noqa: E402
+from harness import Program, SerialPeer, StationDir, binary, station_config  # noqa: E402
 
 GPS_PORT = 3
 START = "2026-10-01 12:00:00"
 
 
-def station_config(**values):
-    """The demo KELVORIN.CFG with some values replaced, keyed by their position (v37=...)."""
-    with open(os.path.join(source_dir(), "demo", "KELVORIN.CFG"), "rb") as source:
-        lines = source.read().decode("latin-1").splitlines()
-    position = 0
-    for index, line in enumerate(lines):
-        if line.startswith(";"):
-            continue
-        position += 1
-        key = "v%d" % position
-        if key in values:
-            lines[index] = str(values[key])
-    return "\r\n".join(lines) + "\r\n"
 
 
 def gll(time_stamp):

@@ -9,7 +9,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Program, SerialPeer, StationDir, binary, source_dir  # noqa: E402
+from harness import Program, SerialPeer, StationDir, binary, station_config  # noqa: E402
 
 RADIO_PORT = 1
 # Mid-pass of the demo ISS element set over the demo station (AOS 12:10:25, LOS 12:21:22 UTC).
@@ -27,19 +27,6 @@ SETUP = bytes.fromhex(
     "00 00 00 00 8A")   # tone off
 
 
-def station_config(**values):
-    """The demo KELVORIN.CFG with some values replaced, keyed by their position (v18=...)."""
-    with open(os.path.join(source_dir(), "demo", "KELVORIN.CFG"), "rb") as source:
-        lines = source.read().decode("latin-1").splitlines()
-    position = 0
-    for index, line in enumerate(lines):
-        if line.startswith(";"):
-            continue
-        position += 1
-        key = "v%d" % position
-        if key in values:
-            lines[index] = str(values[key])
-    return "\r\n".join(lines) + "\r\n"
 
 
 def radio_config():

@@ -10,7 +10,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Program, SerialPeer, StationDir, binary, source_dir  # noqa: E402
+from harness import Program, SerialPeer, StationDir, binary, station_config  # noqa: E402
 
 ROTATOR_PORT = 2
 # A pass of the demo ISS element set over the demo station: AOS 12:10:25, LOS 12:21:22 UTC,
@@ -19,19 +19,6 @@ MID_PASS = "2026-10-01 12:13:30"
 SPEED = 10
 
 
-def station_config(**values):
-    """The demo KELVORIN.CFG with some values replaced, keyed by their position (v16=...)."""
-    with open(os.path.join(source_dir(), "demo", "KELVORIN.CFG"), "rb") as source:
-        lines = source.read().decode("latin-1").splitlines()
-    position = 0
-    for index, line in enumerate(lines):
-        if line.startswith(";"):
-            continue
-        position += 1
-        key = "v%d" % position
-        if key in values:
-            lines[index] = str(values[key])
-    return "\r\n".join(lines) + "\r\n"
 
 
 def shown_position(program):

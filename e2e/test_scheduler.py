@@ -1,7 +1,6 @@
 """The scheduler runs the job of each pass at its AOS, once, and then schedules again."""
 
 import datetime
-import os
 import time
 import unittest
 

@@ -129,17 +129,19 @@ void sendTone(TrackerState& s, FiveByteModel model, bool twoBands) {
     sendHex(s, fiveByteToneOn(model, twoBands));
 }
 
-void setupY(TrackerState& s, std::int32_t upClass, std::int32_t downClass) {
-    const auto model = FiveByteModel::y;
+// Codes Y and Y2 share one sequence: they differ in the two-band command and the uplink opcode,
+// and only code Y visits its third band.
+void setupTwoBandRadio(TrackerState& s, FiveByteModel model, std::int32_t upClass, std::int32_t downClass) {
+    const bool codeY = model == FiveByteModel::y;
     const FrequencyRecord& f = s.frequencies;
     if (s.radio.sameBandFlag == 0) {
-        sendHex(s, fiveByte::twoBandY);
+        sendHex(s, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
         radioPause(s);
         sendMode(s, f.uplinkMode, "27", model);
         radioPause(s);
         sendMode(s, f.downlinkMode, "17", model);
         radioPause(s);
-        if (s.station.thirdBandOption != 0) {
+        if (codeY && s.station.thirdBandOption != 0) {
             // Visiting the third band, then the two working bands, leaves each band's VFO in
             // the class the pass needs.
             const std::int32_t third = thirdBandBase(s.station.thirdBandOption, upClass, downClass);
@@ -149,29 +151,7 @@ void setupY(TrackerState& s, std::int32_t upClass, std::int32_t downClass) {
                 radioPause(s);
             }
         }
-        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, "2E", model)) {
-            radioPause(s);
-        }
-    } else {
-        sendHex(s, fiveByte::oneBand);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, "07", model);
-        radioPause(s);
-    }
-    sendTone(s, model, s.radio.sameBandFlag == 0);
-}
-
-void setupY2(TrackerState& s) {
-    const auto model = FiveByteModel::y2;
-    const FrequencyRecord& f = s.frequencies;
-    if (s.radio.sameBandFlag == 0) {
-        sendHex(s, fiveByte::twoBandY2);
-        radioPause(s);
-        sendMode(s, f.uplinkMode, "27", model);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, "17", model);
-        radioPause(s);
-        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, "21", model)) {
+        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, codeY ? "2E" : "21", model)) {
             radioPause(s);
         }
     } else {
@@ -325,10 +305,8 @@ void setupFiveByte(TrackerState& s) {
     s.radio.sameBandFlag = upClass == downClass ? 1 : 0;
     switch (*model) {
         case FiveByteModel::y:
-            setupY(s, upClass, downClass);
-            break;
         case FiveByteModel::y2:
-            setupY2(s);
+            setupTwoBandRadio(s, *model, upClass, downClass);
             break;
         case FiveByteModel::y3:
             setupY3(s);
