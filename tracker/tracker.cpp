@@ -90,28 +90,19 @@ void Tracker::startUp(const std::vector<std::string>& args) {
 void Tracker::openSerialLinks() {
     TrackerState& s = s_;
     Station& station = s.station;
-    SerialPorts& ports = s.console.serialPorts;
-    errorPhase = 12;
-    if (station.rotatorPort > 0) {
-        s.rotatorLink = ports.open(station.rotatorPort, station.rotatorBaud);
-        if (!s.rotatorLink) {
-            handleError(runtimeError::deviceIoError);
+    // A link that does not open is reported under its phase; the handler then sets its port to 0.
+    auto openLink = [&](std::int16_t phase, std::int16_t port, std::int32_t baud, std::unique_ptr<SerialPort>& link) {
+        errorPhase = phase;
+        if (port > 0) {
+            link = s.console.serialPorts.open(port, baud);
+            if (!link) {
+                handleError(runtimeError::deviceIoError);
+            }
         }
-    }
-    errorPhase = 13;
-    if (station.radioPort > 0) {
-        s.radioLink = ports.open(station.radioPort, station.radioBaud);
-        if (!s.radioLink) {
-            handleError(runtimeError::deviceIoError);
-        }
-    }
-    errorPhase = 14;
-    if (station.gpsPort > 0) {
-        s.gpsLink = ports.open(station.gpsPort, station.gpsBaud);
-        if (!s.gpsLink) {
-            handleError(runtimeError::deviceIoError);
-        }
-    }
+    };
+    openLink(12, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
+    openLink(13, station.radioPort, station.radioBaud, s.radioLink);
+    openLink(14, station.gpsPort, station.gpsBaud, s.gpsLink);
     errorPhase = 0;
 }
 
