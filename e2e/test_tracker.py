@@ -25,7 +25,7 @@ class StaticScreenTest(unittest.TestCase):
                 3: "╠" + "═" * 24 + "╦" + "═" * 53 + "╣",
                 5: "╠" + "═" * 24 + "╩" + "═" * 23 + "╦" + "═" * 29 + "╣",
                 6: "║ Satellite position    Latitude:                ║                             ║",
-                11: "║ Seen from DEMO STATION Azimuth:                ╠" + "═" * 29 + "╣",
+                11: "║ Seen from DEMO JO22    Azimuth:                ╠" + "═" * 29 + "╣",
                 12: "║                      Elevation:                ║     AOS:                    ║",
                 19: "║                                                ║ ┌" + "─" * 14 + "┴" + "─" * 10 + "┐ ║",
                 20: "║ Frequency    TX:              RX:              ║ │  Stop   Track -> Tune   │ ║",

@@ -24,11 +24,11 @@ constexpr double passSearchRetryDays = 1.0 / 24;
 
 std::string joinArguments(const std::vector<std::string>& args) {
     std::string joined;
-    for (const std::string& arg : args) {
-        if (!joined.empty()) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) {
             joined += ' ';
         }
-        joined += arg;
+        joined += args[i];
     }
     return joined;
 }

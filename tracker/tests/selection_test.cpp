@@ -139,6 +139,16 @@ TEST_F(SelectionTest, ArgumentsAreJoinedWithSingleBlanks) {
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-7~MODE B X");
 }
 
+TEST_F(SelectionTest, EmptyArgumentsStillGetTheirBlanks) {
+    dir.write("KELVORIN.CFG", stationConfig());
+    mc.keyboard.push("x");
+    tracker.startUp({"", "iss", ""});
+    EXPECT_EQ(s.commandLine, " iss ");
+    tracker.serviceCommands();
+    EXPECT_EQ(s.selection.satelliteDesignation, " ISS ");
+    EXPECT_EQ(s.selection.lookupName, " ISS ");
+}
+
 TEST_F(SelectionTest, WithoutArgumentsTheCommandFileIsPolled) {
     dir.write("KELVORIN.CFG", stationConfig());
     dir.write("KELVORIN.CMD", "so-50\r\n");
