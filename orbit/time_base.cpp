@@ -54,8 +54,9 @@ double dayNumberOf(const ClockTime& time) {
 }
 
 double localDayNumberOf(const ClockTime& time, float utcOffsetHours) {
-    return dayNumberOf(time.year, time.month, time.day,
-                       static_cast<double>(time.hour) - utcOffsetHours, time.minute, time.second);
+    // The local hour is a clock field like the UTC one: held in single precision.
+    const float localHour = time.hour - utcOffsetHours;
+    return dayNumberOf(time.year, time.month, time.day, localHour, time.minute, time.second);
 }
 
 DayTime splitDayFraction(double dayNumber) {

@@ -29,6 +29,10 @@ TEST(DayNumber, FieldsAreNeverNormalised) {
     const ClockTime time{2026, 10, 10.0f, 13.0f, 30.0f, 0.0f};  // clock one hour ahead of UTC
     // The difference of two day numbers near 283 keeps about 13 digits.
     EXPECT_NEAR(localDayNumberOf(time, -1.0f) - dayNumberOf(time), 1.0 / 24, 1e-12);
+    // The local hour is a single-precision field too: 12 + 0.1 - 0.1 is 12 again, not
+    // 12.00000038 (which would be a millisecond off on the shown AOS and LOS).
+    const ClockTime noon{2026, 1, 1.0f, 12.0f + 0.1f, 0.0f, 0.0f};
+    EXPECT_EQ(localDayNumberOf(noon, 0.1f), 1.5);
 }
 
 TEST(DayNumber, ReadClockAddsTheUtcOffsetToTheHour) {
