@@ -210,6 +210,11 @@ bool Scheduler::waitForFirstPass() {
             [](const ServedPass& a, const ServedPass& b) { return a.losDay < b.losDay; });
         recheckDay = earliest->losDay + station.searchStep / minutesPerDay;
     }
+    // Entries that gave no pass may have one beyond the span their search covered.
+    if (first.empty() && anyEntry) {
+        const double searchedUntil = readNow() + searchBoundDays;
+        recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
+    }
     for (;;) {
         if (first.empty()) {
             showStatus(console.screen, anyEntry ? "No scheduled passes" : "No scheduled satellites");

@@ -80,6 +80,30 @@ TEST(SchedulerLoop, WithoutScheduledEntriesItWaitsWithPanelAndKeysAlive) {
     EXPECT_TRUE(rig.mc.commands.ran.empty());
 }
 
+TEST(SchedulerLoop, EntriesWithoutAPassAreSearchedAgainOnceTheSearchedSpanHasPassed) {
+    // No pass of the ISS peaks above 89.9 degrees within the day and a half searched: the schedule
+    // is empty. The operator lowers the minimum meanwhile; the next cycle must come without a key.
+    Rig rig(schedulerConfig({"ISS"}, {}, "89.9"));
+    rig.scheduler.searchBoundDays = 1.5;
+    rig.mc.sleeper.limitMillis = rig.startMillis + 3 * 86400000LL;
+    const std::int64_t edited = rig.startMillis + 3600000;
+    const std::int64_t checked = rig.startMillis + 86400000 * 3 / 2 + 600000;
+    std::vector<std::string> statuses;
+    rig.mc.sleeper.onTime = [&](std::int64_t now) {
+        if (statuses.empty() && now >= edited) {
+            statuses.push_back(rig.mc.screen.rowText(4, 40, 58));
+            rig.dir.write("MIRADOS.CFG", schedulerConfig({"ISS"}, {}, "0"));
+        }
+        if (statuses.size() == 1 && now >= checked) {
+            statuses.push_back(rig.mc.screen.rowText(4, 40, 58));
+            rig.mc.keyboard.push("q");
+        }
+    };
+    EXPECT_EQ(rig.scheduler.run(), 0);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"No scheduled passes", "Waiting for ISS    "}));
+    EXPECT_TRUE(rig.mc.commands.ran.empty());
+}
+
 TEST(SchedulerJobs, NamesAreFilesOfTheStationDirectoryNeverShellText) {
     StationDir outer;
     const auto stationPath = outer.path() / "station";

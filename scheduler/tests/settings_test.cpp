@@ -1,5 +1,7 @@
 #include "scheduler/tests/rig.hpp"
 
+#include "config/value_reader.hpp"
+
 #include <cmath>
 
 namespace station::testing {
@@ -61,6 +63,28 @@ TEST(SchedulerSettings, FileFoundInAnyCaseAndMissingFileIsPhase3) {
     dir.write("mirados.cfg", schedulerConfig({"iss"}));
     EXPECT_EQ(readSchedulerSettings(files, errors).scheduledEntries[0], "ISS");
     EXPECT_EQ(errors.errorPhase, 0);
+}
+
+TEST(SchedulerSettings, NumbersTheirFieldsCannotHoldAreAFailureOfTheFile) {
+    StationDir dir;
+    Files files(dir.path());
+    const auto phasesFor = [&](const std::string& elevation, const std::string& colour) {
+        std::string text = schedulerConfig({"ISS"}, {}, elevation);
+        text.replace(text.rfind("\n1\n"), 3, "\n" + colour + "\n");
+        dir.write("MIRADOS.CFG", text);
+        RecordingHandler errors;
+        try {
+            const SchedulerSettings s = readSchedulerSettings(files, errors);
+            EXPECT_EQ(s.backgroundColour, toInt16(leadingNumber(colour)));
+        } catch (const ProgramExit&) {
+        }
+        return errors.phases;
+    };
+    EXPECT_EQ(phasesFor("10", "32767"), std::vector<int>{});
+    EXPECT_EQ(phasesFor("10", "-32768"), std::vector<int>{});
+    EXPECT_EQ(phasesFor("10", "40000"), std::vector<int>{4});
+    EXPECT_EQ(phasesFor("10", "-32768.6"), std::vector<int>{4});
+    EXPECT_EQ(phasesFor("1E41", "1"), std::vector<int>{4});
 }
 
 // Runs the scheduler until its handler waits for a key; returns the message line shown then.
