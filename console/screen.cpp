@@ -58,7 +58,8 @@ std::string Screen::rowText(int row, int first, int last) const {
 
 void showStatus(Screen& screen, std::string_view text) {
     screen.printAt(4, 40, std::string(40, ' '));
-    screen.printAt(4, 40, text);
+    // Column 80 is the frame: a long designation stops before it.
+    screen.printAt(4, 40, text.substr(0, 40));
 }
 
 void showMessage(Screen& screen, std::string_view text) {

@@ -92,7 +92,8 @@ char32_t toUnicode(std::uint8_t character);
 int fromUnicode(char32_t character);
 }  // namespace cp437
 
-// Row 4 from column 40: the status line of both programs (40 blanks, then the text).
+// Row 4 from column 40: the status line of both programs (40 blanks, then the text, cut at
+// column 79 so that it never overwrites the frame).
 void showStatus(Screen& screen, std::string_view text);
 // Row 24: blanks over columns 2 to 79, then the text from column 3; the cursor stays after it.
 void showMessage(Screen& screen, std::string_view text);

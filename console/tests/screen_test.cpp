@@ -111,6 +111,9 @@ TEST(StatusLine, LeavesColumn80Alone) {
     screen.printAt(4, 80, std::string(1, cp437::doubleVertical));
     showStatus(screen, "Tracking");
     EXPECT_EQ(screen.cell(4, 80).character, static_cast<std::uint8_t>(cp437::doubleVertical));
+    showStatus(screen, "Waiting for " + std::string(40, 'S'));
+    EXPECT_EQ(screen.cell(4, 79).character, 'S');
+    EXPECT_EQ(screen.cell(4, 80).character, static_cast<std::uint8_t>(cp437::doubleVertical));
 }
 
 TEST(MessageLine, BlanksColumns2To79AndWritesFromColumn3) {
