@@ -78,6 +78,10 @@ int Scheduler::run() {
         } catch (const std::bad_alloc&) {
             errorPhase = 0;
             handleError(outOfMemory);
+        } catch (const std::exception&) {
+            // Any other run-time failure no guarded operation reported.
+            errorPhase = 0;
+            handleError(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
         return exit.status;

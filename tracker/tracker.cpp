@@ -11,9 +11,7 @@
 
 #include <filesystem>
 #include <ios>
-#include <new>
 #include <stdexcept>
-#include <system_error>
 
 namespace station {
 
@@ -48,17 +46,17 @@ int errorNumberOf(const std::exception& failure) {
 
 int Tracker::run(const std::vector<std::string>& args) {
     try {
-        startUp(args);
+        try {
+            startUp(args);
+        } catch (const std::exception& failure) {
+            handleError(errorNumberOf(failure));
+        }
         for (;;) {
             try {
                 mainCycle();
-            } catch (const std::system_error& failure) {
+            } catch (const std::exception& failure) {
                 // Reported like any unguarded failure; when the handler lets the program go on,
                 // the cycle starts over from the top.
-                handleError(errorNumberOf(failure));
-            } catch (const std::logic_error& failure) {
-                handleError(errorNumberOf(failure));
-            } catch (const std::bad_alloc& failure) {
                 handleError(errorNumberOf(failure));
             }
         }
