@@ -1,0 +1,144 @@
+#include "elementupdate/sources.hpp"
+
+#include "config/value_reader.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace station {
+
+namespace {
+
+// Reads the descriptor from its current position to its end; false on a read error.
+bool readToEnd(int fd, std::string& text) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) {
+            return true;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// The last line curl wrote, without its line end ("curl: (22) The requested URL returned...").
+std::string lastLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    const auto start = text.find_last_of("\r\n");
+    return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+SourceText failure(std::string error) { return {false, {}, std::move(error)}; }
+
+// Owns a descriptor for the length of a download.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+}  // namespace
+
+bool isUrl(std::string_view source) {
+    const std::string start = upperCase(source.substr(0, 8));
+    for (std::string_view scheme : {"HTTP://", "HTTPS://", "FTP://"}) {
+        if (start.rfind(scheme, 0) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SourceText CurlDownloader::download(const std::string& url) {
+    // The body goes to an unnamed temporary file, so nothing is left behind whatever happens.
+    std::string name = (std::filesystem::temp_directory_path() / "kelvorin-elements-XXXXXX").string();
+    Descriptor body{::mkostemp(name.data(), O_CLOEXEC)};
+    if (body.fd < 0) {
+        return failure(std::string("cannot make a temporary file: ") + std::strerror(errno));
+    }
+    ::unlink(name.c_str());
+    int messages[2];
+    if (::pipe2(messages, O_CLOEXEC) != 0) {
+        return failure(std::string("cannot run curl: ") + std::strerror(errno));
+    }
+    Descriptor messagesIn{messages[0]};
+    Descriptor messagesOut{messages[1]};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, body.fd, 1);
+    posix_spawn_file_actions_adddup2(&actions, messagesOut.fd, 2);
+    std::vector<std::string> arguments{"curl", "--fail", "--silent", "--show-error", "--location",
+                                       "--max-time", "60", url};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int spawned = ::posix_spawnp(&child, "curl", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return failure(std::string("cannot run curl: ") + std::strerror(spawned));
+    }
+    ::close(messagesOut.fd);
+    messagesOut.fd = -1;
+
+    std::string curlMessages;
+    readToEnd(messagesIn.fd, curlMessages);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            return failure(std::string("lost the curl process: ") + std::strerror(errno));
+        }
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::string message = lastLine(curlMessages);
+        if (message.empty()) {
+            message = WIFEXITED(status) ? "curl ended with status " + std::to_string(WEXITSTATUS(status))
+                                        : "curl was ended by signal " + std::to_string(WTERMSIG(status));
+        }
+        return failure(message);
+    }
+    SourceText result{true, {}, {}};
+    if (::lseek(body.fd, 0, SEEK_SET) != 0 || !readToEnd(body.fd, result.text)) {
+        return failure(std::string("cannot read the downloaded file: ") + std::strerror(errno));
+    }
+    return result;
+}
+
+SourceText readSourceFile(const std::filesystem::path& directory, const std::string& path) {
+    // An absolute path replaces the directory.
+    const std::filesystem::path file = directory / path;
+    Descriptor in{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (in.fd < 0) {
+        return failure(std::string("cannot read it: ") + std::strerror(errno));
+    }
+    SourceText result{true, {}, {}};
+    if (!readToEnd(in.fd, result.text)) {
+        return failure(std::string("cannot read it: ") + std::strerror(errno));
+    }
+    return result;
+}
+
+}  // namespace station
