@@ -7,6 +7,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/packages.sh"
 require_packages "${build_packages[@]}" libgtest-dev libbenchmark-dev faketime socat \
     python3-pexpect python3-pyte
+# The man-page linter, the element downloads of kelvorin-elements, the scheduler's service session.
+require_packages mandoc curl tmux
 jobs=$(nproc)
 
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
