@@ -130,7 +130,8 @@ SourceSets readElementSets(std::string_view text) {
     };
     std::optional<NameLine> name;
     auto invalid = [&](std::size_t lineNumber, std::string problem) {
-        result.invalid.push_back({name ? name->lineNumber : lineNumber, name ? name->text : "", std::move(problem)});
+        result.invalid.push_back(
+            {name ? name->lineNumber : lineNumber, name ? name->text : "", std::move(problem)});
         name.reset();
     };
     auto nextNonBlank = [&](std::size_t from) {
@@ -174,7 +175,9 @@ SourceSets readElementSets(std::string_view text) {
     return result;
 }
 
-std::string nameKey(std::string_view name) { return withoutTrailingBlanks(upperCase(name)); }
+std::string nameKey(std::string_view name) {
+    return withoutTrailingBlanks(upperCase(name));
+}
 
 AliasTable parseAliases(std::string_view text) {
     AliasTable table;

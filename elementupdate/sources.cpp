@@ -44,7 +44,9 @@ std::string lastLine(std::string text) {
     return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-SourceText failure(std::string error) { return {false, {}, std::move(error)}; }
+SourceText failure(std::string error) {
+    return {false, {}, std::move(error)};
+}
 
 // Owns a descriptor for the length of a download.
 struct Descriptor {
@@ -88,8 +90,8 @@ SourceText CurlDownloader::download(const std::string& url) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, body.fd, 1);
     posix_spawn_file_actions_adddup2(&actions, messagesOut.fd, 2);
-    std::vector<std::string> arguments{"curl", "--fail", "--silent", "--show-error", "--location",
-                                       "--max-time", "60", url};
+    std::vector<std::string> arguments{"curl",       "--fail",     "--silent", "--show-error",
+                                       "--location", "--max-time", "60",       url};
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());

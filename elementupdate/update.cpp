@@ -26,7 +26,8 @@ struct RecordedFailures : ErrorHandler {
     std::vector<std::pair<int, int>> failures;  // phase, error number
     void handleError(int errorNumber) override { failures.emplace_back(errorPhase, errorNumber); }
     bool failedIn(int phase) const {
-        return std::any_of(failures.begin(), failures.end(), [phase](const auto& f) { return f.first == phase; });
+        return std::any_of(failures.begin(), failures.end(),
+                           [phase](const auto& f) { return f.first == phase; });
     }
 };
 
@@ -36,7 +37,8 @@ std::string firstLineOf(std::string_view text) {
         return {};
     }
     const auto end = text.find_first_of("\r\n", start);
-    std::string line(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    std::string line(
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     if (line.size() > quotedLength) {
         line = line.substr(0, quotedLength) + "...";
     }
@@ -179,7 +181,8 @@ int ElementUpdate::run() {
 }
 
 bool ElementUpdate::readSource(const std::string& source, std::string& refusal) {
-    const SourceText text = isUrl(source) ? downloader_.download(source) : readSourceFile(files_.directory(), source);
+    const SourceText text =
+        isUrl(source) ? downloader_.download(source) : readSourceFile(files_.directory(), source);
     if (!text.ok) {
         refusal = source + (isUrl(source) ? ": download failed: " : ": ") + text.error;
         return false;
@@ -211,7 +214,8 @@ void ElementUpdate::reportInvalid(const std::string& source, const std::vector<I
                 (set.name.empty() ? std::string() : set.name + ": ") + set.problem + "; set skipped");
     }
     if (invalid.size() > invalidSetsListed) {
-        message(source + ": " + std::to_string(invalid.size() - invalidSetsListed) + " more invalid sets skipped");
+        message(source + ": " + std::to_string(invalid.size() - invalidSetsListed) +
+                " more invalid sets skipped");
     }
 }
 
@@ -264,8 +268,9 @@ std::vector<NamedSatellite> satellitesNamed(const Files& files, std::string& err
     if (files.find("MIRADOS.CFG")) {
         RecordedFailures failures;
         const SchedulerSettings settings = readSchedulerSettings(files, failures);
-        if (failures.failedIn(3) || std::any_of(failures.failures.begin(), failures.failures.end(),
-                                                [](const auto& f) { return f.second != runtimeError::overflow; })) {
+        if (failures.failedIn(3) ||
+            std::any_of(failures.failures.begin(), failures.failures.end(),
+                        [](const auto& f) { return f.second != runtimeError::overflow; })) {
             error = "cannot read MIRADOS.CFG to see which satellites it names";
             return named;
         }
@@ -295,7 +300,8 @@ int runElementUpdate(const std::vector<std::string>& args, const Files& files, D
                      std::ostream& out, std::ostream& err) {
     const ElementUpdateArguments parsed = parseElementUpdateArguments(args);
     if (!parsed.error.empty()) {
-        err << program << parsed.error << "\n" << elementUpdateUsage.substr(0, elementUpdateUsage.find('\n') + 1);
+        err << program << parsed.error << "\n"
+            << elementUpdateUsage.substr(0, elementUpdateUsage.find('\n') + 1);
         return updateStatus::usageError;
     }
     if (parsed.options.help) {

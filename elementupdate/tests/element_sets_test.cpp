@@ -49,7 +49,8 @@ TEST(ElementSetValidation, EveryRealSetIsValid) {
         EXPECT_EQ(elementLineChecksum(s.line1), s.line1[68] - '0') << s.name;
         EXPECT_EQ(elementLineChecksum(s.line2), s.line2[68] - '0') << s.name;
     }
-    const SourceSets older = readElementSets(set("RS-15", rs15Line1, rs15Line2) + set("IO-117", io117Line1, io117Line2));
+    const SourceSets older =
+        readElementSets(set("RS-15", rs15Line1, rs15Line2) + set("IO-117", io117Line1, io117Line2));
     EXPECT_EQ(older.sets.size(), 2u);
     EXPECT_TRUE(older.invalid.empty());
 }
@@ -78,7 +79,8 @@ TEST(ElementSetValidation, EachDefectIsNamed) {
         {withColumn(issLine1, 35, '0'), issLine2, "line 1 column 35 is not a decimal point"},
         {issLine1, withColumn(issLine2, 8, '0'), "line 2 column 8 is not a blank"},
         {issLine1, withColumn(issLine2, 55, '0'), "line 2 column 55 is not a decimal point"},
-        {issLine1, withColumn(issLine2, 7, '5'), "catalogue numbers differ (25544 in line 1, 25545 in line 2)"},
+        {issLine1, withColumn(issLine2, 7, '5'),
+         "catalogue numbers differ (25544 in line 1, 25545 in line 2)"},
     };
     for (const Case& c : cases) {
         const SourceSets read = readElementSets(set("ISS", c.line1, c.line2));
@@ -162,8 +164,10 @@ TEST(ElementSetAliases, MalformedLinesAreErrors) {
     EXPECT_EQ(parseAliases("ISS=ISS\n; fine\nISS (ZARYA)\n").error,
               "line 3: \"ISS (ZARYA)\" is not DOWNLOADED NAME=STATION NAME");
     EXPECT_EQ(parseAliases("=ISS\n").error, "line 1: \"=ISS\" is not DOWNLOADED NAME=STATION NAME");
-    EXPECT_EQ(parseAliases("ISS (ZARYA)=\n").error, "line 1: \"ISS (ZARYA)=\" is not DOWNLOADED NAME=STATION NAME");
-    EXPECT_EQ(parseAliases("ISS (ZARYA)=ISS\nISS (ZARYA)=CSS\n").error, "line 2: ISS (ZARYA) is already renamed to ISS");
+    EXPECT_EQ(parseAliases("ISS (ZARYA)=\n").error,
+              "line 1: \"ISS (ZARYA)=\" is not DOWNLOADED NAME=STATION NAME");
+    EXPECT_EQ(parseAliases("ISS (ZARYA)=ISS\nISS (ZARYA)=CSS\n").error,
+              "line 2: ISS (ZARYA) is already renamed to ISS");
 }
 
 TEST(ElementSetMerging, NewestEpochWinsAndFirstOrderStays) {

@@ -77,7 +77,9 @@ protected:
 TEST_F(ElementUpdateTest, ReplacesTheFileRenamesAndKeepsTheBackup) {
     dir.write("ALIASES.TXT", "; distributor's names\nISS (ZARYA)=ISS\n");
     ASSERT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 0) << err.str();
-    EXPECT_EQ(out.str(), "KEPS.TXT: 25 sets written, 1 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
+    EXPECT_EQ(
+        out.str(),
+        "KEPS.TXT: 25 sets written, 1 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(dir.read("KEPS.TXT.BAK"), oldFile);
     EXPECT_EQ(dir.read("KEPS.TXT"), oldFile);  // renamed back to the station's names
@@ -88,13 +90,18 @@ TEST_F(ElementUpdateTest, MergesSourcesSkipsInvalidSetsAndReportsThem) {
     // A local file with a newer ISS set and a broken SO-50 set.
     const std::string newerIss1 = "1 25544U 98067A   26283.82140208  .00006479  00000+0  12652-3 0  9990";
     const std::string iss2 = "2 25544  51.6314  92.7969 0006774 242.6225 117.4075 15.48793003589525";
-    const std::string brokenSo50 = "SO-50\n1 27607U 02058C   26274.42157801  .00000393  00000-0  64436-4 0  9990\n"
-                                   "2 27607  64.5523 160.2499 0070977 242.8813 116.5042 14.83236109280217\n";
+    const std::string brokenSo50 =
+        "SO-50\n1 27607U 02058C   26274.42157801  .00000393  00000-0  64436-4 0  9990\n"
+        "2 27607  64.5523 160.2499 0070977 242.8813 116.5042 14.83236109280217\n";
     dir.write("extra.txt", "ISS\n" + newerIss1 + "\n" + iss2 + "\n" + brokenSo50);
     dir.write("ALIASES.TXT", "ISS (ZARYA)=ISS\n");
     ASSERT_EQ(run({"--aliases=ALIASES.TXT", std::string(goodUrl), "extra.txt"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "KEPS.TXT: 25 sets written, 1 renamed, 1 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
-    EXPECT_EQ(err.str(), "kelvorin-elements: extra.txt line 4: SO-50: line 1 checksum is 8, column 69 says 0; set skipped\n");
+    EXPECT_EQ(
+        out.str(),
+        "KEPS.TXT: 25 sets written, 1 renamed, 1 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
+    EXPECT_EQ(
+        err.str(),
+        "kelvorin-elements: extra.txt line 4: SO-50: line 1 checksum is 8, column 69 says 0; set skipped\n");
     const std::string written = dir.read("KEPS.TXT");
     EXPECT_EQ(written.substr(0, 4 + 70), "ISS\n" + newerIss1 + "\n");
     EXPECT_NE(written.find("SO-50\n1 27607U 02058C   26274.42157801  .00000393  00000-0  64436-4 0  9998\n"),
@@ -117,26 +124,30 @@ TEST_F(ElementUpdateTest, RefusesWhatLooksLikeAFailedDownload) {
     for (const Case& c : cases) {
         downloader.answers[std::string(goodUrl)] = c.answer;
         EXPECT_EQ(run({std::string(goodUrl)}), 1) << c.message;
-        EXPECT_EQ(err.str(), "kelvorin-elements: " + c.message + "\nkelvorin-elements: KEPS.TXT not replaced\n");
+        EXPECT_EQ(err.str(),
+                  "kelvorin-elements: " + c.message + "\nkelvorin-elements: KEPS.TXT not replaced\n");
         EXPECT_EQ(out.str(), "");
         expectUntouched();
     }
     // A good source does not make up for a failed one.
     downloader.answers["https://example.org/good.txt"] = {true, download, {}};
     EXPECT_EQ(run({"https://example.org/good.txt", "https://example.org/missing.txt"}), 1);
-    EXPECT_NE(err.str().find("missing.txt: download failed: curl: (22) The requested URL returned error: 404"),
-              std::string::npos);
+    EXPECT_NE(
+        err.str().find("missing.txt: download failed: curl: (22) The requested URL returned error: 404"),
+        std::string::npos);
     expectUntouched();
     EXPECT_EQ(run({"no-such-file.txt"}), 1);
-    EXPECT_NE(err.str().find("no-such-file.txt: cannot read it: No such file or directory"), std::string::npos);
+    EXPECT_NE(err.str().find("no-such-file.txt: cannot read it: No such file or directory"),
+              std::string::npos);
     expectUntouched();
 }
 
 TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
     // Without its alias the distributor's "ISS (ZARYA)" is not the station's ISS.
     EXPECT_EQ(run({std::string(goodUrl)}), 1);
-    EXPECT_EQ(err.str(), "kelvorin-elements: the new file would drop ISS (MIRADOS.CFG); --force replaces it "
-                         "anyway\nkelvorin-elements: KEPS.TXT not replaced\n");
+    EXPECT_EQ(err.str(),
+              "kelvorin-elements: the new file would drop ISS (MIRADOS.CFG); --force replaces it "
+              "anyway\nkelvorin-elements: KEPS.TXT not replaced\n");
     expectUntouched();
 
     // A download cut short after its first four sets loses six satellites of MIRADOS.CFG.
@@ -165,18 +176,23 @@ TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
 TEST_F(ElementUpdateTest, ForceReplacesDespiteDropsAndFailedSources) {
     downloader.answers[std::string(goodUrl)] = {true, onlySets({"ISS", "SO-50"}), {}};
     ASSERT_EQ(run({"--force", "https://example.org/gone.txt", std::string(goodUrl)}), 0);
-    EXPECT_EQ(out.str(), "KEPS.TXT: 2 sets written, 0 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
-    EXPECT_NE(err.str().find("gone.txt: download failed: curl: (22) The requested URL returned error: 404 (going on: "
-                             "--force)\n"),
+    EXPECT_EQ(
+        out.str(),
+        "KEPS.TXT: 2 sets written, 0 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
+    EXPECT_NE(err.str().find(
+                  "gone.txt: download failed: curl: (22) The requested URL returned error: 404 (going on: "
+                  "--force)\n"),
               std::string::npos);
-    EXPECT_NE(err.str().find("the new file would drop AO-91 (MIRADOS.CFG), AO-7 (MIRADOS.CFG)"), std::string::npos);
+    EXPECT_NE(err.str().find("the new file would drop AO-91 (MIRADOS.CFG), AO-7 (MIRADOS.CFG)"),
+              std::string::npos);
     EXPECT_EQ(dir.read("KEPS.TXT"), onlySets({"ISS", "SO-50"}));
     EXPECT_EQ(dir.read("KEPS.TXT.BAK"), oldFile);
 }
 
 TEST_F(ElementUpdateTest, NeverWritesAnEmptyFileEvenWhenForced) {
     EXPECT_EQ(run({"--force", "https://example.org/gone.txt"}), 1);
-    EXPECT_NE(err.str().find("kelvorin-elements: no element sets to write\nkelvorin-elements: KEPS.TXT not replaced\n"),
+    EXPECT_NE(err.str().find(
+                  "kelvorin-elements: no element sets to write\nkelvorin-elements: KEPS.TXT not replaced\n"),
               std::string::npos);
     expectUntouched();
 }
@@ -185,7 +201,8 @@ TEST_F(ElementUpdateTest, ASatelliteMissingFromBothFilesIsOnlyNoted) {
     dir.write("KELVORIN.CMD", "XW-2C\n");
     downloader.answers[std::string(goodUrl)] = {true, oldFile, {}};
     ASSERT_EQ(run({std::string(goodUrl)}), 0);
-    EXPECT_EQ(err.str(), "kelvorin-elements: no element set in the old or the new file for XW-2C (KELVORIN.CMD)\n");
+    EXPECT_EQ(err.str(),
+              "kelvorin-elements: no element set in the old or the new file for XW-2C (KELVORIN.CMD)\n");
 }
 
 TEST_F(ElementUpdateTest, AFirstFileHasNoBackupAndTheFileKeepsItsCase) {
@@ -196,7 +213,9 @@ TEST_F(ElementUpdateTest, AFirstFileHasNoBackupAndTheFileKeepsItsCase) {
 
     std::filesystem::rename(dir.path() / "KEPS.TXT", dir.path() / "keps.txt");
     ASSERT_EQ(run({std::string(goodUrl)}), 0) << err.str();
-    EXPECT_EQ(out.str(), "keps.txt: 25 sets written, 0 renamed, 0 skipped as invalid, previous file kept as keps.txt.BAK\n");
+    EXPECT_EQ(
+        out.str(),
+        "keps.txt: 25 sets written, 0 renamed, 0 skipped as invalid, previous file kept as keps.txt.BAK\n");
     EXPECT_TRUE(dir.exists("keps.txt.BAK"));
     EXPECT_FALSE(dir.exists("KEPS.TXT"));
 }
@@ -205,10 +224,12 @@ TEST_F(ElementUpdateTest, StationFileAndAliasFileProblems) {
     dir.write("ALIASES.TXT", "ISS (ZARYA) ISS\n");
     EXPECT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 1);
     EXPECT_EQ(err.str(),
-              "kelvorin-elements: alias file ALIASES.TXT line 1: \"ISS (ZARYA) ISS\" is not DOWNLOADED NAME=STATION "
+              "kelvorin-elements: alias file ALIASES.TXT line 1: \"ISS (ZARYA) ISS\" is not DOWNLOADED "
+              "NAME=STATION "
               "NAME\nkelvorin-elements: KEPS.TXT not replaced\n");
     EXPECT_EQ(run({"--aliases", "NOALIASES.TXT", std::string(goodUrl)}), 1);
-    EXPECT_NE(err.str().find("alias file NOALIASES.TXT: cannot read it: No such file or directory"), std::string::npos);
+    EXPECT_NE(err.str().find("alias file NOALIASES.TXT: cannot read it: No such file or directory"),
+              std::string::npos);
     expectUntouched();
     EXPECT_TRUE(downloader.asked.empty());
 
@@ -220,12 +241,13 @@ TEST_F(ElementUpdateTest, StationFileAndAliasFileProblems) {
 }
 
 TEST_F(ElementUpdateTest, UsageErrorsAndHelp) {
-    const std::vector<std::vector<std::string>> wrong = {{}, {"--force"}, {"--frobnicate", "x"}, {"-f", "x"},
-                                                         {"x", "--aliases"}};
+    const std::vector<std::vector<std::string>> wrong = {
+        {}, {"--force"}, {"--frobnicate", "x"}, {"-f", "x"}, {"x", "--aliases"}};
     for (const auto& args : wrong) {
         EXPECT_EQ(run(args), 2);
-        EXPECT_NE(err.str().find("\nUsage: kelvorin-elements [--force] [--aliases FILE] [--help] SOURCE...\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            err.str().find("\nUsage: kelvorin-elements [--force] [--aliases FILE] [--help] SOURCE...\n"),
+            std::string::npos);
         expectUntouched();
     }
     EXPECT_EQ(run({"--help"}), 0);
