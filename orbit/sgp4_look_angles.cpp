@@ -59,24 +59,35 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
     look.azimuth = std::atan2(east, north);
     if (look.azimuth < 0) {
         look.azimuth += twoPi;
+        if (look.azimuth >= twoPi) {
+            look.azimuth = 0;  // a tiny negative angle rounds to 2pi
+        }
     }
     look.elevation = std::atan2(up, std::sqrt(east * east + north * north));
     look.rangeRate = -(seen.x * velocity.x + seen.y * velocity.y + seen.z * velocity.z) / look.range;
 
-    // The sub-satellite point: geodetic latitude by Bowring's formula, whose one step is exact to
-    // well under a millimetre at satellite heights.
+    // The sub-satellite point: geodetic latitude by Bowring's formula from the reduced latitude,
+    // taken twice (once leaves centimetres at satellite heights, twice well under a millimetre).
     const double fromAxis = std::sqrt(position.x * position.x + position.y * position.y);
-    const double reducedSin = position.z * wgs84EquatorialRadiusKm;
-    const double reducedCos = fromAxis * wgs84PolarRadiusKm;
-    const double reducedNorm = std::sqrt(reducedSin * reducedSin + reducedCos * reducedCos);
-    const double sinBeta = reducedSin / reducedNorm;
-    const double cosBeta = reducedCos / reducedNorm;
-    const double latitudeSin =
-        position.z + wgs84SecondEccentricitySquared * wgs84PolarRadiusKm * sinBeta * sinBeta * sinBeta;
-    const double latitudeCos = fromAxis - wgs84EccentricitySquared * wgs84EquatorialRadiusKm * cosBeta * cosBeta * cosBeta;
-    const double latitudeNorm = std::sqrt(latitudeSin * latitudeSin + latitudeCos * latitudeCos);
-    const double sinLatitude = latitudeSin / latitudeNorm;
-    const double cosLatitude = latitudeCos / latitudeNorm;
+    double reducedSin = position.z * wgs84EquatorialRadiusKm;
+    double reducedCos = fromAxis * wgs84PolarRadiusKm;
+    double latitudeSin = 0;
+    double latitudeCos = 0;
+    double sinLatitude = 0;
+    double cosLatitude = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        const double reducedNorm = std::sqrt(reducedSin * reducedSin + reducedCos * reducedCos);
+        const double sinBeta = reducedSin / reducedNorm;
+        const double cosBeta = reducedCos / reducedNorm;
+        latitudeSin = position.z + wgs84SecondEccentricitySquared * wgs84PolarRadiusKm * sinBeta * sinBeta * sinBeta;
+        latitudeCos = fromAxis - wgs84EccentricitySquared * wgs84EquatorialRadiusKm * cosBeta * cosBeta * cosBeta;
+        const double latitudeNorm = std::sqrt(latitudeSin * latitudeSin + latitudeCos * latitudeCos);
+        sinLatitude = latitudeSin / latitudeNorm;
+        cosLatitude = latitudeCos / latitudeNorm;
+        // tan(beta) = (1 - f) tan(latitude)
+        reducedSin = wgs84PolarRadiusKm * sinLatitude;
+        reducedCos = wgs84EquatorialRadiusKm * cosLatitude;
+    }
     look.latitude = std::atan2(latitudeSin, latitudeCos);
     look.longitude = std::atan2(position.y, position.x);
     look.altitude = fromAxis * cosLatitude + position.z * sinLatitude -

@@ -29,9 +29,13 @@ PACKAGE = '/usr/lib/python3/dist-packages/sgp4'
 STATIONS = [(52.35, 4.92), (-33.87, 151.21), (78.23, -15.39)]
 SAMPLE_MINUTES = 6
 SAMPLES = 24 * 60 // SAMPLE_MINUTES + 1
-# Range rate by central difference of the range over this many seconds each side: independent
-# of the velocity transformation it checks.
+# The Earth's rotation in the IAU 1982 sidereal time, radians per second.
+EARTH_ROTATION = (1 + 8640184.812866 / (876600.0 * 3600)) * 2 * math.pi / 86400
+# The range rate from the velocity is checked against differences of the range over this many
+# seconds each side; they differ by up to a few decimetres per second, as the model's velocity is
+# not exactly the derivative of its position.
 RATE_HALF_STEP_SECONDS = 0.25
+RATE_DIFFERENCE_LIMIT = 0.001  # km/s
 
 WGS84_A = 6378.137
 WGS84_F = 1 / 298.257223563
@@ -79,10 +83,14 @@ def gmst(jd):
     return (seconds % 86400.0) / 86400.0 * 2 * math.pi
 
 
-def earth_fixed(position, jd):
+def earth_fixed(position, jd, velocity=None):
+    """Position (and velocity, less the frame's rotation) in the Earth-fixed frame."""
     g = gmst(jd)
     turn = np.array([[math.cos(g), math.sin(g), 0], [-math.sin(g), math.cos(g), 0], [0, 0, 1]])
-    return turn @ np.asarray(position)
+    fixed = turn @ np.asarray(position)
+    if velocity is None:
+        return fixed
+    return fixed, turn @ np.asarray(velocity) - np.cross([0, 0, EARTH_ROTATION], fixed)
 
 
 def station_position(lat, lon):
@@ -148,22 +156,26 @@ def write_look_angles(paths):
             lat, lon = STATIONS[station_index]
             here = station_position(lat, lon)
             for k in range(SAMPLES):
-                day = first_day + k * SAMPLE_MINUTES / 1440
+                # The instant as written, so the test reads the very same number.
+                day = float(f'{first_day + k * SAMPLE_MINUTES / 1440:.10f}')
 
                 def seen_at(offset_seconds):
                     jd, fraction = julian_date(year, day)
                     fraction += offset_seconds / 86400
-                    error, r, _ = satellite.sgp4(jd, fraction)
+                    error, r, v = satellite.sgp4(jd, fraction)
                     if error:
                         raise RuntimeError(f'{name}: SGP4 error {error}')
-                    return earth_fixed(r, jd + fraction)
+                    return earth_fixed(r, jd + fraction, v)
 
-                fixed = seen_at(0)
-                azimuth, elevation, rng = topocentric(fixed - here, lat, lon)
+                fixed, moving = seen_at(0)
+                seen = fixed - here
+                azimuth, elevation, rng = topocentric(seen, lat, lon)
+                rate = -np.dot(seen, moving) / rng
                 h = RATE_HALF_STEP_SECONDS
-                later = np.linalg.norm(seen_at(h) - here)
-                earlier = np.linalg.norm(seen_at(-h) - here)
-                rate = -(later - earlier) / (2 * h)
+                later = np.linalg.norm(seen_at(h)[0] - here)
+                earlier = np.linalg.norm(seen_at(-h)[0] - here)
+                if abs(rate + (later - earlier) / (2 * h)) > RATE_DIFFERENCE_LIMIT:
+                    raise RuntimeError(f'{name}: range rate differs from the range differences')
                 sub_lat, sub_lon, altitude = geodetic(fixed)
                 out.write(f'sample {station_index} {year} {day:.10f} {azimuth:.6f} {elevation:.6f} {rng:.5f} '
                           f'{rate:.7f} {sub_lat:.6f} {sub_lon:.6f} {altitude:.5f}\n')
