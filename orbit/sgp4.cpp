@@ -10,8 +10,8 @@ using namespace sgp4;
 
 namespace {
 
-constexpr double k2 = 0.5 * j2;            // the theory's k2 = J2 aE^2 / 2
-constexpr double a30 = -j3;                // the theory's A3,0 = -J3 aE^3
+constexpr double k2 = 0.5 * j2;  // the theory's k2 = J2 aE^2 / 2
+constexpr double a30 = -j3;      // the theory's A3,0 = -J3 aE^3
 constexpr double deepSpacePeriodMinutes = 225;
 constexpr double simplifiedDragPerigeeKm = 220;
 // The atmosphere's density function: s = 78 km and q0 = 120 km above the surface, lowered for
@@ -32,6 +32,8 @@ constexpr double keplerTolerance = 1e-12;
 // A Newton step larger than this is cut, so very eccentric orbits do not diverge.
 constexpr double largestKeplerStep = 0.95;
 
+constexpr double longestPropagationMinutes = 100 * 365.25 * minutesPerDay;
+
 constexpr double julianDateOf1900January0 = 2415019.5;
 constexpr double julianDateOfJ2000 = 2451545.0;
 constexpr double julianDateOf1950January0 = 2433281.5;
@@ -40,7 +42,10 @@ constexpr double daysPerJulianCentury = 36525;
 // 0 .. 2pi for angles of either sign.
 double positiveAngle(double angle) {
     angle = std::fmod(angle, twoPi);
-    return angle < 0 ? angle + twoPi : angle;
+    if (angle < 0) {
+        angle += twoPi;
+    }
+    return angle < twoPi ? angle : 0;  // a tiny negative angle rounds up to 2pi
 }
 
 // Days from 1900 January 0.0 to January 0.0 of `year`, every fourth year a leap year.
@@ -59,7 +64,8 @@ Sgp4InclinationTerms inclinationTerms(double inclination) {
         onePlusCosI = smallestOnePlusCosI;
     }
     terms.longPeriodAy = a30 * terms.sinInclination / (4 * k2);
-    terms.longPeriodLongitude = a30 * terms.sinInclination / (8 * k2) * (3 + 5 * terms.cosInclination) / onePlusCosI;
+    terms.longPeriodLongitude =
+        a30 * terms.sinInclination / (8 * k2) * (3 + 5 * terms.cosInclination) / onePlusCosI;
     return terms;
 }
 
@@ -82,9 +88,10 @@ Sgp4DragTerms dragTerms(const Sgp4Orbit& orbit, double xi, double qs4, double s,
     Sgp4DragTerms drag;
     drag.simplified = perigeeRadius < 1 + simplifiedDragPerigeeKm / earthRadiusKm;
     drag.eta = eta;
-    const double c2 = coefficient1 * n *
-                      (a * (1 + 1.5 * etaSquared + eEta * (4 + etaSquared)) +
-                       0.375 * j2 * xi / psiSquared * threeTheta2MinusOne * (8 + 3 * etaSquared * (8 + etaSquared)));
+    const double c2 =
+        coefficient1 * n *
+        (a * (1 + 1.5 * etaSquared + eEta * (4 + etaSquared)) +
+         0.375 * j2 * xi / psiSquared * threeTheta2MinusOne * (8 + 3 * etaSquared * (8 + etaSquared)));
     drag.c1 = orbit.bStar * c2;
     const double c3 = e > smallEccentricity
                           ? -2 * coefficient * xi * j3OverJ2 * n * orbit.periodic.sinInclination / e
@@ -98,7 +105,8 @@ Sgp4DragTerms dragTerms(const Sgp4Orbit& orbit, double xi, double qs4, double s,
     drag.c5 = 2 * coefficient1 * a * betaSquared * (1 + 2.75 * (etaSquared + eEta) + eEta * etaSquared);
     drag.perigeeCoefficient = orbit.bStar * c3 * std::cos(epoch.argumentOfPerigee);
     drag.anomalyCoefficient = e > smallEccentricity ? -twoThirds * coefficient * orbit.bStar / eEta : 0.0;
-    const double nodeJ2Rate = -1.5 * j2 / (a * a * betaSquared * betaSquared) * n * orbit.periodic.cosInclination;
+    const double nodeJ2Rate =
+        -1.5 * j2 / (a * a * betaSquared * betaSquared) * n * orbit.periodic.cosInclination;
     drag.nodeCoefficient = 3.5 * betaSquared * nodeJ2Rate * drag.c1;
     drag.etaCosAtEpochCubed = std::pow(1 + eta * std::cos(epoch.meanAnomaly), 3);
     drag.sinMeanAnomalyAtEpoch = std::sin(epoch.meanAnomaly);
@@ -110,8 +118,8 @@ Sgp4DragTerms dragTerms(const Sgp4Orbit& orbit, double xi, double qs4, double s,
         drag.d4 = 2.0 / 3.0 * a * a * xi * xi * xi * (221 * a + 31 * s) * c1Squared * c1Squared;
         drag.longitudeT3 = drag.d2 + 2 * c1Squared;
         drag.longitudeT4 = 0.25 * (3 * drag.d3 + drag.c1 * (12 * drag.d2 + 10 * c1Squared));
-        drag.longitudeT5 =
-            0.2 * (3 * drag.d4 + 12 * drag.c1 * drag.d3 + 6 * drag.d2 * drag.d2 + 15 * c1Squared * (2 * drag.d2 + c1Squared));
+        drag.longitudeT5 = 0.2 * (3 * drag.d4 + 12 * drag.c1 * drag.d3 + 6 * drag.d2 * drag.d2 +
+                                  15 * c1Squared * (2 * drag.d2 + c1Squared));
     }
     return drag;
 }
@@ -120,12 +128,20 @@ Sgp4DragTerms dragTerms(const Sgp4Orbit& orbit, double xi, double qs4, double s,
 
 const char* sgp4ErrorText(Sgp4Error error) {
     switch (error) {
-        case Sgp4Error::none: return "";
-        case Sgp4Error::meanElementsOutOfRange: return "eccentricity out of range";
-        case Sgp4Error::meanMotionNotPositive: return "mean motion not positive";
-        case Sgp4Error::perturbedEccentricityOutOfRange: return "perturbed eccentricity out of range";
-        case Sgp4Error::semiLatusRectumNegative: return "semi-latus rectum not positive";
-        case Sgp4Error::decayed: return "satellite has decayed";
+        case Sgp4Error::none:
+            return "";
+        case Sgp4Error::meanElementsOutOfRange:
+            return "eccentricity out of range";
+        case Sgp4Error::meanMotionNotPositive:
+            return "mean motion not positive";
+        case Sgp4Error::perturbedEccentricityOutOfRange:
+            return "perturbed eccentricity out of range";
+        case Sgp4Error::semiLatusRectumNegative:
+            return "semi-latus rectum not positive";
+        case Sgp4Error::decayed:
+            return "satellite has decayed";
+        case Sgp4Error::tooFarFromEpoch:
+            return "epoch a century or more away";
     }
     return "";
 }
@@ -205,7 +221,8 @@ Sgp4Setup initialiseSgp4(const KeplerianElementSet& elements) {
     const double j4Term = -0.46875 * j4 / (p * p * p * p) * n;
     orbit.meanAnomalyRate = n + 0.5 * j2Term * beta * (3 * theta2 - 1) +
                             0.0625 * j2SquaredTerm * beta * (13 - 78 * theta2 + 137 * theta4);
-    orbit.perigeeRate = -0.5 * j2Term * (1 - 5 * theta2) + 0.0625 * j2SquaredTerm * (7 - 114 * theta2 + 395 * theta4) +
+    orbit.perigeeRate = -0.5 * j2Term * (1 - 5 * theta2) +
+                        0.0625 * j2SquaredTerm * (7 - 114 * theta2 + 395 * theta4) +
                         j4Term * (3 - 36 * theta2 + 49 * theta4);
     orbit.nodeRate = (-j2Term + 0.5 * j2SquaredTerm * (4 - 19 * theta2) + 2 * j4Term * (3 - 7 * theta2)) *
                      orbit.periodic.cosInclination;
@@ -236,6 +253,10 @@ Sgp4Setup initialiseSgp4(const KeplerianElementSet& elements) {
 
 Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     Sgp4State state;
+    if (!(std::fabs(t) < longestPropagationMinutes)) {
+        state.error = Sgp4Error::tooFarFromEpoch;
+        return state;
+    }
     const Sgp4MeanElements& epoch = orbit.epochElements;
     const Sgp4DragTerms& drag = orbit.drag;
 
@@ -255,20 +276,22 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     if (!drag.simplified) {
         const double etaCos = 1 + drag.eta * std::cos(anomalyWithoutDrag);
         const double anomalyDrift =
-            drag.perigeeCoefficient * t + drag.anomalyCoefficient * (etaCos * etaCos * etaCos - drag.etaCosAtEpochCubed);
+            drag.perigeeCoefficient * t +
+            drag.anomalyCoefficient * (etaCos * etaCos * etaCos - drag.etaCosAtEpochCubed);
         mean.meanAnomaly += anomalyDrift;
         mean.argumentOfPerigee -= anomalyDrift;
         const double t3 = t2 * t;
         const double t4 = t3 * t;
         axisFactor -= drag.d2 * t2 + drag.d3 * t3 + drag.d4 * t4;
-        eccentricityDecay += orbit.bStar * drag.c5 * (std::sin(mean.meanAnomaly) - drag.sinMeanAnomalyAtEpoch);
+        eccentricityDecay +=
+            orbit.bStar * drag.c5 * (std::sin(mean.meanAnomaly) - drag.sinMeanAnomalyAtEpoch);
         longitudeDrag += drag.longitudeT3 * t3 + t4 * (drag.longitudeT4 + t * drag.longitudeT5);
     }
 
     double a = orbit.semiMajorAxis;
     if (orbit.deepSpace) {
         addDeepSpaceSecular(orbit.deep, t, mean);
-        if (mean.meanMotion <= 0) {
+        if (!(mean.meanMotion > 0)) {
             state.error = Sgp4Error::meanMotionNotPositive;
             return state;
         }
@@ -277,7 +300,8 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     a *= axisFactor * axisFactor;
     const double n = ke / (a * std::sqrt(a));
     mean.eccentricity -= eccentricityDecay;
-    if (mean.eccentricity >= 1 || mean.eccentricity < lowestMeanEccentricity) {
+    // Written so that a value that is not a number fails the checks too.
+    if (!(mean.eccentricity < 1 && mean.eccentricity >= lowestMeanEccentricity)) {
         state.error = Sgp4Error::meanElementsOutOfRange;
         return state;
     }
@@ -299,7 +323,7 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
             mean.raan += pi;
             mean.argumentOfPerigee -= pi;
         }
-        if (mean.eccentricity < 0 || mean.eccentricity > 1) {
+        if (!(mean.eccentricity >= 0 && mean.eccentricity <= 1)) {
             state.error = Sgp4Error::perturbedEccentricityOutOfRange;
             return state;
         }
@@ -314,7 +338,8 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     const double axN = e * std::cos(mean.argumentOfPerigee);
     const double overP = 1 / (a * (1 - e * e));
     const double ayN = e * std::sin(mean.argumentOfPerigee) + overP * periodic.longPeriodAy;
-    const double longitude = mean.meanAnomaly + mean.argumentOfPerigee + mean.raan + overP * periodic.longPeriodLongitude * axN;
+    const double longitude =
+        mean.meanAnomaly + mean.argumentOfPerigee + mean.raan + overP * periodic.longPeriodLongitude * axN;
 
     // Kepler's equation for E + w.
     const double u = std::fmod(longitude - mean.raan, twoPi);
@@ -337,7 +362,7 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     const double eSinE = axN * sinEw - ayN * cosEw;
     const double eL2 = axN * axN + ayN * ayN;
     const double pL = a * (1 - eL2);
-    if (pL < 0) {
+    if (!(pL >= 0)) {
         state.error = Sgp4Error::semiLatusRectumNegative;
         return state;
     }
@@ -357,8 +382,9 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     const double threeTheta2MinusOne = 3 * theta2 - 1;
     const double oneMinusTheta2 = 1 - theta2;
 
-    const double radius = r * (1 - 1.5 * k2OverP2 * betaL * threeTheta2MinusOne) + 0.5 * k2OverP * oneMinusTheta2 * cos2u;
-    if (radius < 1) {
+    const double radius =
+        r * (1 - 1.5 * k2OverP2 * betaL * threeTheta2MinusOne) + 0.5 * k2OverP * oneMinusTheta2 * cos2u;
+    if (!(radius >= 1)) {
         state.error = Sgp4Error::decayed;
         return state;
     }
@@ -366,7 +392,8 @@ Sgp4State propagateSgp4(Sgp4Orbit& orbit, double t) {
     const double nodeK = mean.raan + 1.5 * k2OverP2 * cosI * sin2u;
     const double inclinationK = mean.inclination + 1.5 * k2OverP2 * cosI * sinI * cos2u;
     const double radialVelocityK = radialVelocity - n * k2OverP * oneMinusTheta2 * sin2u;
-    const double transverseVelocityK = transverseVelocity + n * k2OverP * (oneMinusTheta2 * cos2u + 1.5 * threeTheta2MinusOne);
+    const double transverseVelocityK =
+        transverseVelocity + n * k2OverP * (oneMinusTheta2 * cos2u + 1.5 * threeTheta2MinusOne);
 
     // Orientation: U towards the satellite, V along its motion in the orbit plane.
     const double sinUk = std::sin(uk);

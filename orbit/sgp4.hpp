@@ -3,6 +3,7 @@
 // minutes, with the deep-space terms (SDP4) above. WGS-72 constants. States are in the TEME frame
 // of the element set (true equator, mean equinox of date), in km and km/s.
 #include "orbit/elements.hpp"
+
 #include "orbit/sgp4_deep_space.hpp"
 
 namespace station {
@@ -10,11 +11,14 @@ namespace station {
 // Why the model gives no state; the values are the model's published error numbers.
 enum class Sgp4Error {
     none = 0,
-    meanElementsOutOfRange = 1,          // mean eccentricity not within -0.001..1
+    meanElementsOutOfRange = 1,  // mean eccentricity not within -0.001..1
     meanMotionNotPositive = 2,
     perturbedEccentricityOutOfRange = 3,  // after the lunar-solar terms, not within 0..1
     semiLatusRectumNegative = 4,
-    decayed = 6,                          // the orbit radius has fallen below the Earth's
+    decayed = 6,  // the orbit radius has fallen below the Earth's
+    // Not one of the model's own: an instant a century or more from the epoch (a clock or an
+    // element set gone wrong), refused before the resonance integrator could run for seconds.
+    tooFarFromEpoch = 100,
 };
 
 // A short text for the message line, e.g. "eccentricity out of range".
@@ -36,11 +40,11 @@ struct Sgp4DragTerms {
     double d2 = 0;
     double d3 = 0;
     double d4 = 0;
-    double perigeeCoefficient = 0;     // B* C3 cos(w0): the argument of perigee's drift
-    double anomalyCoefficient = 0;     // -2/3 (q0-s)^4 B* xi^4 / (e0 eta): the mean anomaly's
-    double nodeCoefficient = 0;        // of t^2 in the node
+    double perigeeCoefficient = 0;  // B* C3 cos(w0): the argument of perigee's drift
+    double anomalyCoefficient = 0;  // -2/3 (q0-s)^4 B* xi^4 / (e0 eta): the mean anomaly's
+    double nodeCoefficient = 0;     // of t^2 in the node
     double eta = 0;
-    double etaCosAtEpochCubed = 0;     // (1 + eta cos M0)^3
+    double etaCosAtEpochCubed = 0;  // (1 + eta cos M0)^3
     double sinMeanAnomalyAtEpoch = 0;
     // The mean longitude's drag terms: coefficients of t^2 .. t^5.
     double longitudeT2 = 0;
@@ -91,7 +95,8 @@ Sgp4Setup initialiseSgp4(const KeplerianElementSet& elements);
 
 // The state `minutesSinceEpoch` after the epoch (before it when negative). Changes nothing in
 // `orbit` but the resonance integrator's last step of a resonant deep-space orbit, which only
-// saves work: results do not depend on the order of calls.
+// saves work: results do not depend on the order of calls. One record serves one caller at a
+// time.
 Sgp4State propagateSgp4(Sgp4Orbit& orbit, double minutesSinceEpoch);
 
 // The Julian date (UTC) of a day number of a year (1901-2099).

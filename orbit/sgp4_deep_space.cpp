@@ -47,18 +47,18 @@ constexpr double lyddaneInclination = 0.2;
 // Mean motions that resonate with the Earth's rotation.
 constexpr double synchronousLowest = 0.0034906585;  // radians per minute, exclusive
 constexpr double synchronousHighest = 0.0052359877;
-constexpr double halfDayLowest = 8.26e-3;           // inclusive
+constexpr double halfDayLowest = 8.26e-3;  // inclusive
 constexpr double halfDayHighest = 9.24e-3;
 constexpr double halfDayLowestEccentricity = 0.5;
 constexpr double integratorStepMinutes = 720;
 
 // A satellite's orientation relative to one disturbing body's orbit.
 struct BodyGeometry {
-    double cosPerigee;      // the body's argument of perigee
+    double cosPerigee;  // the body's argument of perigee
     double sinPerigee;
     double cosInclination;  // the body's orbit to the equator
     double sinInclination;
-    double cosNode;         // the satellite's node from the body's node on the equator
+    double cosNode;  // the satellite's node from the body's node on the equator
     double sinNode;
     double pullRadPerMinute;
 };
@@ -138,7 +138,8 @@ ThirdBodyTerms periodicTerms(const DisturbingFunction& f, double bodyEccentricit
     terms.orbitEccentricity = bodyEccentricity;
     terms.eccentricity = {2 * f.s1 * f.s6, 2 * f.s1 * f.s7, 0};
     terms.inclination = {2 * f.s2 * f.z12, 2 * f.s2 * (f.z13 - f.z11), 0};
-    terms.meanAnomaly = {-2 * f.s3 * f.z2, -2 * f.s3 * (f.z3 - f.z1), -2 * f.s3 * (-21 - 9 * e2) * bodyEccentricity};
+    terms.meanAnomaly = {-2 * f.s3 * f.z2, -2 * f.s3 * (f.z3 - f.z1),
+                         -2 * f.s3 * (-21 - 9 * e2) * bodyEccentricity};
     terms.perigee = {2 * f.s4 * f.z32, 2 * f.s4 * (f.z33 - f.z31), -18 * f.s4 * bodyEccentricity};
     terms.node = {-2 * f.s2 * f.z22, -2 * f.s2 * (f.z23 - f.z21), 0};
     return terms;
@@ -210,8 +211,10 @@ ResonanceTerms halfDayResonance(const Sgp4MeanElements& epoch, double aOverEarth
     const double f322 = -1.875 * sinI * (1 + 2 * cosI - 3 * cos2);
     const double f441 = 35 * sin2 * f220;
     const double f442 = 39.3750 * sin2 * sin2;
-    const double f522 = 9.84375 * sinI * (sin2 * (1 - 2 * cosI - 5 * cos2) + 0.33333333 * (-2 + 4 * cosI + 6 * cos2));
-    const double f523 = sinI * (4.92187512 * sin2 * (-2 - 4 * cosI + 10 * cos2) + 6.56250012 * (1 + 2 * cosI - 3 * cos2));
+    const double f522 =
+        9.84375 * sinI * (sin2 * (1 - 2 * cosI - 5 * cos2) + 0.33333333 * (-2 + 4 * cosI + 6 * cos2));
+    const double f523 =
+        sinI * (4.92187512 * sin2 * (-2 - 4 * cosI + 10 * cos2) + 6.56250012 * (1 + 2 * cosI - 3 * cos2));
     const double f542 = 29.53125 * sinI * (2 - 8 * cosI + cos2 * (-12 + 8 * cosI + 10 * cos2));
     const double f543 = 29.53125 * sinI * (-2 - 8 * cosI + cos2 * (12 + 8 * cosI - 10 * cos2));
 
@@ -317,12 +320,14 @@ DeepSpaceTerms initialiseDeepSpace(const DeepSpaceEpoch& epoch) {
         std::atan2(sinObliquity * sinMoonNode / moonSinInclination,
                    cosMoonRightAscension * cosMoonNode + cosObliquity * sinMoonRightAscension * sinMoonNode);
     const double moonPerigee = moonPerigeeLongitude + fromEquatorNode - moonNode;
-    const double moonMeanAnomaly = std::fmod(moonLongitudeAtDay0 + moonLongitudePerDay * day - moonPerigeeLongitude, twoPi);
+    const double moonMeanAnomaly =
+        std::fmod(moonLongitudeAtDay0 + moonLongitudePerDay * day - moonPerigeeLongitude, twoPi);
     const double sunMeanAnomaly = std::fmod(sunAnomalyAtDay0 + sunAnomalyPerDay * day, twoPi);
 
     const double sinNode = std::sin(satellite.raan);
     const double cosNode = std::cos(satellite.raan);
-    const BodyGeometry sun{cosSunPerigee, sinSunPerigee, cosObliquity, sinObliquity, cosNode, sinNode, sunPullRadPerMinute};
+    const BodyGeometry sun{cosSunPerigee, sinSunPerigee, cosObliquity,       sinObliquity,
+                           cosNode,       sinNode,       sunPullRadPerMinute};
     const BodyGeometry moon{std::cos(moonPerigee),
                             std::sin(moonPerigee),
                             moonCosInclination,
@@ -345,13 +350,14 @@ DeepSpaceTerms initialiseDeepSpace(const DeepSpaceEpoch& epoch) {
     ResonanceTerms& resonance = terms.resonance;
     if (n > synchronousLowest && n < synchronousHighest) {
         resonance = synchronousResonance(satellite, aOverEarthRadius);
-        resonance.atEpoch.longitude = std::fmod(satellite.meanAnomaly + satellite.raan + satellite.argumentOfPerigee -
-                                                    terms.greenwichAtEpoch,
-                                                twoPi);
+        resonance.atEpoch.longitude = std::fmod(
+            satellite.meanAnomaly + satellite.raan + satellite.argumentOfPerigee - terms.greenwichAtEpoch,
+            twoPi);
         resonance.longitudeRateOffset = epoch.meanAnomalyRate + epoch.perigeeRate + epoch.nodeRate -
-                                        earthRotationRadPerMinute + terms.meanAnomalyRate + terms.perigeeRate +
-                                        terms.nodeRate - n;
-    } else if (n >= halfDayLowest && n <= halfDayHighest && satellite.eccentricity >= halfDayLowestEccentricity) {
+                                        earthRotationRadPerMinute + terms.meanAnomalyRate +
+                                        terms.perigeeRate + terms.nodeRate - n;
+    } else if (n >= halfDayLowest && n <= halfDayHighest &&
+               satellite.eccentricity >= halfDayLowestEccentricity) {
         resonance = halfDayResonance(satellite, aOverEarthRadius);
         resonance.atEpoch.longitude =
             std::fmod(satellite.meanAnomaly + 2 * satellite.raan - 2 * terms.greenwichAtEpoch, twoPi);
@@ -395,8 +401,8 @@ void addDeepSpaceSecular(DeepSpaceTerms& terms, double t, Sgp4MeanElements& elem
         resonanceRates(resonance, step);
     }
     const double sinceStep = t - step.minutes;
-    elements.meanMotion =
-        step.meanMotion + step.meanMotionRate * sinceStep + step.meanMotionAcceleration * sinceStep * sinceStep * 0.5;
+    elements.meanMotion = step.meanMotion + step.meanMotionRate * sinceStep +
+                          step.meanMotionAcceleration * sinceStep * sinceStep * 0.5;
     const double longitude =
         step.longitude + step.longitudeRate * sinceStep + step.meanMotionRate * sinceStep * sinceStep * 0.5;
     const double greenwich = std::fmod(terms.greenwichAtEpoch + t * earthRotationRadPerMinute, twoPi);
@@ -445,8 +451,8 @@ void addLunarSolarPeriodics(const DeepSpaceTerms& terms, double t, Sgp4MeanEleme
     const double normalY = sinI * sinNode + nodeSinI * cosNode + inclination * cosI * sinNode;
     const double normalX = sinI * cosNode - nodeSinI * sinNode + inclination * cosI * cosNode;
     const double oldNode = std::fmod(elements.raan, twoPi);
-    const double longitude = elements.meanAnomaly + elements.argumentOfPerigee + cosI * oldNode + meanAnomaly +
-                             perigee - inclination * oldNode * sinI;
+    const double longitude = elements.meanAnomaly + elements.argumentOfPerigee + cosI * oldNode +
+                             meanAnomaly + perigee - inclination * oldNode * sinI;
     double node = std::atan2(normalY, normalX);
     // atan2 gives -pi..pi; keep the node on the turn of the old one.
     if (std::fabs(oldNode - node) > pi) {

@@ -26,14 +26,14 @@ struct ThirdBodyHarmonic {
 
 // The long-period terms of the Sun or the Moon for one satellite.
 struct ThirdBodyTerms {
-    double meanAnomalyAtEpoch = 0;       // the body's, radians
-    double meanMotionRadPerMinute = 0;   // the body's
-    double orbitEccentricity = 0;        // the body's
+    double meanAnomalyAtEpoch = 0;      // the body's, radians
+    double meanMotionRadPerMinute = 0;  // the body's
+    double orbitEccentricity = 0;       // the body's
     ThirdBodyHarmonic eccentricity;
-    ThirdBodyHarmonic inclination;       // radians
-    ThirdBodyHarmonic meanAnomaly;       // radians
-    ThirdBodyHarmonic perigee;           // argument of perigee plus cos i times the node, radians
-    ThirdBodyHarmonic node;              // the node times sin i, radians
+    ThirdBodyHarmonic inclination;  // radians
+    ThirdBodyHarmonic meanAnomaly;  // radians
+    ThirdBodyHarmonic perigee;      // argument of perigee plus cos i times the node, radians
+    ThirdBodyHarmonic node;         // the node times sin i, radians
 };
 
 enum class Resonance { none, synchronous, halfDay };
@@ -44,18 +44,18 @@ struct ResonanceTerm {
     double amplitude = 0;  // radians per minute squared
     int perigeeMultiple = 0;
     int longitudeMultiple = 0;
-    double phase = 0;      // radians
+    double phase = 0;  // radians
 };
 
 // The integrator at one of its 720-minute steps, with the rates found there. Steps are always
 // taken from the epoch in the direction of the requested instant, so a step reached again from a
 // later one is the same step to the bit: the order of requests never changes a result.
 struct ResonanceStep {
-    double minutes = 0;             // from the epoch
-    double meanMotion = 0;          // radians per minute
-    double longitude = 0;           // the resonant longitude, radians
-    double longitudeRate = 0;       // radians per minute
-    double meanMotionRate = 0;      // radians per minute squared
+    double minutes = 0;                 // from the epoch
+    double meanMotion = 0;              // radians per minute
+    double longitude = 0;               // the resonant longitude, radians
+    double longitudeRate = 0;           // radians per minute
+    double meanMotionRate = 0;          // radians per minute squared
     double meanMotionAcceleration = 0;  // radians per minute cubed
 };
 
@@ -76,10 +76,10 @@ struct DeepSpaceTerms {
     ThirdBodyTerms moon;
     // The Sun's and Moon's secular rates, per minute.
     double eccentricityRate = 0;
-    double inclinationRate = 0;    // radians
-    double meanAnomalyRate = 0;    // radians
-    double perigeeRate = 0;        // radians
-    double nodeRate = 0;           // radians
+    double inclinationRate = 0;  // radians
+    double meanAnomalyRate = 0;  // radians
+    double perigeeRate = 0;      // radians
+    double nodeRate = 0;         // radians
     ResonanceTerms resonance;
     // The only state propagation changes: the integrator's last step (resonant orbits only).
     ResonanceStep lastStep;
@@ -87,9 +87,9 @@ struct DeepSpaceTerms {
 
 // What the deep-space set-up takes from the near-Earth one.
 struct DeepSpaceEpoch {
-    double daysSince1950 = 0;      // the epoch, days from 1950 January 0.0 UTC
-    double greenwichAtEpoch = 0;   // sidereal angle, radians
-    Sgp4MeanElements elements;     // at the epoch, with the recovered (Brouwer) mean motion
+    double daysSince1950 = 0;     // the epoch, days from 1950 January 0.0 UTC
+    double greenwichAtEpoch = 0;  // sidereal angle, radians
+    Sgp4MeanElements elements;    // at the epoch, with the recovered (Brouwer) mean motion
     // The Earth's secular rates, radians per minute.
     double meanAnomalyRate = 0;
     double perigeeRate = 0;

@@ -28,7 +28,8 @@ GeodeticStation geodeticStation(double geodeticLatitude, double longitude) {
     station.sinLongitude = std::sin(longitude);
     station.cosLongitude = std::cos(longitude);
     const double primeVerticalRadius =
-        wgs84EquatorialRadiusKm / std::sqrt(1 - wgs84EccentricitySquared * station.sinLatitude * station.sinLatitude);
+        wgs84EquatorialRadiusKm /
+        std::sqrt(1 - wgs84EccentricitySquared * station.sinLatitude * station.sinLatitude);
     station.positionKm = {primeVerticalRadius * station.cosLatitude * station.cosLongitude,
                           primeVerticalRadius * station.cosLatitude * station.sinLongitude,
                           primeVerticalRadius * (1 - wgs84EccentricitySquared) * station.sinLatitude};
@@ -79,8 +80,10 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
         const double reducedNorm = std::sqrt(reducedSin * reducedSin + reducedCos * reducedCos);
         const double sinBeta = reducedSin / reducedNorm;
         const double cosBeta = reducedCos / reducedNorm;
-        latitudeSin = position.z + wgs84SecondEccentricitySquared * wgs84PolarRadiusKm * sinBeta * sinBeta * sinBeta;
-        latitudeCos = fromAxis - wgs84EccentricitySquared * wgs84EquatorialRadiusKm * cosBeta * cosBeta * cosBeta;
+        latitudeSin =
+            position.z + wgs84SecondEccentricitySquared * wgs84PolarRadiusKm * sinBeta * sinBeta * sinBeta;
+        latitudeCos =
+            fromAxis - wgs84EccentricitySquared * wgs84EquatorialRadiusKm * cosBeta * cosBeta * cosBeta;
         const double latitudeNorm = std::sqrt(latitudeSin * latitudeSin + latitudeCos * latitudeCos);
         sinLatitude = latitudeSin / latitudeNorm;
         cosLatitude = latitudeCos / latitudeNorm;
@@ -90,8 +93,9 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
     }
     look.latitude = std::atan2(latitudeSin, latitudeCos);
     look.longitude = std::atan2(position.y, position.x);
-    look.altitude = fromAxis * cosLatitude + position.z * sinLatitude -
-                    wgs84EquatorialRadiusKm * std::sqrt(1 - wgs84EccentricitySquared * sinLatitude * sinLatitude);
+    look.altitude =
+        fromAxis * cosLatitude + position.z * sinLatitude -
+        wgs84EquatorialRadiusKm * std::sqrt(1 - wgs84EccentricitySquared * sinLatitude * sinLatitude);
     look.orbitRadius = std::sqrt(fromAxis * fromAxis + position.z * position.z);
     return look;
 }

@@ -14,7 +14,7 @@ struct GeodeticStation {
     double cosLatitude = 0;
     double sinLongitude = 0;
     double cosLongitude = 0;
-    Vector3 positionKm;    // Earth-fixed
+    Vector3 positionKm;  // Earth-fixed
 };
 
 GeodeticStation geodeticStation(double geodeticLatitude, double longitude);
@@ -27,9 +27,9 @@ struct Sgp4LookAngles {
     // minus the time derivative of the range, the station turning with the Earth.
     double rangeRate = 0;
     // The sub-satellite point.
-    double latitude = 0;   // geodetic on WGS-84, radians
-    double longitude = 0;  // radians, -pi..pi, east positive
-    double altitude = 0;   // km above the ellipsoid
+    double latitude = 0;     // geodetic on WGS-84, radians
+    double longitude = 0;    // radians, -pi..pi, east positive
+    double altitude = 0;     // km above the ellipsoid
     double orbitRadius = 0;  // km from the Earth's centre
 };
 

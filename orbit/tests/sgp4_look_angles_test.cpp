@@ -20,7 +20,9 @@ using testing::sgp4DataLines;
 
 constexpr double pi = 3.14159265358979323846;
 
-double wrappedDegrees(double angle) { return std::remainder(angle, 360.0); }
+double wrappedDegrees(double angle) {
+    return std::remainder(angle, 360.0);
+}
 
 // A TEME state seen at `julianDate` at an Earth-fixed position with an Earth-fixed velocity.
 Sgp4State stateAt(const Vector3& fixedKm, const Vector3& fixedKmPerS, double julianDate) {
@@ -31,7 +33,8 @@ Sgp4State stateAt(const Vector3& fixedKm, const Vector3& fixedKmPerS, double jul
     Sgp4State state;
     state.positionKm = {std::cos(g) * fixedKm.x - std::sin(g) * fixedKm.y,
                         std::sin(g) * fixedKm.x + std::cos(g) * fixedKm.y, fixedKm.z};
-    state.velocityKmPerSecond = {std::cos(g) * v.x - std::sin(g) * v.y, std::sin(g) * v.x + std::cos(g) * v.y, v.z};
+    state.velocityKmPerSecond = {std::cos(g) * v.x - std::sin(g) * v.y, std::sin(g) * v.x + std::cos(g) * v.y,
+                                 v.z};
     return state;
 }
 
@@ -51,14 +54,14 @@ TEST(Sgp4LookAngles, StraightAboveAClimbingSatellite) {
     const double julianDate = julianDateOf(2026, 282.3);
     for (const auto& [latitude, longitude] : {std::pair{52.35, 4.92}, {-33.87, 151.21}, {0.0, -90.0}}) {
         const GeodeticStation station = geodeticStation(latitude * degree, longitude * degree);
-        const Vector3 up{station.cosLatitude * station.cosLongitude, station.cosLatitude * station.sinLongitude,
-                         station.sinLatitude};
+        const Vector3 up{station.cosLatitude * station.cosLongitude,
+                         station.cosLatitude * station.sinLongitude, station.sinLatitude};
         const double height = 800;
         const double climb = 2;
         const Vector3 position{station.positionKm.x + height * up.x, station.positionKm.y + height * up.y,
                                station.positionKm.z + height * up.z};
-        const Sgp4LookAngles look =
-            sgp4LookAngles(stateAt(position, {climb * up.x, climb * up.y, climb * up.z}, julianDate), julianDate, station);
+        const Sgp4LookAngles look = sgp4LookAngles(
+            stateAt(position, {climb * up.x, climb * up.y, climb * up.z}, julianDate), julianDate, station);
         EXPECT_NEAR(look.elevation / degree, 90, 1e-6) << latitude;
         EXPECT_NEAR(look.range, height, 1e-6);
         EXPECT_NEAR(look.rangeRate, -climb, 1e-9);
@@ -86,7 +89,8 @@ TEST(Sgp4LookAngles, AzimuthRunsClockwiseFromNorthAndApproachIsPositive) {
         {{r, -1000, 0}, {0, 1, 0}, 270, 1},
     };
     for (const Case& c : cases) {
-        const Sgp4LookAngles look = sgp4LookAngles(stateAt(c.position, c.velocity, julianDate), julianDate, station);
+        const Sgp4LookAngles look =
+            sgp4LookAngles(stateAt(c.position, c.velocity, julianDate), julianDate, station);
         EXPECT_NEAR(wrappedDegrees(look.azimuth / degree - c.azimuth), 0, 1e-9);
         EXPECT_GE(look.azimuth, 0.0);
         EXPECT_LT(look.azimuth, 2 * pi);
@@ -124,8 +128,9 @@ LookReference lookReference() {
             i += 2;
         } else if (line.rfind("sample ", 0) == 0 && !reference.sets.empty()) {
             const std::vector<double> n = numbersOf(line.substr(7));
-            reference.sets.back().samples.push_back({static_cast<std::size_t>(n.at(0)), static_cast<int>(n.at(1)),
-                                                     n.at(2), std::vector<double>(n.begin() + 3, n.end())});
+            reference.sets.back().samples.push_back({static_cast<std::size_t>(n.at(0)),
+                                                     static_cast<int>(n.at(1)), n.at(2),
+                                                     std::vector<double>(n.begin() + 3, n.end())});
         }
     }
     return reference;
@@ -179,9 +184,10 @@ TEST(Sgp4LookAngles, AgreeWithTheIndependentReferenceOverADay) {
             ++samples;
         }
     }
-    std::printf("look angles: %zu samples, angles within %.2g deg, range %.2g m, range rate %.2g mm/s, "
-                "sub-satellite point %.2g deg, altitude %.2g m\n",
-                samples, worstAngle, worstRange * 1000, worstRate * 1e6, worstPoint, worstAltitude * 1000);
+    std::printf(
+        "look angles: %zu samples, angles within %.2g deg, range %.2g m, range rate %.2g mm/s, "
+        "sub-satellite point %.2g deg, altitude %.2g m\n",
+        samples, worstAngle, worstRange * 1000, worstRate * 1e6, worstPoint, worstAltitude * 1000);
 }
 
 }  // namespace

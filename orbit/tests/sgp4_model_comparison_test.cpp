@@ -66,12 +66,12 @@ struct Statistics {
 };
 
 struct Comparison {
-    Statistics elevation;  // degrees
-    Statistics azimuth;    // degrees, while the satellite is up but not near the zenith
-    Statistics pointing;   // degrees between the two directions, while the satellite is up
-    Statistics range;      // km
-    Statistics aos;        // seconds
-    Statistics los;        // seconds
+    Statistics elevation;         // degrees
+    Statistics azimuth;           // degrees, while the satellite is up but not near the zenith
+    Statistics pointing;          // degrees between the two directions, while the satellite is up
+    Statistics range;             // km
+    Statistics aos;               // seconds
+    Statistics los;               // seconds
     Statistics maximumElevation;  // degrees
     int passes = 0;
     int unmatchedPasses = 0;
@@ -156,9 +156,9 @@ Comparison compare(const KeplerianElementSet& elements, int sampleMinutes, bool 
             if (sample.look.elevation < zenithRegion) {
                 result.azimuth.add(std::remainder((builtIn.azimuth - sample.look.azimuth) / degree, 360.0));
             }
-            result.pointing.add(angleBetween(builtIn.azimuth, builtIn.elevation, sample.look.azimuth,
-                                             sample.look.elevation) /
-                                degree);
+            result.pointing.add(
+                angleBetween(builtIn.azimuth, builtIn.elevation, sample.look.azimuth, sample.look.elevation) /
+                degree);
         }
     }
     if (!withPasses) {
@@ -172,7 +172,8 @@ Comparison compare(const KeplerianElementSet& elements, int sampleMinutes, bool 
     while (searchMinute < firstMinute + 1440) {
         ClockTime time = clockAt(year, day, searchMinute);
         SatelliteState state;
-        const PassPrediction expected = predictPass(constants, elements, builtInStation, settings, time, state, display);
+        const PassPrediction expected =
+            predictPass(constants, elements, builtInStation, settings, time, state, display);
         if (!expected.found || expected.aos >= day + (firstMinute + 1440) / 1440) {
             break;
         }
@@ -199,7 +200,9 @@ Comparison compare(const KeplerianElementSet& elements, int sampleMinutes, bool 
     return result;
 }
 
-bool isLowOrbit(const KeplerianElementSet& elements) { return elements.meanMotion > 1440 / 225.0; }
+bool isLowOrbit(const KeplerianElementSet& elements) {
+    return elements.meanMotion > 1440 / 225.0;
+}
 
 // A fresh low set near its epoch: the two models put the satellite in nearly the same place of
 // the sky. A unit mix-up (degrees for radians, minutes for days, km for Earth radii) would put
@@ -231,11 +234,13 @@ TEST(Sgp4AgainstBuiltInModel, DifferencesOnTheSharedSets) {
     for (const NamedSet& set : sets) {
         const bool low = isLowOrbit(set.elements);
         const Comparison c = compare(set.elements, 1, low);
-        std::printf("%-12s %6.3f %6.3f %6.2f %6.2f %6.3f %6.3f %7.2f %7.2f %6.1f %6.1f %6.1f %6.1f %6.2f %6.2f %3d%s\n",
-                    set.name.c_str(), c.elevation.rms(), c.elevation.maximum, c.azimuth.rms(), c.azimuth.maximum,
-                    c.pointing.rms(), c.pointing.maximum, c.range.rms(), c.range.maximum, c.aos.rms(), c.aos.maximum,
-                    c.los.rms(), c.los.maximum, c.maximumElevation.rms(), c.maximumElevation.maximum, c.passes,
-                    low ? "" : "  (deep space)");
+        std::printf(
+            "%-12s %6.3f %6.3f %6.2f %6.2f %6.3f %6.3f %7.2f %7.2f %6.1f %6.1f %6.1f %6.1f %6.2f %6.2f "
+            "%3d%s\n",
+            set.name.c_str(), c.elevation.rms(), c.elevation.maximum, c.azimuth.rms(), c.azimuth.maximum,
+            c.pointing.rms(), c.pointing.maximum, c.range.rms(), c.range.maximum, c.aos.rms(), c.aos.maximum,
+            c.los.rms(), c.los.maximum, c.maximumElevation.rms(), c.maximumElevation.maximum, c.passes,
+            low ? "" : "  (deep space)");
         if (low) {
             lowOrbits.elevation.add(c.elevation);
             lowOrbits.azimuth.add(c.azimuth);
@@ -248,14 +253,15 @@ TEST(Sgp4AgainstBuiltInModel, DifferencesOnTheSharedSets) {
             lowOrbits.unmatchedPasses += c.unmatchedPasses;
         }
     }
-    std::printf("low orbits (rms/max): elevation %.3f/%.3f deg, azimuth %.2f/%.2f deg, pointing %.3f/%.3f deg, "
-                "range %.2f/%.2f km, AOS %.1f/%.1f s, LOS %.1f/%.1f s, maximum elevation %.2f/%.2f deg; %d passes, "
-                "%d found by the built-in model only\n",
-                lowOrbits.elevation.rms(), lowOrbits.elevation.maximum, lowOrbits.azimuth.rms(),
-                lowOrbits.azimuth.maximum, lowOrbits.pointing.rms(), lowOrbits.pointing.maximum, lowOrbits.range.rms(),
-                lowOrbits.range.maximum, lowOrbits.aos.rms(), lowOrbits.aos.maximum, lowOrbits.los.rms(),
-                lowOrbits.los.maximum, lowOrbits.maximumElevation.rms(), lowOrbits.maximumElevation.maximum,
-                lowOrbits.passes, lowOrbits.unmatchedPasses);
+    std::printf(
+        "low orbits (rms/max): elevation %.3f/%.3f deg, azimuth %.2f/%.2f deg, pointing %.3f/%.3f deg, "
+        "range %.2f/%.2f km, AOS %.1f/%.1f s, LOS %.1f/%.1f s, maximum elevation %.2f/%.2f deg; %d passes, "
+        "%d found by the built-in model only\n",
+        lowOrbits.elevation.rms(), lowOrbits.elevation.maximum, lowOrbits.azimuth.rms(),
+        lowOrbits.azimuth.maximum, lowOrbits.pointing.rms(), lowOrbits.pointing.maximum,
+        lowOrbits.range.rms(), lowOrbits.range.maximum, lowOrbits.aos.rms(), lowOrbits.aos.maximum,
+        lowOrbits.los.rms(), lowOrbits.los.maximum, lowOrbits.maximumElevation.rms(),
+        lowOrbits.maximumElevation.maximum, lowOrbits.passes, lowOrbits.unmatchedPasses);
     EXPECT_GT(lowOrbits.passes, 200);
     EXPECT_LT(lowOrbits.unmatchedPasses, 5);
     EXPECT_LT(lowOrbits.elevation.rms(), 0.5);

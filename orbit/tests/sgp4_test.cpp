@@ -122,7 +122,8 @@ TEST(Sgp4Verification, PublishedCasesWithinAMetreAndAMillimetrePerSecond) {
         const std::vector<double> instants = runInstants(c);
         // The published run of this case stops at the first instant with an error, if any.
         const auto stopping = std::find_if(errors.begin(), errors.end(), [&](const ErrorCase& e) {
-            return e.number == c.number && std::find(instants.begin(), instants.end(), e.minutes) != instants.end();
+            return e.number == c.number &&
+                   std::find(instants.begin(), instants.end(), e.minutes) != instants.end();
         });
         Sgp4Setup setup = initialiseSgp4(c.elements);
         if (stopping != errors.end() && stopping->minutes == 0) {
@@ -160,7 +161,6 @@ TEST(Sgp4Verification, PublishedCasesWithinAMetreAndAMillimetrePerSecond) {
                 compared, worstPositionKm * 1e6, worstCase.c_str(), worstVelocityKmPerS * 1e9);
 }
 
-
 KeplerianElementSet verificationSet(const std::string& number) {
     for (const VerificationCase& c : verificationCases()) {
         if (c.number == number) {
@@ -187,12 +187,27 @@ TEST(Sgp4Model, RefusesAtTheEpochWhatItCannotModel) {
     set.eccentricity = 0.2;
     set.meanAnomaly = 0;
     EXPECT_EQ(initialiseSgp4(set).error, Sgp4Error::decayed);
+    // Elements no element line gives, which must not pass as a state of numbers that are not.
+    for (const char* number : {"88888", "08195"}) {
+        KeplerianElementSet broken = verificationSet(number);
+        broken.inclination = std::nan("");
+        EXPECT_NE(initialiseSgp4(broken).error, Sgp4Error::none) << number;
+        // Drag has no effect at the epoch, but soon after.
+        broken = verificationSet(number);
+        broken.bStar = 1e300;
+        Sgp4Setup setup = initialiseSgp4(broken);
+        EXPECT_EQ(setup.error, Sgp4Error::none) << number;
+        EXPECT_NE(propagateSgp4(setup.orbit, 10).error, Sgp4Error::none) << number;
+    }
 }
 
 TEST(Sgp4Model, EveryErrorHasItsOwnText) {
-    const Sgp4Error errors[] = {Sgp4Error::meanElementsOutOfRange, Sgp4Error::meanMotionNotPositive,
-                                Sgp4Error::perturbedEccentricityOutOfRange, Sgp4Error::semiLatusRectumNegative,
-                                Sgp4Error::decayed};
+    const Sgp4Error errors[] = {Sgp4Error::meanElementsOutOfRange,
+                                Sgp4Error::meanMotionNotPositive,
+                                Sgp4Error::perturbedEccentricityOutOfRange,
+                                Sgp4Error::semiLatusRectumNegative,
+                                Sgp4Error::decayed,
+                                Sgp4Error::tooFarFromEpoch};
     std::map<std::string, int> seen;
     for (Sgp4Error error : errors) {
         const std::string text = sgp4ErrorText(error);
@@ -200,7 +215,7 @@ TEST(Sgp4Model, EveryErrorHasItsOwnText) {
         EXPECT_LE(text.size(), 40u) << text;  // leaves room for the satellite's name
         ++seen[text];
     }
-    EXPECT_EQ(seen.size(), 5u);
+    EXPECT_EQ(seen.size(), 6u);
     EXPECT_STREQ(sgp4ErrorText(Sgp4Error::none), "");
 }
 
@@ -239,6 +254,15 @@ TEST(Sgp4Model, ResonantStatesDoNotDependOnTheOrderOfRequests) {
             EXPECT_EQ(state.velocityKmPerSecond.z, expected.velocityKmPerSecond.z) << number << " at " << t;
             EXPECT_EQ(state.meanAnomaly, expected.meanAnomaly) << number << " at " << t;
         }
+    }
+}
+
+// A clock or element set gone wrong must not hold the program in the resonance integrator.
+TEST(Sgp4Model, RefusesInstantsACenturyFromTheEpoch) {
+    Sgp4Orbit orbit = initialiseSgp4(verificationSet("08195")).orbit;
+    EXPECT_NE(propagateSgp4(orbit, 99 * 365.25 * 1440).error, Sgp4Error::tooFarFromEpoch);
+    for (double t : {100 * 365.25 * 1440, -1e12, 1.0 / 0.0, std::nan("")}) {
+        EXPECT_EQ(propagateSgp4(orbit, t).error, Sgp4Error::tooFarFromEpoch) << t;
     }
 }
 
