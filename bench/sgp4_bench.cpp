@@ -1,9 +1,9 @@
 // The SGP4 model's costs: one sample (state and look angles from the demo station) for a low
 // orbit, a 12-hour resonant deep-space orbit and a geostationary one, each a second after the
 // one before, as the tracker takes them; and the propagation alone.
-#include <benchmark/benchmark.h>
-
 #include "orbit/sgp4_look_angles.hpp"
+
+#include <benchmark/benchmark.h>
 
 namespace station {
 namespace {

@@ -3,7 +3,6 @@
 // minutes, with the deep-space terms (SDP4) above. WGS-72 constants. States are in the TEME frame
 // of the element set (true equator, mean equinox of date), in km and km/s.
 #include "orbit/elements.hpp"
-
 #include "orbit/sgp4_deep_space.hpp"
 
 namespace station {
