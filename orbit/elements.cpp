@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -48,6 +50,37 @@ double numberAt(const std::string& line, std::size_t first, std::size_t count) {
     return leadingNumber(columns(line, first, count));
 }
 
+// An eight-column field with an assumed decimal point: sign, five digits, exponent sign and digit
+// (" 34123-4" is 0.34123e-4). Blanks among the digits read as 0; any other character makes the
+// whole field 0, like any malformed number of the element lines.
+double assumedPointNumberAt(const std::string& line, std::size_t first) {
+    const std::string field = columns(line, first, 8);
+    if (field.size() != 8) {
+        return 0;
+    }
+    const char sign = field[0];
+    const char exponentSign = field[6];
+    if ((sign != ' ' && sign != '+' && sign != '-') ||
+        (exponentSign != ' ' && exponentSign != '+' && exponentSign != '-') ||
+        !std::isdigit(static_cast<unsigned char>(field[7]))) {
+        return 0;
+    }
+    std::string text = sign == '-' ? "-0." : "0.";
+    for (std::size_t i = 1; i <= 5; ++i) {
+        const char c = field[i];
+        if (c != ' ' && !std::isdigit(static_cast<unsigned char>(c))) {
+            return 0;
+        }
+        text += c == ' ' ? '0' : c;
+    }
+    text += exponentSign == '-' ? "e-" : "e";
+    text += field[7];
+    double value = 0;
+    // from_chars reads the C format whatever the locale.
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
 std::int16_t saturatedInt16(double value) {
     return static_cast<std::int16_t>(std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
                                                 static_cast<double>(std::numeric_limits<std::int16_t>::max())));
@@ -79,6 +112,8 @@ KeplerianElementSet parseElementLines(const std::string& line1, const std::strin
     set.epochYear = static_cast<std::int16_t>(twoDigitYear + (twoDigitYear <= 90 ? 2000 : 1900));
     set.epochDay = numberAt(first, 21, 12);
     set.meanMotionDrift = numberAt(first, 34, 10);
+    set.meanMotionSecondDrift = assumedPointNumberAt(first, 45);
+    set.bStar = assumedPointNumberAt(first, 54);
     set.inclination = numberAt(second, 9, 8) * radiansPerDegree;
     set.raan = numberAt(second, 18, 8) * radiansPerDegree;
     set.eccentricity = numberAt(second, 27, 7) / eccentricityScale;

@@ -22,6 +22,8 @@ struct KeplerianElementSet {
     double argumentOfPerigee = 0; // radians
     double meanAnomaly = 0;       // radians, at the epoch
     double meanMotion = 0;        // revolutions per day
+    double meanMotionSecondDrift = 0;  // revolutions per day cubed, as printed (a sixth of n'')
+    double bStar = 0;                  // drag term of the SGP4 model, per Earth radius
 };
 
 // The designation chosen by the operator, the command line, the command file or a scheduler list,

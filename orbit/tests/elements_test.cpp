@@ -62,6 +62,31 @@ TEST(ElementLines, AreTextFieldsAndMalformedNumbersReadAsZero) {
     EXPECT_FALSE(elementSetProblem(bad).empty());
 }
 
+// B* (columns 54-61) and the second derivative of the mean motion (columns 45-52) have an
+// assumed decimal point before five digits and a one-digit exponent.
+TEST(ElementLines, AssumedPointFieldsOfLineOne) {
+    const KeplerianElementSet iss = parseElementLines(issLine1, issLine2);
+    EXPECT_EQ(iss.bStar, 0.12652e-3);
+    EXPECT_EQ(iss.meanMotionSecondDrift, 0.0);
+    auto withFields = [](const std::string& secondDrift, const std::string& bStar) {
+        return issLine1.substr(0, 44) + secondDrift + " " + bStar + issLine1.substr(61);
+    };
+    const std::pair<const char*, double> fields[] = {
+        {" 34123-4", 0.34123e-4}, {"-13525-3", -0.13525e-3}, {"+14311-1", 0.14311e-1},
+        {" 00000+0", 0.0},        {" 81888 5", 0.81888e5},   {"   123-4", 0.00123e-4},
+        {" 1a345-4", 0.0},        {" 12345x4", 0.0},         {" 12345-x", 0.0},
+        {"*12345-4", 0.0},        {" 1.345-4", 0.0}};
+    for (const auto& [field, value] : fields) {
+        const KeplerianElementSet set = parseElementLines(withFields(field, field), issLine2);
+        EXPECT_EQ(set.bStar, value) << field;
+        EXPECT_EQ(set.meanMotionSecondDrift, value) << field;
+    }
+    // A line cut inside the field leaves it 0; the fields before it are read as ever.
+    const KeplerianElementSet cut = parseElementLines(issLine1.substr(0, 58), issLine2);
+    EXPECT_EQ(cut.bStar, 0.0);
+    EXPECT_EQ(cut.epochDay, 282.82140208);
+}
+
 TEST(ElementProblems, NameMeanMotionAndEccentricity) {
     KeplerianElementSet set = parseElementLines(issLine1, issLine2);
     EXPECT_EQ(elementSetProblem(set), "");

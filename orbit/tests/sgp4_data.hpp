@@ -1,0 +1,46 @@
+#pragma once
+// The SGP4 tests' reference data (orbit/tests/data, made by make_sgp4_data.py). A missing or
+// unreadable file throws, which fails the test that wanted it.
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace station::testing {
+
+inline std::string sgp4DataPath(const std::string& name) {
+    return std::string(STATION_SOURCE_DIR) + "/orbit/tests/data/" + name;
+}
+
+inline std::vector<std::string> sgp4DataLines(const std::string& name) {
+    std::ifstream in(sgp4DataPath(name));
+    if (!in) {
+        throw std::runtime_error("missing test data " + sgp4DataPath(name) +
+                                 " (make it with orbit/tests/make_sgp4_data.py)");
+    }
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    if (lines.empty()) {
+        throw std::runtime_error("empty test data " + sgp4DataPath(name));
+    }
+    return lines;
+}
+
+// The numbers of a line, read in the C locale.
+inline std::vector<double> numbersOf(const std::string& line) {
+    std::istringstream in(line);
+    in.imbue(std::locale::classic());
+    std::vector<double> numbers;
+    for (double x; in >> x;) {
+        numbers.push_back(x);
+    }
+    return numbers;
+}
+
+}  // namespace station::testing
