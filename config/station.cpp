@@ -1,6 +1,7 @@
 #include "config/station.hpp"
 
 #include "config/value_reader.hpp"
+#include "console/station_file.hpp"
 
 #include <cmath>
 
@@ -45,19 +46,11 @@ double schedulerGeocentricLatitude(double geodeticLatitude, double longitude) {
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
     Station s;
-    errors.errorPhase = 1;
-    auto in = files.open("KELVORIN.CFG");
-    if (!in) {
-        errors.handleError(runtimeError::fileNotFound);
+    auto file = readStationFile(files, "KELVORIN.CFG", errors, phase::stationConfigOpen, phase::stationConfigRead);
+    if (!file) {
         return s;
     }
-    errors.errorPhase = 2;
-    auto text = Files::readAll(*in);
-    if (!text) {
-        errors.handleError(runtimeError::deviceIoError);
-        return s;
-    }
-    LineReader lines(splitLines(*text));
+    LineReader& lines = *file;
     ValueReader values(lines, errors);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
@@ -123,7 +116,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     if (scheduler) {
         s.rotator450 = 0;  // field 8 is read and discarded
     }
-    errors.errorPhase = 0;
+    errors.errorPhase = phase::none;
 
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value.

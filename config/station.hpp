@@ -56,7 +56,7 @@ struct Station {
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };
 
-// Reads KELVORIN.CFG under error phases 1 (open) and 2 (read, close).
+// Reads KELVORIN.CFG as a guarded operation (phases stationConfigOpen and stationConfigRead).
 Station readStationConfig(const Files& files, ErrorHandler& errors,
                           StationReader reader = StationReader::tracker);
 

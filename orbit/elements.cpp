@@ -1,7 +1,8 @@
 #include "orbit/elements.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
+#include "console/station_file.hpp"
+#include "text/numbers.hpp"
+#include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
@@ -92,24 +93,15 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
                                                   Selection& selection, ErrorHandler& errors) {
     std::optional<KeplerianElementSet> result;
     do {
-        errors.errorPhase = 5;
-        auto in = files.open(elementFileName);
-        if (!in) {
-            errors.handleError(runtimeError::fileNotFound);
+        auto file = readStationFile(files, elementFileName, errors, phase::elementFileOpen, phase::elementRead);
+        if (!file) {
             // A handler that lets the program go on leaves nothing to search in.
-            errors.errorPhase = 0;
+            errors.errorPhase = phase::none;
             return std::nullopt;
         }
-        const auto text = Files::readAll(*in);
-        if (!text) {
-            errors.errorPhase = 7;
-            errors.handleError(runtimeError::deviceIoError);
-            errors.errorPhase = 0;
-            return std::nullopt;
-        }
-        LineReader lines(splitLines(*text));
+        LineReader& lines = *file;
 
-        errors.errorPhase = 6;
+        errors.errorPhase = phase::elementLookup;
         bool found = false;
         if (selection.lookupName.empty()) {
             // An empty name would "match" before the first line and take the file's first lines
@@ -117,7 +109,7 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
             errors.handleError(runtimeError::inputPastEnd);
         } else {
             int emptyLines = 0;
-            while (!found && errors.errorPhase == 6) {
+            while (!found && errors.errorPhase == phase::elementLookup) {
                 const std::string line = withoutTrailingBlanks(upperCase(lines.read()));
                 emptyLines = line.empty() ? emptyLines + 1 : 0;
                 found = line == selection.lookupName;
@@ -128,7 +120,7 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
             }
         }
 
-        if (found && errors.errorPhase == 6) {
+        if (found && errors.errorPhase == phase::elementLookup) {
             // The name line must be followed by both element lines.
             if (lines.atEnd()) {
                 errors.handleError(runtimeError::inputPastEnd);
@@ -138,13 +130,13 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
                     errors.handleError(runtimeError::inputPastEnd);
                 } else {
                     const std::string line2 = lines.read();
-                    errors.errorPhase = 7;
+                    errors.errorPhase = phase::elementRead;
                     result = parseElementLines(line1, line2);
                 }
             }
         }
-    } while (errors.errorPhase != 7 && !selection.satelliteDesignation.empty());
-    errors.errorPhase = 0;
+    } while (errors.errorPhase != phase::elementRead && !selection.satelliteDesignation.empty());
+    errors.errorPhase = phase::none;
     return result;
 }
 

@@ -37,8 +37,8 @@ std::string lookupNameOf(const std::string& designation);
 // The fields of two element lines; malformed numbers read as 0, nothing fails.
 KeplerianElementSet parseElementLines(const std::string& line1, const std::string& line2);
 
-// Searches the keplerian data file for `selection.lookupName` under error phases 5, 6 and 7 and
-// returns the element set. After a phase-6 failure the handler may have asked for a new
+// Searches the keplerian data file for `selection.lookupName` under the element file's phases and
+// returns the element set. After a failed lookup the handler may have asked for a new
 // designation (the search then starts again from the top of the file with it) or emptied it
 // (nothing is returned).
 std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,

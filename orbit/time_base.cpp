@@ -1,6 +1,6 @@
 #include "orbit/time_base.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "console/picture.hpp"
 #include "radio/radio.hpp"
+#include "text/picture.hpp"
 
 namespace station {
 

@@ -2,9 +2,9 @@
 // Doppler update works from at its next second; "S" keeps them in KELVORIN.FRC.
 #include "radio/tuning.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
 #include "radio/radio.hpp"
+#include "text/numbers.hpp"
+#include "text/picture.hpp"
 
 #include <array>
 #include <charconv>

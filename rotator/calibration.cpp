@@ -1,9 +1,9 @@
 // Rotator calibration: sends a position typed by hand, to line up end stops, zero points and scale
 // without a satellite, then leaves the tracker idle.
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
 #include "rotator/frames.hpp"
 #include "rotator/rotator.hpp"
+#include "text/numbers.hpp"
+#include "text/picture.hpp"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 // The rotator drive: step tracking, the end-stop guard, limits, flip, and output on change through
 // the selected interface.
-#include "console/picture.hpp"
 #include "rotator/frames.hpp"
 #include "rotator/rotator.hpp"
+#include "text/picture.hpp"
 
 #include <cmath>
 

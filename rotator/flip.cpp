@@ -1,8 +1,9 @@
 // Flip decision: a pass that sweeps across the rotator's end stop is worked with the azimuth turned
 // 180 degrees and the elevation over the top, so the sweep crosses the other side instead.
-#include "config/value_reader.hpp"
+#include "console/station_file.hpp"
 #include "rotator/frames.hpp"
 #include "rotator/rotator.hpp"
+#include "text/numbers.hpp"
 
 #include <array>
 #include <initializer_list>
@@ -122,19 +123,15 @@ void showFlipState(TrackerState& s) {
 }
 
 void loadFlipState(TrackerState& s) {
-    s.errors.errorPhase = 11;
-    const auto text = s.console.files.readText(flipFileName);
-    if (!text) {
-        s.errors.handleError(runtimeError::fileNotFound);
-    }
-    if (text && s.errors.errorPhase == 11) {
-        const auto lines = splitLines(*text);
-        const std::int16_t saved = toInt16(leadingNumber(lines.empty() ? std::string() : lines.front()));
+    auto lines =
+        readStationFile(s.console.files, flipFileName, s.errors, trackerPhase::flipFile, trackerPhase::flipFile);
+    if (lines && s.errors.errorPhase == trackerPhase::flipFile) {
+        const std::int16_t saved = toInt16(leadingNumber(lines->read()));
         // The drive flips only on exactly 1 while the end-stop guard compares the state with the
         // stop setting; any other number would put the guard on the wrong side, so it reads as 0.
         s.rotator.flipState = saved == 1 ? 1 : 0;
     }
-    s.errors.errorPhase = 0;
+    s.errors.errorPhase = phase::none;
 }
 
 }  // namespace station

@@ -17,7 +17,7 @@ enum class FlipDecision { none, north, south, overhead };
 FlipDecision flipDecision(std::int16_t aosQuadrant, std::int16_t losQuadrant, std::int16_t maximumQuadrant);
 void decideFlip(TrackerState& s);       // from the pass's three azimuths
 void showFlipState(TrackerState& s);    // row 16, column 37; writes KVFLIP.DAT
-void loadFlipState(TrackerState& s);    // at start, under error phase 11
+void loadFlipState(TrackerState& s);    // at start, under the flip file's phase
 
 // Drive.
 void driveRotator(TrackerState& s);

@@ -1,6 +1,6 @@
 #include "scheduler/scheduler.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 namespace station {
 

@@ -1,8 +1,8 @@
 #include "scheduler/schedule.hpp"
 
 #include "config/station.hpp"
-#include "console/picture.hpp"
 #include "scheduler/scheduler.hpp"
+#include "text/picture.hpp"
 
 #include <optional>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "scheduler/scheduler.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
+#include "text/numbers.hpp"
+#include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
@@ -22,17 +22,18 @@ constexpr int black = 0;
 constexpr double minutesPerDay = 1440;
 
 struct PhaseMessage {
-    int phase;
+    std::int16_t phase;
     std::string_view text;
 };
-// Phase 6 names the satellite and phase 0 the error number; the others are fixed texts.
+// The element lookup names the satellite and a failure under no phase the error number; the
+// others are fixed texts.
 constexpr std::array<PhaseMessage, 6> fatalMessages{{
-    {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-    {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-    {3, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-    {4, "ERROR in MIRADOS.CFG file! Cannot continue."},
-    {5, "ERROR: Could not find keplerian data file! Cannot continue."},
-    {7, "ERROR in keplerian data file! Cannot continue."},
+    {phase::stationConfigOpen, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {phase::stationConfigRead, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {schedulerPhase::settingsOpen, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {schedulerPhase::settingsRead, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {phase::elementRead, "ERROR in keplerian data file! Cannot continue."},
 }};
 
 // The message line ends before the frame at column 80.
@@ -76,11 +77,11 @@ int Scheduler::run() {
                 runCycle();
             }
         } catch (const std::bad_alloc&) {
-            errorPhase = 0;
+            errorPhase = phase::none;
             handleError(outOfMemory);
         } catch (const std::exception&) {
             // Any other run-time failure no guarded operation reported.
-            errorPhase = 0;
+            errorPhase = phase::none;
             handleError(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
@@ -95,7 +96,7 @@ void Scheduler::handleError(int errorNumber) {
                                     [this](const PhaseMessage& m) { return m.phase == errorPhase; });
     if (fixed != fatalMessages.end()) {
         message = fixed->text;
-    } else if (errorPhase == 6) {
+    } else if (errorPhase == phase::elementLookup) {
         message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
     } else {
         message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";

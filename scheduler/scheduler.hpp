@@ -84,7 +84,7 @@ public:
     SchedulerSettings settings;
     ClockTime clock;  // the last clock reading (moved on by pass searches)
     SatelliteState satellite;
-    Selection selection;  // the entry being loaded; phase 6 names its lookup name
+    Selection selection;  // the entry being loaded; a failed lookup names its lookup name
     SlotList scheduledSlots;
     SlotList nonScheduledSlots;
     PassTable schedule;

@@ -2,6 +2,7 @@
 
 #include "config/station.hpp"
 #include "config/value_reader.hpp"
+#include "console/station_file.hpp"
 
 #include <cmath>
 
@@ -37,21 +38,13 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
 }
 
 SchedulerSettings readSchedulerSettings(const Files& files, ErrorHandler& errors) {
-    errors.errorPhase = 3;
-    auto in = files.open("MIRADOS.CFG");
-    if (!in) {
-        errors.handleError(runtimeError::fileNotFound);
+    auto lines = readStationFile(files, "MIRADOS.CFG", errors, schedulerPhase::settingsOpen,
+                                 schedulerPhase::settingsRead);
+    if (!lines) {
         return {};
     }
-    errors.errorPhase = 4;
-    auto text = Files::readAll(*in);
-    if (!text) {
-        errors.handleError(runtimeError::deviceIoError);
-        return {};
-    }
-    LineReader lines(splitLines(*text));
-    SchedulerSettings settings = parseSchedulerSettings(lines, errors);
-    errors.errorPhase = 0;
+    SchedulerSettings settings = parseSchedulerSettings(*lines, errors);
+    errors.errorPhase = phase::none;
     return settings;
 }
 

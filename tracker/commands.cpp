@@ -1,10 +1,10 @@
 // The single-key commands, read once per pass of every loop of the main cycle.
 #include "tracker/tracker.hpp"
 
-#include "config/value_reader.hpp"
 #include "gps/gps.hpp"
 #include "radio/radio.hpp"
 #include "rotator/rotator.hpp"
+#include "text/numbers.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"
 

@@ -1,6 +1,6 @@
 #include "tracker/screen.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
 #include "tracker/selection.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 #include "tracker/screen.hpp"
 
 #include <sys/stat.h>
@@ -71,9 +71,9 @@ bool unchangedSinceLastRead(CommandFileWatch& watch) {
 void pollCommandFile(TrackerState& s) {
     ErrorHandler& errors = s.errors;
     CommandFileWatch& watch = s.commandFile;
-    errors.errorPhase = 3;
+    errors.errorPhase = trackerPhase::commandFileOpen;
     if (unchangedSinceLastRead(watch)) {
-        errors.errorPhase = 4;
+        errors.errorPhase = trackerPhase::commandFileRead;
         s.selection.satelliteDesignation = watch.firstLine;
     } else {
         watch.valid = false;
@@ -86,7 +86,7 @@ void pollCommandFile(TrackerState& s) {
             errors.handleError(runtimeError::fileNotFound);
         }
         // An unopened file cannot be read or closed: the second failure of a missing file.
-        errors.errorPhase = 4;
+        errors.errorPhase = trackerPhase::commandFileRead;
         const auto content = file ? Files::readAll(*file) : std::nullopt;
         if (content) {
             s.selection.satelliteDesignation = firstLineOf(*content);
@@ -102,7 +102,7 @@ void pollCommandFile(TrackerState& s) {
         s.selection.satelliteDesignation.clear();
         s.selection.lookupName.clear();
     }
-    errors.errorPhase = 0;
+    errors.errorPhase = phase::none;
 }
 
 }  // namespace station

@@ -98,10 +98,10 @@ void Tracker::openSerialLinks() {
             }
         }
     };
-    openLink(12, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
-    openLink(13, station.radioPort, station.radioBaud, s.radioLink);
-    openLink(14, station.gpsPort, station.gpsBaud, s.gpsLink);
-    errorPhase = 0;
+    openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
+    openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
+    openLink(trackerPhase::gpsLink, station.gpsPort, station.gpsBaud, s.gpsLink);
+    errorPhase = phase::none;
 }
 
 void Tracker::shutDown() {
