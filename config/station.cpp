@@ -2,47 +2,16 @@
 
 #include "config/value_reader.hpp"
 #include "console/station_file.hpp"
+#include "orbit/constants.hpp"
+#include "orbit/geodesy.hpp"
 
 #include <cmath>
 
 namespace station {
 
 namespace {
-constexpr double radiansPerDegree = configPi / 180.0;
-constexpr double trackerFlattening = 0.0033528106647474805;
-constexpr double schedulerFlattening = 0.003352813306887091;
-constexpr float schedulerEquatorialRadiusKm = 6378.16f;
-
-// The guarded inverse sine of the orbital core, repeated here so the configuration does not
-// depend on the orbit library (bounds in single precision, compared in double).
-double guardedArcSin(double x) {
-    const double lower = static_cast<float>(0.99999);
-    const double upper = static_cast<float>(1.00001);
-    if (x > lower && x < upper) {
-        return configPi / 2;
-    }
-    if (x > -upper && x < -lower) {
-        return -configPi / 2;
-    }
-    return std::atan(x / std::sqrt(1 - x * x));
-}
+constexpr double radiansPerDegree = programPi / 180.0;
 }  // namespace
-
-double trackerGeocentricLatitude(double geodeticLatitude) {
-    const double k = (1 - trackerFlattening) * (1 - trackerFlattening);
-    return std::atan(k * std::tan(geodeticLatitude));
-}
-
-double schedulerGeocentricLatitude(double geodeticLatitude, double longitude) {
-    const double f = schedulerFlattening;
-    const double e2 = 2 * f - f * f;
-    const double s = std::sin(geodeticLatitude);
-    const double n = schedulerEquatorialRadiusKm / std::sqrt(1 - e2 * s * s);
-    const double x = n * std::cos(geodeticLatitude) * std::cos(longitude);
-    const double y = n * std::cos(geodeticLatitude) * std::sin(longitude);
-    const double z = n * (1 - e2) * s;
-    return guardedArcSin(z / std::sqrt(x * x + y * y + z * z));
-}
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
     Station s;

@@ -1,8 +1,8 @@
 #include "gps/gps.hpp"
 
-#include "config/station.hpp"
 #include "gps/nmea.hpp"
-#include "orbit/time_base.hpp"
+#include "orbit/geodesy.hpp"
+#include "station/date_time.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -1,11 +1,10 @@
 #include "orbit/elements.hpp"
 
 #include "console/station_file.hpp"
+#include "orbit/constants.hpp"
 #include "text/numbers.hpp"
-#include "text/picture.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 
@@ -13,8 +12,7 @@ namespace station {
 
 namespace {
 
-constexpr double pi = 3.1415926535898;
-constexpr double radiansPerDegree = pi / 180;
+constexpr double radiansPerDegree = programPi / 180;
 constexpr double eccentricityScale = 10000000;  // seven digits with an implied leading point
 // Reading past the end of the file yields empty lines; this many in a row means the name is not
 // in the file.
@@ -53,18 +51,6 @@ std::int16_t saturatedInt16(double value) {
     return static_cast<std::int16_t>(std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
                                                 static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
-
-struct AgeNote {
-    int maximumAge;  // days, inclusive
-    const char* first;
-    const char* second;
-};
-
-constexpr std::array<AgeNote, 3> ageNotes = {{
-    {30, "This will give high", "precision. "},
-    {60, "This will give slightly", "degraded precision."},
-    {std::numeric_limits<int>::max(), "Update them as soon", "as possible."},
-}};
 
 }  // namespace
 
@@ -156,17 +142,9 @@ double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
     return days;
 }
 
-void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
-                    int year, double now) {
+std::int16_t elementAgeDays(const KeplerianElementSet& elements, int year, double now) {
     // Whole years of 365 days: the age ignores leap days.
-    const std::int16_t age =
-        saturatedInt16(std::floor((year - elements.epochYear) * 365.0 + now - elements.epochDay));
-    screen.printAt(7, 53, "Your Keps for " + lookupName);
-    screen.printAt(8, 53, "are " + formatInteger(age) + " " + " days old.");
-    const auto note = std::find_if(ageNotes.begin(), ageNotes.end(),
-                                   [age](const AgeNote& n) { return age <= n.maximumAge; });
-    screen.printAt(9, 53, note->first);
-    screen.printAt(10, 53, note->second);
+    return saturatedInt16(std::floor((year - elements.epochYear) * 365.0 + now - elements.epochDay));
 }
 
 std::string elementSetProblem(const KeplerianElementSet& elements) {

@@ -2,7 +2,6 @@
 // Keplerian element sets: the two element lines under a name line of the keplerian data file.
 #include "console/error_phase.hpp"
 #include "console/files.hpp"
-#include "console/screen.hpp"
 #include "orbit/time_base.hpp"
 
 #include <cstdint>
@@ -49,9 +48,9 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
 double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
                       const std::function<void()>& outOfDate = {});
 
-// The age block of the tracker screen (rows 7 to 10, column 53).
-void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
-                    int year, double now);
+// Whole days from the epoch to the day number `now` of year `year`, counting 365 days a year
+// (the age the operator is shown ignores leap days).
+std::int16_t elementAgeDays(const KeplerianElementSet& elements, int year, double now);
 
 // Why an element set cannot be propagated (zero or negative mean motion, eccentricity of 1 or
 // more), or empty when it can.

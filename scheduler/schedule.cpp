@@ -1,6 +1,6 @@
 #include "scheduler/schedule.hpp"
 
-#include "config/station.hpp"
+#include "orbit/constants.hpp"
 #include "scheduler/scheduler.hpp"
 #include "text/picture.hpp"
 
@@ -10,7 +10,7 @@
 namespace station {
 
 namespace {
-constexpr double degreesPerRadian = 180 / configPi;
+constexpr double degreesPerRadian = 180 / programPi;
 // The left panel ends before the divider at column 40.
 constexpr std::size_t leftPanelEntryWidth = 37;
 constexpr int firstScheduleScreenRow = 8;

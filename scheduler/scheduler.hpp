@@ -9,9 +9,10 @@
 #include "orbit/elements.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
-#include "orbit/search_display.hpp"
 #include "scheduler/schedule.hpp"
 #include "scheduler/settings.hpp"
+#include "station/date_time.hpp"
+#include "station/search_display.hpp"
 
 #include <cstdint>
 #include <string>

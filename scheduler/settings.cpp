@@ -1,8 +1,8 @@
 #include "scheduler/settings.hpp"
 
-#include "config/station.hpp"
 #include "config/value_reader.hpp"
 #include "console/station_file.hpp"
+#include "orbit/constants.hpp"
 
 #include <cmath>
 
@@ -26,7 +26,7 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
     for (std::string& entry : settings.nonScheduledEntries) {
         entry = values.readValue();
     }
-    settings.minimumPassElevation = static_cast<float>(values.readNumber() * (configPi / 180.0));
+    settings.minimumPassElevation = static_cast<float>(values.readNumber() * (programPi / 180.0));
     if (!std::isfinite(settings.minimumPassElevation)) {
         errors.handleError(runtimeError::overflow);
         settings.minimumPassElevation = 0;

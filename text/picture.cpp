@@ -75,4 +75,11 @@ std::string formatInteger(long long value) {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);
 }
 
+std::string twoDigitText(int n) {
+    if (n > 9) {
+        return std::to_string(n).substr(0, 2);
+    }
+    return "0" + std::to_string(n);
+}
+
 }  // namespace station

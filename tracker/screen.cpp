@@ -1,7 +1,11 @@
 #include "tracker/screen.hpp"
 
+#include "orbit/geodesy.hpp"
 #include "text/picture.hpp"
 
+#include <algorithm>
+#include <iterator>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -78,6 +82,18 @@ constexpr Blanks valueFields[] = {
     {12, 36, 8},  {13, 36, 8},  {14, 36, 8},  {20, 20, 11}, {20, 37, 11}, {6, 53, 27},
     {7, 53, 27},  {8, 53, 27},  {9, 53, 27},  {10, 53, 27}, {12, 60, 13}, {13, 60, 13},
     {14, 63, 10},
+};
+
+struct AgeNote {
+    int maximumAge;  // days, inclusive
+    const char* first;
+    const char* second;
+};
+
+constexpr AgeNote ageNotes[] = {
+    {30, "This will give high", "precision. "},
+    {60, "This will give slightly", "degraded precision."},
+    {std::numeric_limits<int>::max(), "Update them as soon", "as possible."},
 };
 
 // "Seen from " and the station name end at the left panel's inner edge so a long name cannot
@@ -196,5 +212,16 @@ void showPassTimes(TrackerState& s) {
 }
 
 void showSelectionMode(TrackerState& s, std::string_view text) { s.screen().printAt(22, 25, text); }
+
+void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
+                    int year, double now) {
+    const std::int16_t age = elementAgeDays(elements, year, now);
+    screen.printAt(7, 53, "Your Keps for " + lookupName);
+    screen.printAt(8, 53, "are " + formatInteger(age) + " " + " days old.");
+    const auto note = std::find_if(std::begin(ageNotes), std::end(ageNotes),
+                                   [age](const AgeNote& n) { return age <= n.maximumAge; });
+    screen.printAt(9, 53, note->first);
+    screen.printAt(10, 53, note->second);
+}
 
 }  // namespace station

@@ -4,9 +4,10 @@
 #include "tracker/tracker.hpp"
 
 #include "gps/gps.hpp"
-#include "orbit/search_display.hpp"
 #include "radio/radio.hpp"
 #include "rotator/rotator.hpp"
+#include "station/date_time.hpp"
+#include "station/search_display.hpp"
 #include "tracker/screen.hpp"
 
 #include <filesystem>

@@ -3,6 +3,7 @@
 #include "config/station.hpp"
 #include "console/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "orbit/geodesy.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "radio/radio.hpp"
 #include "radio/tests/protocol_bench.hpp"
 #include "radio/tuning.hpp"
+#include "station/date_time.hpp"
 
 #include <gtest/gtest.h>
 
