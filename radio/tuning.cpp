@@ -62,7 +62,6 @@ constexpr std::array<ArrowStep, 4> arrowSteps{{
 
 constexpr std::string_view frequencyFileName = "kelvorin.frc";
 constexpr double twoMinutesDays = 1.0 / 720;
-constexpr std::size_t messageWidth = 77;  // row 24, columns 3 to 79
 
 void showFrequencies(TrackerState& s) {
     Screen& screen = s.screen();
@@ -98,13 +97,10 @@ void exitTuning(TrackerState& s) {
     s.tuning.tuningMode.clear();
 }
 
-// A message that does not reach the frame at column 80.
-void showShortMessage(TrackerState& s, const std::string& text) { s.showMessage(text.substr(0, messageWidth)); }
-
 // The message line is the tuning line: show the failure, then give the line back to tuning.
 void reportSaveFailure(TrackerState& s, const std::string& text) {
     s.setNormalColours();
-    showShortMessage(s, text);
+    s.showMessage(text);
     s.pauseTwoSeconds();
     drawTuningLine(s);
 }

@@ -125,7 +125,7 @@ void Scheduler::buildSchedule() {
     schedule = buildPassTable(settings.scheduledEntries, scheduledSlots);
     showSchedule();
     if (!leftOut.empty()) {
-        showMessageLine(leftOutMessage(leftOut));
+        showMessage(console.screen, leftOutMessage(leftOut));
     }
 }
 
@@ -140,7 +140,7 @@ void Scheduler::showSchedule() {
 void Scheduler::buildNonScheduledTable() {
     nonScheduledTable = buildPassTable(settings.nonScheduledEntries, nonScheduledSlots);
     if (!leftOut.empty()) {
-        showMessageLine(leftOutMessage(leftOut));
+        showMessage(console.screen, leftOutMessage(leftOut));
     }
 }
 

@@ -12,6 +12,7 @@
 #include "scheduler/schedule.hpp"
 #include "scheduler/settings.hpp"
 #include "station/date_time.hpp"
+#include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
 
 #include <cstdint>
@@ -110,8 +111,6 @@ private:
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();
-    // The message line, cut before the frame.
-    void showMessageLine(std::string_view text);
     void setNormalColours();
     void handToJob();
     bool alreadyServed(const PassRow& row) const;

@@ -22,16 +22,14 @@ void takeCommandLine(TrackerState& s) {
 }
 
 std::size_t roomAfterPrompt(std::string_view prompt) {
-    // The message line ends at column 79; column 80 is the frame.
-    constexpr std::size_t messageColumns = 79 - 3 + 1;
-    return prompt.size() < messageColumns ? messageColumns - prompt.size() : 0;
+    return prompt.size() < messageLineWidth ? messageLineWidth - prompt.size() : 0;
 }
 
 void askDesignation(TrackerState& s) {
     constexpr std::string_view prompt = "Which satellite would you like to track? ";
     s.showMessage(prompt);
     takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
-    s.screen().printAt(24, 3, std::string(77, ' '));
+    s.screen().printAt(24, 3, std::string(messageLineWidth, ' '));
 }
 
 std::string firstLineOf(std::string_view text) {

@@ -7,6 +7,7 @@
 #include "radio/radio.hpp"
 #include "rotator/rotator.hpp"
 #include "station/date_time.hpp"
+#include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
 #include "tracker/screen.hpp"
 
@@ -110,9 +111,7 @@ void Tracker::shutDown() {
     s.rotatorLink.reset();
     s.radioLink.reset();
     s.gpsLink.reset();
-    s.screen().setColours(15, 0);
-    s.screen().clear();
-    s.screen().present();
+    clearWhiteOnBlack(s.screen());
     throw ProgramExit{0};
 }
 

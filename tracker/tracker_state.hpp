@@ -77,9 +77,8 @@ struct TrackerState {
         return continuousNow() > continuousDay(pass.year, pass.aos) - trackingLeadDays;
     }
     static constexpr double trackingLeadDays = 1.0 / 720;  // two minutes
-    // Texts are cut at column 79 so a long designation cannot overwrite the frame at column 80.
-    void showMessage(std::string_view text) { station::showMessage(console.screen, text.substr(0, 77)); }
-    void showStatus(std::string_view text) { station::showStatus(console.screen, text.substr(0, 40)); }
+    void showMessage(std::string_view text) { station::showMessage(console.screen, text); }
+    void showStatus(std::string_view text) { station::showStatus(console.screen, text); }
     // A pause of two seconds that a key ends early (the key stays waiting).
     void pauseTwoSeconds() {
         console.screen.present();
