@@ -3,8 +3,8 @@
 
 #include "gps/gps.hpp"
 #include "radio/radio.hpp"
-#include "rotator/rotator.hpp"
 #include "text/numbers.hpp"
+#include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"
 

@@ -5,10 +5,10 @@
 
 #include "gps/gps.hpp"
 #include "radio/radio.hpp"
-#include "rotator/rotator.hpp"
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 
 #include <filesystem>
@@ -74,7 +74,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
     s.clock = readClock(s.console.clock, 0);
     s.constants = trackerConstants(s.clock);
 
-    loadFlipState(s);
+    loadFlipState(s.rotator, s.console.files, *this);
 
     s.automaticMode = 1;
     s.commandLineMode = 0;
