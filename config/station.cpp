@@ -15,7 +15,8 @@ constexpr double radiansPerDegree = programPi / 180.0;
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
     Station s;
-    auto file = readStationFile(files, "KELVORIN.CFG", errors, phase::stationConfigOpen, phase::stationConfigRead);
+    auto file =
+        readStationFile(files, "KELVORIN.CFG", errors, phase::stationConfigOpen, phase::stationConfigRead);
     if (!file) {
         return s;
     }

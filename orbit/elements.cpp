@@ -48,8 +48,9 @@ double numberAt(const std::string& line, std::size_t first, std::size_t count) {
 }
 
 std::int16_t saturatedInt16(double value) {
-    return static_cast<std::int16_t>(std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+    return static_cast<std::int16_t>(
+        std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
 
 }  // namespace
@@ -79,7 +80,8 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
                                                   Selection& selection, ErrorHandler& errors) {
     std::optional<KeplerianElementSet> result;
     do {
-        auto file = readStationFile(files, elementFileName, errors, phase::elementFileOpen, phase::elementRead);
+        auto file =
+            readStationFile(files, elementFileName, errors, phase::elementFileOpen, phase::elementRead);
         if (!file) {
             // A handler that lets the program go on leaves nothing to search in.
             errors.errorPhase = phase::none;

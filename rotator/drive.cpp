@@ -70,7 +70,9 @@ void store(RotatorDrive& drive, RawPosition raw) {
 }
 
 // Interface 3: the raw position as the one line of ROT.DAT, replaced whole. False when it cannot be.
-bool writeRotatorFile(const RotatorContext& r) { return r.files.replace(rotatorFileName, rotDatText(lastRaw(r.drive))); }
+bool writeRotatorFile(const RotatorContext& r) {
+    return r.files.replace(rotatorFileName, rotDatText(lastRaw(r.drive)));
+}
 
 // Sends the raw position just stored through interfaces 1 to 3. False when ROT.DAT cannot be replaced.
 bool sendDegrees(const RotatorContext& r) {

@@ -16,7 +16,8 @@ void put(Screen& screen, int row, int column, char c) { screen.printAt(row, colu
 // A double line from `first` to `last` with the given end pieces.
 void rule(Screen& screen, int row, int first, int last, char left, char right) {
     put(screen, row, first, left);
-    screen.printAt(row, first + 1, std::string(static_cast<std::size_t>(last - first - 1), cp437::doubleHorizontal));
+    screen.printAt(row, first + 1,
+                   std::string(static_cast<std::size_t>(last - first - 1), cp437::doubleHorizontal));
     put(screen, row, last, right);
 }
 

@@ -40,7 +40,8 @@ void calibrateRawCounts(TrackerState& s) {
         s.errors.handleError(runtimeError::pathFileAccessError);
     }
 
-    if (s.station.rotatorPort > 0 && !setLatches(s.console.ports, s.console.sleeper, s.station.rotatorPort, raw)) {
+    if (s.station.rotatorPort > 0 &&
+        !setLatches(s.console.ports, s.console.sleeper, s.station.rotatorPort, raw)) {
         s.showMessage("Direct port output not permitted: latches not set.");
         s.pauseTwoSeconds();
         s.showMessage(position);

@@ -55,9 +55,6 @@ constexpr PhaseBranch fixedBranches[] = {
      switchOffGps},
 };
 
-// The radio's park settings are applied under this designation; a failure then passes silently.
-constexpr std::string_view parkDesignation = "PARK";
-
 }  // namespace
 
 void Tracker::handleError(int errorNumber) {
@@ -96,13 +93,15 @@ void Tracker::handleError(int errorNumber) {
         takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
         s.showMessage("");
     } else if (errorPhase == trackerPhase::frequencyLookup) {
-        if (selection.satelliteDesignation != parkDesignation) {
+        // The park's record is optional: without one the radio is simply not parked.
+        if (!s.radio.parking) {
             s.showMessage("No data for " + selection.satelliteDesignation +
                           " in frequency file. Showing Doppler PPM.");
         }
         s.frequencies.noFrequencyData = 1;
-    } else if (selection.satelliteDesignation != parkDesignation) {
-        // No phase, or one this handler does not know: a failure nobody guarded.
+    } else if (!s.radio.parking) {
+        // No phase, or one this handler does not know: a failure nobody guarded. While the radio
+        // parks such a failure passes silently, as a missing park record does.
         fatal("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
     }
 

@@ -4,10 +4,10 @@
 #include "tracker/tracker.hpp"
 
 #include "gps/gps.hpp"
-#include "radio/radio.hpp"
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 
