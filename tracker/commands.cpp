@@ -1,8 +1,8 @@
 // The single-key commands, read once per pass of every loop of the main cycle.
 #include "tracker/tracker.hpp"
 
-#include "gps/gps.hpp"
 #include "text/numbers.hpp"
+#include "tracker/gps_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"

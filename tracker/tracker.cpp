@@ -3,10 +3,10 @@
 // end of the pass and the next pass of the same satellite.
 #include "tracker/tracker.hpp"
 
-#include "gps/gps.hpp"
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
