@@ -5,8 +5,6 @@
 #include "orbit/constants.hpp"
 #include "orbit/geodesy.hpp"
 
-#include <cmath>
-
 namespace station {
 
 namespace {
@@ -24,17 +22,8 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     ValueReader values(lines, errors);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
-    // A 16-bit field that cannot hold its value is a failure of the file, not a silent clamp.
-    auto checked16 = [&](double value) -> std::int16_t {
-        const double rounded = std::nearbyint(value);
-        if (rounded < -32768.0 || rounded > 32767.0) {
-            errors.handleError(runtimeError::overflow);
-            return 0;
-        }
-        return toInt16(rounded);
-    };
-    auto int16 = [&] { return checked16(values.readNumber()); };
-    auto hexInt16 = [&] { return checked16(leadingNumber("&H" + values.readValue())); };
+    auto int16 = [&] { return values.readInt16(); };
+    auto hexInt16 = [&] { return values.checkedInt16(leadingNumber("&H" + values.readValue())); };
 
     s.stationName = values.readValue();
     s.elementFileName = values.readValue();

@@ -5,6 +5,8 @@
 #include "console/files.hpp"
 #include "text/numbers.hpp"
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace station {
@@ -25,6 +27,17 @@ public:
         return upperCase(line);
     }
     double readNumber() { return leadingNumber(readValue()); }
+    // A number a 16-bit field cannot hold is a failure of the file, not a silent clamp: the
+    // handler is told of an overflow and the field reads as 0.
+    std::int16_t checkedInt16(double value) {
+        const double rounded = std::nearbyint(value);
+        if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
+            errors_.handleError(runtimeError::overflow);
+            return 0;
+        }
+        return toInt16(rounded);
+    }
+    std::int16_t readInt16() { return checkedInt16(readNumber()); }
 
 private:
     LineReader& lines_;

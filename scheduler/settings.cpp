@@ -10,15 +10,6 @@ namespace station {
 
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors) {
     ValueReader values(lines, errors);
-    // A number its field cannot hold is a failure of the file, not a silent clamp.
-    const auto colour = [&]() -> std::int16_t {
-        const double rounded = std::nearbyint(values.readNumber());
-        if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-            errors.handleError(runtimeError::overflow);
-            return 0;
-        }
-        return toInt16(rounded);
-    };
     SchedulerSettings settings;
     for (std::string& entry : settings.scheduledEntries) {
         entry = values.readValue();
@@ -31,9 +22,9 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
         errors.handleError(runtimeError::overflow);
         settings.minimumPassElevation = 0;
     }
-    settings.backgroundColour = colour();
-    settings.foregroundColour = colour();
-    settings.highlightColour = colour();
+    settings.backgroundColour = values.readInt16();
+    settings.foregroundColour = values.readInt16();
+    settings.highlightColour = values.readInt16();
     return settings;
 }
 

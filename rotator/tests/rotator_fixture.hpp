@@ -2,32 +2,21 @@
 // The records the tracker lends the rotator, over an in-memory console and a temporary station
 // directory, with a rotator link on port 1 and an error handler that records what reached it.
 #include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "rotator/rotator.hpp"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace rotatortest {
 
 using namespace station;
 
-struct RecordingHandler : ErrorHandler {
-    std::vector<std::pair<int, int>> calls;  // phase, error number
-    std::function<void()> repair;            // what the tracker's branch of the phase would do
-    void handleError(int errorNumber) override {
-        calls.emplace_back(errorPhase, errorNumber);
-        if (repair) {
-            repair();
-        }
-        errorPhase = 0;
-    }
-};
+using station::testing::RecordingHandler;
 
 // The tracker's records the rotator works on, under the tracker's names for them.
 struct Records {

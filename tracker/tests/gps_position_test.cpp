@@ -2,6 +2,7 @@
 
 #include "config/station.hpp"
 #include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "orbit/geodesy.hpp"
 
@@ -23,15 +24,6 @@ constexpr double flattening = 0.0033528106647474805;
 // The station position is single precision: about 3e-8 radians, 2e-6 degrees.
 constexpr double floatDegreesTolerance = 1e-5;
 constexpr int gpsPortNumber = 2;
-
-class RecordingErrors : public ErrorHandler {
-public:
-    std::vector<std::pair<int, int>> calls;  // phase, error number
-    void handleError(int errorNumber) override {
-        calls.emplace_back(errorPhase, errorNumber);
-        errorPhase = 0;
-    }
-};
 
 std::string gllSentence(const std::string& time, const std::string& latitude = "4916.45",
                         const std::string& longitude = "12311.12") {
@@ -88,7 +80,7 @@ protected:
     static constexpr float configuredLongitude = 0.25f;
     station::testing::StationDir dir;
     MemoryConsole mc{dir.path()};
-    RecordingErrors errors;
+    station::testing::RecordingHandler errors;
     TrackerState s{mc.console, errors};
     std::int64_t start = 0;
     std::vector<std::string> messages;

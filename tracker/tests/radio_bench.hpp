@@ -2,24 +2,14 @@
 // A tracker state over the in-memory console with the radio on port 1 and an error handler that
 // records what reached it.
 #include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <string>
-#include <vector>
 
 namespace station {
 namespace {
-
-// Records each failure with the phase it came under; repairs nothing, ends nothing.
-class PhaseRecorder : public ErrorHandler {
-public:
-    std::vector<std::pair<int, int>> calls;  // phase, error number
-    void handleError(int errorNumber) override {
-        calls.emplace_back(errorPhase, errorNumber);
-        errorPhase = 0;
-    }
-};
 
 struct TrackerRadioBench {
     explicit TrackerRadioBench(const std::string& radioCode) {
@@ -39,7 +29,7 @@ struct TrackerRadioBench {
 
     testing::StationDir dir;
     MemoryConsole mc{dir.path()};
-    PhaseRecorder errors;
+    testing::RecordingHandler errors;
     TrackerState s{mc.console, errors};
 };
 
