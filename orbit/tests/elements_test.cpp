@@ -1,6 +1,5 @@
 #include "orbit/elements.hpp"
 
-#include "console/memory.hpp"
 #include "orbit/tests/orbit_fixtures.hpp"
 
 #include <gtest/gtest.h>
