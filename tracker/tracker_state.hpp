@@ -1,6 +1,6 @@
 #pragma once
-// Everything the tracker's subsystems share: the design's module-level values, grouped by record,
-// owned by the one Tracker object. Rotator, radio and GPS operations take this state.
+// The tracker's records, grouped by what they describe and owned by the one Tracker object. The
+// rotator, the radio and the GPS reader are lent their own records and never see the rest.
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/console.hpp"
