@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Checks that includes and library dependencies point down the layers of the code base.
 
-Every folder of the layout may include only the folders listed for it below (its tests, test
-support and probe included); the orbital core includes none of the console's screen, keyboard
-and clock headers; and each station_library() line of CMakeLists.txt depends on exactly the
-libraries its files include. Prints one line per broken rule and exits 1 when there is any."""
+Every folder of code has its place below and may include only the folders listed for it (its
+tests, test support and probe included); the orbital core includes none of the console's screen,
+keyboard and clock headers; and each station_library() line of CMakeLists.txt depends on exactly
+the libraries its files include. Prints one line per broken rule and exits 1 when there is any."""
 
 import pathlib
 import re
@@ -24,6 +24,9 @@ ALLOWED = {
     "console": {"text"},
     "text": set(),
 }
+
+# Folders of code outside the layers: the benchmarks build on everything.
+OUTSIDE = {"bench"}
 
 # The orbital core gets its instant as an argument and draws nothing.
 FORBIDDEN = {
@@ -52,6 +55,14 @@ def folder_of(include):
 def main():
     top = pathlib.Path(__file__).resolve().parent.parent
     problems = []
+
+    # A new folder of code must be given its place, or nothing would check it.
+    placed = set(ALLOWED) | OUTSIDE
+    for path in sorted(top.iterdir()):
+        if not path.is_dir() or path.name.startswith((".", "build")) or path.name in placed:
+            continue
+        if any(code.suffix in (".cpp", ".hpp") for code in path.rglob("*")):
+            problems.append(f"{path.name}/: code in a folder the layers do not place (scripts/check_layers.py)")
 
     for folder, allowed in ALLOWED.items():
         root = top / folder
