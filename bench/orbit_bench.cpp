@@ -1,9 +1,10 @@
 // The orbital core's costs: one position sample, and one pass search for a low satellite from
 // some hours before its pass, with the date and time line redrawn by three kinds of display.
-#include "config/station.hpp"
 #include "console/memory.hpp"
+#include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
-#include "orbit/search_display.hpp"
+#include "station/date_time.hpp"
+#include "station/search_display.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -11,7 +12,7 @@
 namespace station {
 namespace {
 
-constexpr double radiansPerDegree = 3.1415926535898 / 180;
+constexpr double radiansPerDegree = programPi / 180;
 
 // The ISS set of the demo station's element file.
 KeplerianElementSet issElements() {

@@ -17,7 +17,7 @@ struct FrequencyRecord {
     std::int16_t noFrequencyData = 0;  // 1 when the last lookup found no file or no record
 };
 
-// Looks the designation (upper case, suffix included) up under error phases 8, 9 and 10 and
+// Looks the designation (upper case, suffix included) up under the frequency file's phases and
 // fills the record; success or failure is seen in `noFrequencyData`.
 void readFrequencyRecord(const Files& files, const std::string& designation, FrequencyRecord& record,
                          ErrorHandler& errors);

@@ -1,77 +1,29 @@
 #include "config/station.hpp"
 
 #include "config/value_reader.hpp"
-
-#include <cmath>
+#include "console/station_file.hpp"
+#include "orbit/constants.hpp"
+#include "orbit/geodesy.hpp"
 
 namespace station {
 
 namespace {
-constexpr double radiansPerDegree = configPi / 180.0;
-constexpr double trackerFlattening = 0.0033528106647474805;
-constexpr double schedulerFlattening = 0.003352813306887091;
-constexpr float schedulerEquatorialRadiusKm = 6378.16f;
-
-// The guarded inverse sine of the orbital core, repeated here so the configuration does not
-// depend on the orbit library (bounds in single precision, compared in double).
-double guardedArcSin(double x) {
-    const double lower = static_cast<float>(0.99999);
-    const double upper = static_cast<float>(1.00001);
-    if (x > lower && x < upper) {
-        return configPi / 2;
-    }
-    if (x > -upper && x < -lower) {
-        return -configPi / 2;
-    }
-    return std::atan(x / std::sqrt(1 - x * x));
-}
+constexpr double radiansPerDegree = programPi / 180.0;
 }  // namespace
-
-double trackerGeocentricLatitude(double geodeticLatitude) {
-    const double k = (1 - trackerFlattening) * (1 - trackerFlattening);
-    return std::atan(k * std::tan(geodeticLatitude));
-}
-
-double schedulerGeocentricLatitude(double geodeticLatitude, double longitude) {
-    const double f = schedulerFlattening;
-    const double e2 = 2 * f - f * f;
-    const double s = std::sin(geodeticLatitude);
-    const double n = schedulerEquatorialRadiusKm / std::sqrt(1 - e2 * s * s);
-    const double x = n * std::cos(geodeticLatitude) * std::cos(longitude);
-    const double y = n * std::cos(geodeticLatitude) * std::sin(longitude);
-    const double z = n * (1 - e2) * s;
-    return guardedArcSin(z / std::sqrt(x * x + y * y + z * z));
-}
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
     Station s;
-    errors.errorPhase = 1;
-    auto in = files.open("KELVORIN.CFG");
-    if (!in) {
-        errors.handleError(runtimeError::fileNotFound);
+    auto file =
+        readStationFile(files, "KELVORIN.CFG", errors, phase::stationConfigOpen, phase::stationConfigRead);
+    if (!file) {
         return s;
     }
-    errors.errorPhase = 2;
-    auto text = Files::readAll(*in);
-    if (!text) {
-        errors.handleError(runtimeError::deviceIoError);
-        return s;
-    }
-    LineReader lines(splitLines(*text));
+    LineReader& lines = *file;
     ValueReader values(lines, errors);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
-    // A 16-bit field that cannot hold its value is a failure of the file, not a silent clamp.
-    auto checked16 = [&](double value) -> std::int16_t {
-        const double rounded = std::nearbyint(value);
-        if (rounded < -32768.0 || rounded > 32767.0) {
-            errors.handleError(runtimeError::overflow);
-            return 0;
-        }
-        return toInt16(rounded);
-    };
-    auto int16 = [&] { return checked16(values.readNumber()); };
-    auto hexInt16 = [&] { return checked16(leadingNumber("&H" + values.readValue())); };
+    auto int16 = [&] { return values.readInt16(); };
+    auto hexInt16 = [&] { return values.checkedInt16(leadingNumber("&H" + values.readValue())); };
 
     s.stationName = values.readValue();
     s.elementFileName = values.readValue();
@@ -123,7 +75,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     if (scheduler) {
         s.rotator450 = 0;  // field 8 is read and discarded
     }
-    errors.errorPhase = 0;
+    errors.errorPhase = phase::none;
 
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value.

@@ -9,8 +9,6 @@
 
 namespace station {
 
-inline constexpr double configPi = 3.1415926535898;
-
 struct Station {
     std::string stationName;      // 1, shown after "Seen from "
     std::string elementFileName;  // 2
@@ -56,13 +54,8 @@ struct Station {
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };
 
-// Reads KELVORIN.CFG under error phases 1 (open) and 2 (read, close).
+// Reads KELVORIN.CFG as a guarded operation (phases stationConfigOpen and stationConfigRead).
 Station readStationConfig(const Files& files, ErrorHandler& errors,
                           StationReader reader = StationReader::tracker);
-
-// Geocentric latitude (radians) of a geodetic latitude, the tracker's way: atan((1-f)^2 tan phi).
-double trackerGeocentricLatitude(double geodeticLatitude);
-// The scheduler's way, through the Earth-centred vector on its ellipsoid.
-double schedulerGeocentricLatitude(double geodeticLatitude, double longitude);
 
 }  // namespace station

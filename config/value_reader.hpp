@@ -3,32 +3,41 @@
 // not begin with ";", in upper case; numbers are taken from the start of a line.
 #include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "text/numbers.hpp"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace station {
-
-// The longest leading number of the text: blanks skipped, optional sign, digits, optional
-// fraction, optional exponent introduced by E or D; "&H" introduces a hexadecimal integer.
-// No number, or one beyond the range of a double, reads as 0.
-double leadingNumber(std::string_view text);
-
-// Rounded to the nearest integer, halves to the even neighbour, saturated to the type's range.
-std::int16_t toInt16(double value);
-std::int32_t toInt32(double value);
-
-// a-z converted to A-Z; nothing else changes.
-std::string upperCase(std::string_view text);
 
 class ValueReader {
 public:
     ValueReader(LineReader& lines, ErrorHandler& errors) : lines_(lines), errors_(errors) {}
-    // The next value line in upper case. Once the handler has set the phase to 0 (it has dealt
+    // The next value line in upper case. Once the handler has cleared the phase (it has dealt
     // with a failure of this file) the reader returns the empty text without reading.
-    std::string readValue();
+    std::string readValue() {
+        std::string line;
+        do {
+            if (errors_.errorPhase == phase::none) {
+                return {};
+            }
+            line = lines_.read();
+        } while (!line.empty() && line.front() == ';');
+        return upperCase(line);
+    }
     double readNumber() { return leadingNumber(readValue()); }
+    // A number a 16-bit field cannot hold is a failure of the file, not a silent clamp: the
+    // handler is told of an overflow and the field reads as 0.
+    std::int16_t checkedInt16(double value) {
+        const double rounded = std::nearbyint(value);
+        if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
+            errors_.handleError(runtimeError::overflow);
+            return 0;
+        }
+        return toInt16(rounded);
+    }
+    std::int16_t readInt16() { return checkedInt16(readNumber()); }
 
 private:
     LineReader& lines_;

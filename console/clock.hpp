@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 namespace station {
 
@@ -11,6 +12,9 @@ struct LocalTime {
     int minute = 0;
     int second = 0;
 };
+
+// "dd-MON-yyyy  hh:mm:ss", 21 characters: the date and time line of the screens.
+std::string dateTimeText(const LocalTime& time);
 
 class Clock {
 public:

@@ -64,7 +64,7 @@ void showStatus(Screen& screen, std::string_view text) {
 
 void showMessage(Screen& screen, std::string_view text) {
     screen.printAt(24, 2, std::string(78, ' '));
-    screen.printAt(24, 3, text);
+    screen.printAt(24, 3, text.substr(0, messageLineWidth));
 }
 
 namespace cp437 {

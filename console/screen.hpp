@@ -2,6 +2,7 @@
 // The 80x25 text screen both programs draw on: a grid of code page 437 cells with PC colours.
 // The grid is the truth; a terminal backend only mirrors what changed (see present()).
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -95,7 +96,10 @@ int fromUnicode(char32_t character);
 // Row 4 from column 40: the status line of both programs (40 blanks, then the text, cut at
 // column 79 so that it never overwrites the frame).
 void showStatus(Screen& screen, std::string_view text);
-// Row 24: blanks over columns 2 to 79, then the text from column 3; the cursor stays after it.
+// Row 24: blanks over columns 2 to 79, then the text from column 3, cut at column 79 so that it
+// never overwrites the frame; the cursor stays after it.
 void showMessage(Screen& screen, std::string_view text);
+// The characters the message line holds (columns 3 to 79).
+inline constexpr std::size_t messageLineWidth = 77;
 
 }  // namespace station

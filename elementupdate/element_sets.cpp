@@ -1,6 +1,6 @@
 #include "elementupdate/element_sets.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 #include "console/files.hpp"
 #include "orbit/elements.hpp"
 

@@ -1,6 +1,6 @@
 #include "elementupdate/sources.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 #include "elementupdate/update.hpp"
 
+#include "config/scheduler_settings.hpp"
 #include "config/station.hpp"
-#include "config/value_reader.hpp"
 #include "elementupdate/element_sets.hpp"
 #include "orbit/elements.hpp"
-#include "scheduler/settings.hpp"
+#include "text/numbers.hpp"
 
 #include <algorithm>
 #include <optional>

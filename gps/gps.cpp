@@ -1,12 +1,6 @@
 #include "gps/gps.hpp"
 
-#include "config/station.hpp"
-#include "gps/nmea.hpp"
-#include "orbit/time_base.hpp"
-
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace station {
 
@@ -19,7 +13,6 @@ constexpr int firstPrintable = 0x20;
 constexpr int lastPrintable = 0x7E;
 // Nothing waiting on the link: a real port must not be polled hot.
 constexpr int idlePollMs = 1;
-constexpr int resultShownMs = 1000;
 constexpr int skippedHourEndOfDay = 23;
 constexpr int skippedMinuteEndOfDay = 59;
 
@@ -27,47 +20,32 @@ bool timedOut(const GpsReader& gps) { return gps.gpsElapsedSeconds >= gps.gpsTim
 
 // One pass of the reading loop: a byte when one is waiting, the date and time line, and the
 // count of clock seconds that bounds the whole read.
-int pollGps(TrackerState& s) {
-    const int c = s.gpsLink->waiting() > 0 ? s.gpsLink->read() : noByte;
-    showDateTime(s.screen(), s.console.clock);
-    s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
-    const auto second = static_cast<std::int16_t>(s.clock.second);
-    if (second != s.gps.gpsLastSecond) {
-        s.gps.gpsLastSecond = second;
-        ++s.gps.gpsElapsedSeconds;
-        s.screen().present();
+int pollGps(const GpsContext& g) {
+    const int c = g.link->waiting() > 0 ? g.link->read() : noByte;
+    g.display.showDateTime();
+    const auto second = static_cast<std::int16_t>(g.clock.now().second);
+    if (second != g.gps.gpsLastSecond) {
+        g.gps.gpsLastSecond = second;
+        ++g.gps.gpsElapsedSeconds;
+        g.display.present();
     }
-    if (c == noByte && !timedOut(s.gps)) {
-        s.console.sleeper.sleepMs(idlePollMs);
+    if (c == noByte && !timedOut(g.gps)) {
+        g.sleeper.sleepMs(idlePollMs);
     }
     return c;
 }
 
-void recordSentence(TrackerState& s) {
-    if (!s.console.files.replace("KELVORIN.GPS", "$" + s.gps.gpsLine + "\r\n")) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
-}
-
-void takePosition(TrackerState& s, const GpsPosition& position) {
-    // Both fields are single precision: the radians are stored before the latitude is made
-    // geocentric from the stored value, as the configuration does.
-    const auto latitude = static_cast<float>(position.latitudeDegrees * s.constants.radiansPerDegree);
-    s.station.longitude = static_cast<float>(position.longitudeDegrees * s.constants.radiansPerDegree);
-    s.station.latitude = static_cast<float>(trackerGeocentricLatitude(latitude));
-}
-
 }  // namespace
 
-void readGpsSentence(TrackerState& s) {
-    std::string& line = s.gps.gpsLine;
+void readGpsSentence(const GpsContext& g) {
+    std::string& line = g.gps.gpsLine;
     line.clear();
-    if (!s.gpsLink) {
+    if (g.link == nullptr) {
         return;
     }
     bool inSentence = false;
-    while (!timedOut(s.gps)) {
-        const int c = pollGps(s);
+    while (!timedOut(g.gps)) {
+        const int c = pollGps(g);
         if (c == noByte) {
             continue;
         }
@@ -101,25 +79,23 @@ bool gpsReadAllowedAt(const LocalTime& time) {
     return !endOfDay && !startOfDay;
 }
 
-void readGpsPosition(TrackerState& s) {
-    if (s.station.gpsPort <= 0 || !s.gpsLink || !gpsReadAllowedAt(s.console.clock.now())) {
-        return;
-    }
-    s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
-    s.showMessage("Reading GPS...");
-    s.screen().present();
-    GpsReader& gps = s.gps;
-    gps.gpsLastSecond = static_cast<std::int16_t>(s.clock.second);
+bool gpsReadPossible(const GpsContext& g) {
+    return g.station.gpsPort > 0 && g.link != nullptr && gpsReadAllowedAt(g.clock.now());
+}
+
+GpsReading readGpsPosition(const GpsContext& g) {
+    GpsReader& gps = g.gps;
+    gps.gpsLastSecond = static_cast<std::int16_t>(g.clock.now().second);
     gps.gpsElapsedSeconds = 0;
 
-    const bool usePosition = s.station.useGpsPosition == 1;
-    const GpsSentenceLayout* layout = gpsSentenceLayout(s.station.gpsSentence);
+    const bool usePosition = g.station.useGpsPosition == 1;
+    const GpsSentenceLayout* layout = gpsSentenceLayout(g.station.gpsSentence);
     std::string previousStamp;
     std::optional<GpsSentence> accepted;
     if (layout != nullptr) {
         do {
             do {
-                readGpsSentence(s);
+                readGpsSentence(g);
             } while (!isGpsSentenceOfType(gps.gpsLine, *layout) && !timedOut(gps));
             if (timedOut(gps)) {
                 break;
@@ -137,18 +113,19 @@ void readGpsPosition(TrackerState& s) {
         } while (!accepted && !timedOut(gps));
     }
 
-    if (!accepted) {
-        s.showMessage("Reading GPS...  FAILED!");
-    } else {
-        s.showMessage("Reading GPS...  OK!");
+    GpsReading reading;
+    if (accepted) {
+        reading.accepted = true;
+        reading.sentence = gps.gpsLine;
         if (usePosition) {
-            takePosition(s, *accepted->position);
-            recordSentence(s);
+            reading.position = accepted->position;
         }
     }
-    s.screen().present();
-    s.console.sleeper.sleepMs(resultShownMs);
-    s.showMessage("");
+    return reading;
+}
+
+bool recordGpsSentence(const Files& files, const std::string& sentence) {
+    return files.replace("KELVORIN.GPS", "$" + sentence + "\r\n");
 }
 
 }  // namespace station

@@ -1,6 +1,6 @@
 #include "gps/nmea.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 
 #include <algorithm>
 #include <cctype>

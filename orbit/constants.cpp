@@ -14,8 +14,8 @@ OrbitConstants schedulerConstants() {
     OrbitConstants c;
     c.variant = OrbitVariant::scheduler;
     c.meanEarthRadiusKm = 6371.0f;
-    c.equatorialEarthRadiusKm = 6378.16f;
-    c.flattening = 0.003352813306887091;
+    c.equatorialEarthRadiusKm = schedulerEquatorialRadiusKm;
+    c.flattening = schedulerFlattening;
     c.semiMajorAxisFactor = 331.2532905;
     c.perigeeDriftCoefficient = 4.9684f;
     c.nodeDriftCoefficient = -9.9368f;

@@ -5,16 +5,24 @@
 
 namespace station {
 
+// Pi as both programs compute with it: every angle shown depends on these 14 digits.
+inline constexpr double programPi = 3.1415926535898;
+
+// The Earth's figure as each program knows it.
+inline constexpr double trackerFlattening = 0.0033528106647474805;
+inline constexpr double schedulerFlattening = 0.003352813306887091;
+inline constexpr float schedulerEquatorialRadiusKm = 6378.16f;
+
 enum class OrbitVariant { tracker, scheduler };
 
 struct OrbitConstants {
     OrbitVariant variant = OrbitVariant::tracker;
-    double pi = 3.1415926535898;
-    double degreesPerRadian = 180 / 3.1415926535898;
-    double radiansPerDegree = 3.1415926535898 / 180;
+    double pi = programPi;
+    double degreesPerRadian = 180 / programPi;
+    double radiansPerDegree = programPi / 180;
     float meanEarthRadiusKm = 6371.001f;        // ground distance (scheduler: also elevation)
     float equatorialEarthRadiusKm = 6378.137f;
-    double flattening = 0.0033528106647474805;
+    double flattening = trackerFlattening;
     double semiMajorAxisFactor = 331.2532744;     // K: a = K * P^(2/3), P in minutes
     double perigeeDriftCoefficient = 4.982008608;
     double nodeDriftCoefficient = -9.964017216;

@@ -1,10 +1,10 @@
 #include "orbit/elements.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
+#include "console/station_file.hpp"
+#include "orbit/constants.hpp"
+#include "text/numbers.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -14,8 +14,7 @@ namespace station {
 
 namespace {
 
-constexpr double pi = 3.1415926535898;
-constexpr double radiansPerDegree = pi / 180;
+constexpr double radiansPerDegree = programPi / 180;
 constexpr double eccentricityScale = 10000000;  // seven digits with an implied leading point
 // Reading past the end of the file yields empty lines; this many in a row means the name is not
 // in the file.
@@ -82,21 +81,10 @@ double assumedPointNumberAt(const std::string& line, std::size_t first) {
 }
 
 std::int16_t saturatedInt16(double value) {
-    return static_cast<std::int16_t>(std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+    return static_cast<std::int16_t>(
+        std::clamp(value, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
-
-struct AgeNote {
-    int maximumAge;  // days, inclusive
-    const char* first;
-    const char* second;
-};
-
-constexpr std::array<AgeNote, 3> ageNotes = {{
-    {30, "This will give high", "precision. "},
-    {60, "This will give slightly", "degraded precision."},
-    {std::numeric_limits<int>::max(), "Update them as soon", "as possible."},
-}};
 
 }  // namespace
 
@@ -127,24 +115,16 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
                                                   Selection& selection, ErrorHandler& errors) {
     std::optional<KeplerianElementSet> result;
     do {
-        errors.errorPhase = 5;
-        auto in = files.open(elementFileName);
-        if (!in) {
-            errors.handleError(runtimeError::fileNotFound);
+        auto file =
+            readStationFile(files, elementFileName, errors, phase::elementFileOpen, phase::elementRead);
+        if (!file) {
             // A handler that lets the program go on leaves nothing to search in.
-            errors.errorPhase = 0;
+            errors.errorPhase = phase::none;
             return std::nullopt;
         }
-        const auto text = Files::readAll(*in);
-        if (!text) {
-            errors.errorPhase = 7;
-            errors.handleError(runtimeError::deviceIoError);
-            errors.errorPhase = 0;
-            return std::nullopt;
-        }
-        LineReader lines(splitLines(*text));
+        LineReader& lines = *file;
 
-        errors.errorPhase = 6;
+        errors.errorPhase = phase::elementLookup;
         bool found = false;
         if (selection.lookupName.empty()) {
             // An empty name would "match" before the first line and take the file's first lines
@@ -152,7 +132,7 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
             errors.handleError(runtimeError::inputPastEnd);
         } else {
             int emptyLines = 0;
-            while (!found && errors.errorPhase == 6) {
+            while (!found && errors.errorPhase == phase::elementLookup) {
                 const std::string line = withoutTrailingBlanks(upperCase(lines.read()));
                 emptyLines = line.empty() ? emptyLines + 1 : 0;
                 found = line == selection.lookupName;
@@ -163,7 +143,7 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
             }
         }
 
-        if (found && errors.errorPhase == 6) {
+        if (found && errors.errorPhase == phase::elementLookup) {
             // The name line must be followed by both element lines.
             if (lines.atEnd()) {
                 errors.handleError(runtimeError::inputPastEnd);
@@ -173,13 +153,13 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
                     errors.handleError(runtimeError::inputPastEnd);
                 } else {
                     const std::string line2 = lines.read();
-                    errors.errorPhase = 7;
+                    errors.errorPhase = phase::elementRead;
                     result = parseElementLines(line1, line2);
                 }
             }
         }
-    } while (errors.errorPhase != 7 && !selection.satelliteDesignation.empty());
-    errors.errorPhase = 0;
+    } while (errors.errorPhase != phase::elementRead && !selection.satelliteDesignation.empty());
+    errors.errorPhase = phase::none;
     return result;
 }
 
@@ -199,17 +179,9 @@ double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
     return days;
 }
 
-void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
-                    int year, double now) {
+std::int16_t elementAgeDays(const KeplerianElementSet& elements, int year, double now) {
     // Whole years of 365 days: the age ignores leap days.
-    const std::int16_t age =
-        saturatedInt16(std::floor((year - elements.epochYear) * 365.0 + now - elements.epochDay));
-    screen.printAt(7, 53, "Your Keps for " + lookupName);
-    screen.printAt(8, 53, "are " + formatInteger(age) + " " + " days old.");
-    const auto note = std::find_if(ageNotes.begin(), ageNotes.end(),
-                                   [age](const AgeNote& n) { return age <= n.maximumAge; });
-    screen.printAt(9, 53, note->first);
-    screen.printAt(10, 53, note->second);
+    return saturatedInt16(std::floor((year - elements.epochYear) * 365.0 + now - elements.epochDay));
 }
 
 std::string elementSetProblem(const KeplerianElementSet& elements) {

@@ -2,7 +2,6 @@
 // Keplerian element sets: the two element lines under a name line of the keplerian data file.
 #include "console/error_phase.hpp"
 #include "console/files.hpp"
-#include "console/screen.hpp"
 #include "orbit/time_base.hpp"
 
 #include <cstdint>
@@ -39,8 +38,8 @@ std::string lookupNameOf(const std::string& designation);
 // The fields of two element lines; malformed numbers read as 0, nothing fails.
 KeplerianElementSet parseElementLines(const std::string& line1, const std::string& line2);
 
-// Searches the keplerian data file for `selection.lookupName` under error phases 5, 6 and 7 and
-// returns the element set. After a phase-6 failure the handler may have asked for a new
+// Searches the keplerian data file for `selection.lookupName` under the element file's phases and
+// returns the element set. After a failed lookup the handler may have asked for a new
 // designation (the search then starts again from the top of the file with it) or emptied it
 // (nothing is returned).
 std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
@@ -51,9 +50,9 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
 double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
                       const std::function<void()>& outOfDate = {});
 
-// The age block of the tracker screen (rows 7 to 10, column 53).
-void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
-                    int year, double now);
+// Whole days from the epoch to the day number `now` of year `year`, counting 365 days a year
+// (the age the operator is shown ignores leap days).
+std::int16_t elementAgeDays(const KeplerianElementSet& elements, int year, double now);
 
 // Why an element set cannot be propagated (zero or negative mean motion, eccentricity of 1 or
 // more), or empty when it can.

@@ -88,11 +88,6 @@ double earthRadiusAt(const OrbitConstants& constants, float latitudeDegrees) {
     return equatorial / (1 + (1 / (1 - constants.flattening) - 1) * s * s);
 }
 
-double geodeticLatitude(const OrbitConstants& constants, double geocentricLatitude) {
-    const double k = (1 - constants.flattening) * (1 - constants.flattening);
-    return std::atan(std::tan(geocentricLatitude) / k);
-}
-
 void propagate(const OrbitConstants& constants, const KeplerianElementSet& elements, const ClockTime& time,
                SatelliteState& state, const std::function<void()>& outOfDate) {
     const double pi = constants.pi;

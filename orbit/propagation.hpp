@@ -39,7 +39,5 @@ void lookAngles(const OrbitConstants& constants, StationPosition station, Satell
 
 // Earth radius (km) at a latitude in degrees.
 double earthRadiusAt(const OrbitConstants& constants, float latitudeDegrees);
-// The geodetic latitude the tracker shows for a geocentric one.
-double geodeticLatitude(const OrbitConstants& constants, double geocentricLatitude);
 
 }  // namespace station

@@ -1,28 +1,26 @@
 #include "orbit/time_base.hpp"
 
-#include "console/picture.hpp"
+#include "orbit/constants.hpp"
+#include "text/picture.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace station {
 
 namespace {
-constexpr double pi = 3.1415926535898;
 // The guards of arcSin and arcCos are single-precision values compared in double precision.
 constexpr double guardLow = static_cast<float>(0.99999);
 }  // namespace
 
-ClockTime readClock(Clock& clock, float utcOffsetHours) {
-    const LocalTime now = clock.now();
+ClockTime clockTimeOf(int year, int month, int day, int hour, int minute, int second, float utcOffsetHours) {
     ClockTime time;
-    time.year = static_cast<std::int16_t>(now.year);
-    time.month = static_cast<std::int16_t>(now.month);
-    time.day = static_cast<float>(now.day);
-    time.hour = static_cast<float>(now.hour) + utcOffsetHours;
-    time.minute = static_cast<float>(now.minute);
-    time.second = static_cast<float>(now.second);
+    time.year = static_cast<std::int16_t>(year);
+    time.month = static_cast<std::int16_t>(month);
+    time.day = static_cast<float>(day);
+    time.hour = static_cast<float>(hour) + utcOffsetHours;
+    time.minute = static_cast<float>(minute);
+    time.second = static_cast<float>(second);
     return time;
 }
 
@@ -79,28 +77,9 @@ DayTime splitDayFraction(double dayNumber) {
     return result;
 }
 
-std::string twoDigitText(int n) {
-    if (n > 9) {
-        return std::to_string(n).substr(0, 2);
-    }
-    return "0" + std::to_string(n);
-}
-
 std::string timeOfDayText(double dayNumber) {
     const DayTime t = splitDayFraction(dayNumber);
     return twoDigitText(t.hours) + ":" + twoDigitText(t.minutes) + ":" + twoDigitText(t.seconds);
-}
-
-std::string dateTimeText(const LocalTime& time) {
-    static constexpr std::array<const char*, 12> monthNames = {
-        "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-    const std::string month = (time.month >= 1 && time.month <= 12) ? monthNames[time.month - 1] : "";
-    return formatPicture("##", time.day) + "-" + month + "-" + formatPicture("####", time.year) + "  " +
-           twoDigitText(time.hour) + ":" + twoDigitText(time.minute) + ":" + twoDigitText(time.second);
-}
-
-void showDateTime(Screen& screen, Clock& clock) {
-    screen.printAt(4, 3, dateTimeText(clock.now()));
 }
 
 double continuousDay(int year, double dayNumber) {
@@ -116,21 +95,21 @@ double continuousDay(int year, double dayNumber) {
 
 double arcCos(double x) {
     if (x < -guardLow) {
-        return pi;
+        return programPi;
     }
     if (x > guardLow) {
         return 0;
     }
-    return pi / 2 - std::atan(x / std::sqrt(1 - x * x));
+    return programPi / 2 - std::atan(x / std::sqrt(1 - x * x));
 }
 
 double arcSin(double x) {
     // Beyond the guards too: a sine a little past 1 by rounding is still straight up or down.
     if (x > guardLow) {
-        return pi / 2;
+        return programPi / 2;
     }
     if (x < -guardLow) {
-        return -pi / 2;
+        return -programPi / 2;
     }
     return std::atan(x / std::sqrt(1 - x * x));
 }

@@ -1,9 +1,7 @@
 #pragma once
 // The time base of both programs: the clock fields, day numbers (day of the year plus the
-// fraction of the day, 1 January 00:00 = 1.0, no year), clock texts and guarded inverse sine
-// and cosine. Leap years are the years divisible by 4, everywhere.
-#include "console/clock.hpp"
-#include "console/screen.hpp"
+// fraction of the day, 1 January 00:00 = 1.0, no year), the time of day as text and guarded
+// inverse sine and cosine. Leap years are the years divisible by 4, everywhere.
 
 #include <cstdint>
 #include <string>
@@ -21,8 +19,8 @@ struct ClockTime {
     float second = 0;
 };
 
-// The clock's fields, with `utcOffsetHours` added to the hour.
-ClockTime readClock(Clock& clock, float utcOffsetHours);
+// The fields of a reading of the computer's clock, with `utcOffsetHours` added to the hour.
+ClockTime clockTimeOf(int year, int month, int day, int hour, int minute, int second, float utcOffsetHours);
 
 std::int16_t daysBeforeMonth(int month, int year);
 double dayNumberOf(int year, int month, double day, double hour, double minute, double second);
@@ -38,15 +36,8 @@ struct DayTime {
 };
 // Hours, minutes and seconds of the fraction of the day, each truncated.
 DayTime splitDayFraction(double dayNumber);
-// Two characters of 0..99, zero-padded.
-std::string twoDigitText(int n);
 // "hh:mm:ss" of the fraction of a day number.
 std::string timeOfDayText(double dayNumber);
-
-// "dd-MON-yyyy  hh:mm:ss", 21 characters, the computer's local time.
-std::string dateTimeText(const LocalTime& time);
-// Reads the clock again and prints the date and time line at row 4, column 3.
-void showDateTime(Screen& screen, Clock& clock);
 
 // Days on a scale that runs on across the turn of the year (1.0 = 1 January 2000 00:00), for
 // comparing instants whose day numbers belong to different years.

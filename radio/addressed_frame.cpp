@@ -52,30 +52,30 @@ struct FrameLink {
     std::string_view band;
 };
 
-bool twoRadios(const TrackerState& s) { return s.station.radioType == "I2"; }
+bool twoRadios(const RadioContext& s) { return s.station.radioType == "I2"; }
 
-FrameLink uplinkOf(const TrackerState& s) {
+FrameLink uplinkOf(const RadioContext& s) {
     return twoRadios(s) ? FrameLink{s.radio.uplinkFrameHeader, bandD0} : FrameLink{s.radio.frameHeader, bandD0};
 }
 
-FrameLink downlinkOf(const TrackerState& s) {
+FrameLink downlinkOf(const RadioContext& s) {
     return twoRadios(s) ? FrameLink{s.radio.frameHeader, bandD0} : FrameLink{s.radio.frameHeader, bandD1};
 }
 
-void sendAndPause(TrackerState& s, const std::string& frame) {
+void sendAndPause(const RadioContext& s, const std::string& frame) {
     if (!frame.empty()) {
         sendHex(s, frame);
     }
     radioPause(s);
 }
 
-void selectLinkAndMode(TrackerState& s, const FrameLink& link, const std::string& mode) {
+void selectLinkAndMode(const RadioContext& s, const FrameLink& link, const std::string& mode) {
     sendAndPause(s, bandSelectFrame(link.header, link.band));
     sendAndPause(s, vfoSelectFrame(link.header));
     sendAndPause(s, modeFrame(link.header, mode, s.radio.modeFrameEnd));
 }
 
-void sendFrequency(TrackerState& s, const FrameLink& link, std::int32_t tenHz) {
+void sendFrequency(const RadioContext& s, const FrameLink& link, std::int32_t tenHz) {
     if (!frequencyInRange(s, tenHz)) {
         return;
     }
@@ -130,22 +130,22 @@ std::string frequencyFrame(std::string_view header, std::int32_t tenHz) {
     return frame + std::string(endOfFrame);
 }
 
-void setupAddressedFrame(TrackerState& s) {
+void setupAddressedFrame(const RadioContext& s) {
     s.radio.frameHeader = addressedFrameHeader(s.station.radioAddress);
     s.radio.uplinkFrameHeader = twoRadios(s) ? addressedFrameHeader(s.station.txRadioAddress) : std::string();
     s.radio.modeFrameEnd = modeFrameEndFor(s.station.filterOption);
 
     selectLinkAndMode(s, uplinkOf(s), s.frequencies.uplinkMode);
     selectLinkAndMode(s, downlinkOf(s), s.frequencies.downlinkMode);
-    if (uplinkSetAtSetup(s) || isParking(s)) {
+    if (uplinkSetAtSetup(s) || s.radio.parking) {
         sendFrequency(s, uplinkOf(s), s.radio.txTenHz);
     }
-    if (isParking(s)) {
+    if (s.radio.parking) {
         sendFrequency(s, downlinkOf(s), s.radio.rxTenHz);
     }
 }
 
-void updateAddressedFrame(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateAddressedFrame(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                           bool rxChanged) {
     if (uplinkFollowsDoppler(s) && txChanged) {
         sendFrequency(s, uplinkOf(s), txTenHz);

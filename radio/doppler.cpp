@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "console/picture.hpp"
 #include "radio/radio.hpp"
+#include "text/picture.hpp"
 
 namespace station {
 
@@ -20,12 +20,6 @@ constexpr double tenHzPerKhz = 100.0;
 // A change of exactly the retune step must count as one even when the kHz values carry
 // binary representation error (415489.35 - 415489.34 is a hair under 0.01).
 constexpr double retuneToleranceHz = 1e-4;
-
-constexpr int frequencyRow = 20;
-constexpr int txColumn = 20;
-constexpr int rxColumn = 37;
-constexpr int txPpmLabelColumn = 26;
-constexpr int rxPpmLabelColumn = 43;
 
 // Upper ends (kHz, exclusive) of converter bands 1 to 7; band 8 is everything above.
 constexpr std::array<double, 7> converterBandLimitsKhz = {100000,  200000,  600000,  1600000,
@@ -49,21 +43,16 @@ std::string radioDatValue(double khz) {
     return formatInteger(std::clamp(tenHzOf64(khz), -limitTenHz, limitTenHz) * 10) + " \r\n";
 }
 
-void writeRadioDat(TrackerState& s) {
+bool writeRadioDat(const RadioContext& s) {
     const std::string content = radioDatValue(s.doppler.txKhz) + radioDatValue(s.doppler.rxKhz) +
                                 s.frequencies.uplinkMode + "\r\n" + s.frequencies.downlinkMode + "\r\n";
-    if (!s.console.files.replace("radio.dat", content)) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    return s.files.replace("radio.dat", content);
 }
 
-void showPpm(TrackerState& s, float ppm) {
+// The uplink is shown lowered by the shift, the downlink raised, to a tenth of a part per million.
+DopplerUpdate ppmUpdate(float ppm) {
     const float shown = std::floor(10.0f * ppm) / 10.0f;
-    Screen& screen = s.screen();
-    screen.printAt(frequencyRow, txColumn, formatPicture("+##.#", -shown) + "  ");
-    screen.printAt(frequencyRow, txPpmLabelColumn, " PPM");
-    screen.printAt(frequencyRow, rxColumn, formatPicture("+##.#", shown) + "  ");
-    screen.printAt(frequencyRow, rxPpmLabelColumn, " PPM");
+    return {true, formatPicture("+##.#", -shown), formatPicture("+##.#", shown), false, false};
 }
 
 bool movedByRetuneStep(double khz, double lastShownKhz, float retuneStepHz) {
@@ -96,24 +85,23 @@ std::int64_t tenHzOf64(double khz) {
     return roundedTenHz<std::int64_t>(khz);
 }
 
-double translateThroughConverter(TrackerState& s, double fKhz) {
+double translateThroughConverter(const RadioContext& s, double fKhz) {
     const double oscillatorKhz = khzPerMhz * s.station.converterLo[converterBand(fKhz)];
     s.doppler.converterInverts = fKhz < oscillatorKhz ? 1 : 0;
     return std::fabs(fKhz - oscillatorKhz);
 }
 
-void updateDoppler(TrackerState& s) {
+DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS) {
     DopplerState& d = s.doppler;
     const FrequencyRecord& f = s.frequencies;
 
-    const double ratio = s.satellite.rangeRate / speedOfLightKmPerS;
+    const double ratio = rangeRateKmPerS / speedOfLightKmPerS;
     const double predicted = extrapolationFactor * ratio - d.previousDopplerRatio;
     d.previousDopplerRatio = ratio;
     const float ppm = static_cast<float>(partsPerMillion * predicted);
 
     if (f.noFrequencyData == 1) {
-        showPpm(s, ppm);
-        return;
+        return ppmUpdate(ppm);
     }
 
     // The satellite approaches while the range rate is positive: it hears the uplink higher
@@ -121,32 +109,40 @@ void updateDoppler(TrackerState& s) {
     d.txKhz = s.station.uplinkCorrection == 1 ? f.uplinkKhz - predicted * f.uplinkKhz : f.uplinkKhz;
     d.rxKhz = f.downlinkKhz + predicted * f.downlinkKhz;
 
-    const bool rxChanged = movedByRetuneStep(d.rxKhz, d.lastShownRxKhz, s.station.dopplerThresholdHz);
-    if (rxChanged) {
+    DopplerUpdate update;
+    update.rxChanged = movedByRetuneStep(d.rxKhz, d.lastShownRxKhz, s.station.dopplerThresholdHz);
+    if (update.rxChanged) {
         d.lastShownRxKhz = d.rxKhz;
     }
-    const bool txChanged = movedByRetuneStep(d.txKhz, d.lastShownTxKhz, s.station.dopplerThresholdHz);
-    if (txChanged) {
+    update.txChanged = movedByRetuneStep(d.txKhz, d.lastShownTxKhz, s.station.dopplerThresholdHz);
+    if (update.txChanged) {
         d.lastShownTxKhz = d.txKhz;
     }
-    if (txChanged) {
-        s.screen().printAt(frequencyRow, txColumn, formatPicture("########.#", d.txKhz));
+    if (update.txChanged) {
+        update.txText = formatPicture("########.#", d.txKhz);
     }
-    if (rxChanged) {
-        s.screen().printAt(frequencyRow, rxColumn, formatPicture("########.#", d.rxKhz));
+    if (update.rxChanged) {
+        update.rxText = formatPicture("########.#", d.rxKhz);
     }
+    return update;
+}
 
+bool sendDoppler(const RadioContext& s, const DopplerUpdate& update) {
+    if (update.ppm) {
+        return true;
+    }
+    DopplerState& d = s.doppler;
     const bool fileOutput = s.station.radioType == "D";
     if (s.station.radioPort <= 0 && !fileOutput) {
-        return;
+        return true;
     }
     d.txKhz = translateThroughConverter(s, d.txKhz);
     d.rxKhz = translateThroughConverter(s, d.rxKhz);
     if (fileOutput) {
-        writeRadioDat(s);
-        return;
+        return writeRadioDat(s);
     }
-    sendFrequencyUpdate(s, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), txChanged, rxChanged);
+    sendFrequencyUpdate(s, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), update.txChanged, update.rxChanged);
+    return true;
 }
 
 }  // namespace station

@@ -86,14 +86,14 @@ std::string_view twoBandDownlinkOpcode(FiveByteModel model) {
     return model == FiveByteModel::y ? "1E" : model == FiveByteModel::y2 ? "11" : "01";
 }
 
-void sendMode(TrackerState& s, const std::string& mode, std::string_view opcode, FiveByteModel model) {
+void sendMode(const RadioContext& s, const std::string& mode, std::string_view opcode, FiveByteModel model) {
     if (const auto command = fiveByteModeCommand(mode, opcode, model)) {
         sendHex(s, *command);
     }
 }
 
 // A frequency the field cannot carry is not sent; false tells the caller to skip its pause.
-bool sendFrequency(TrackerState& s, std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
+bool sendFrequency(const RadioContext& s, std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
     if (!frequencyInRange(s, tenHz)) {
         return false;
     }
@@ -101,7 +101,8 @@ bool sendFrequency(TrackerState& s, std::int32_t tenHz, std::string_view opcode,
     return true;
 }
 
-void sendOffsetAndShift(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, FiveByteModel model) {
+void sendOffsetAndShift(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz,
+                        FiveByteModel model) {
     if (!frequencyInRange(s, txTenHz) || !frequencyInRange(s, rxTenHz)) {
         return;
     }
@@ -113,7 +114,7 @@ void sendOffsetAndShift(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTe
 // Tone value, pause, tone-on; or tone-off and its pause. A tone code that is not the hex
 // digits the radio expects would garble the command, so it leaves the tone off; so does a
 // record cut short before its tone line.
-void sendTone(TrackerState& s, FiveByteModel model, bool twoBands) {
+void sendTone(const RadioContext& s, FiveByteModel model, bool twoBands) {
     const std::string& toneCode = s.frequencies.toneCode;
     const auto toneValue = toneCode == "0" ? std::nullopt : fiveByteToneCommand(toneCode, model, twoBands);
     if (!toneValue) {
@@ -131,7 +132,8 @@ void sendTone(TrackerState& s, FiveByteModel model, bool twoBands) {
 
 // Codes Y and Y2 share one sequence: they differ in the two-band command and the uplink opcode,
 // and only code Y visits its third band.
-void setupTwoBandRadio(TrackerState& s, FiveByteModel model, std::int32_t upClass, std::int32_t downClass) {
+void setupTwoBandRadio(const RadioContext& s, FiveByteModel model, std::int32_t upClass,
+                       std::int32_t downClass) {
     const bool codeY = model == FiveByteModel::y;
     const FrequencyRecord& f = s.frequencies;
     if (s.radio.sameBandFlag == 0) {
@@ -163,7 +165,7 @@ void setupTwoBandRadio(TrackerState& s, FiveByteModel model, std::int32_t upClas
     sendTone(s, model, s.radio.sameBandFlag == 0);
 }
 
-void setupY3(TrackerState& s) {
+void setupY3(const RadioContext& s) {
     const auto model = FiveByteModel::y3;
     const FrequencyRecord& f = s.frequencies;
     if (s.radio.sameBandFlag == 1) {
@@ -293,7 +295,7 @@ std::string fiveByteToneOff(FiveByteModel model, bool twoBands) {
     return model == FiveByteModel::y2 && twoBands ? "8A0000002A" : "8A0000000A";
 }
 
-void setupFiveByte(TrackerState& s) {
+void setupFiveByte(const RadioContext& s) {
     const auto model = fiveByteModelOf(s.station.radioType);
     if (!model) {
         return;
@@ -314,7 +316,7 @@ void setupFiveByte(TrackerState& s) {
     }
 }
 
-void updateFiveByte(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                     bool rxChanged) {
     const auto model = fiveByteModelOf(s.station.radioType);
     if (!model) {
@@ -339,7 +341,7 @@ void updateFiveByte(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz,
     }
 }
 
-void shutdownFiveByte(TrackerState& s) {
+void shutdownFiveByte(const RadioContext& s) {
     const auto model = fiveByteModelOf(s.station.radioType);
     if (!model) {
         return;

@@ -3,34 +3,29 @@
 #include "radio/protocols.hpp"
 #include "radio/radio.hpp"
 
-#include <utility>
-
 namespace station {
 
 namespace {
 
-// Puts the tracked designation back however the park ends.
-class DesignationRestorer {
+// Parking holds for the look-up and the setup however they end.
+class ParkingFlag {
 public:
-    DesignationRestorer(std::string& designation, std::string saved)
-        : designation_(designation), saved_(std::move(saved)) {}
-    ~DesignationRestorer() { designation_ = std::move(saved_); }
-    DesignationRestorer(const DesignationRestorer&) = delete;
-    DesignationRestorer& operator=(const DesignationRestorer&) = delete;
+    explicit ParkingFlag(bool& parking) : parking_(parking) { parking_ = true; }
+    ~ParkingFlag() { parking_ = false; }
+    ParkingFlag(const ParkingFlag&) = delete;
+    ParkingFlag& operator=(const ParkingFlag&) = delete;
 
 private:
-    std::string& designation_;
-    std::string saved_;
+    bool& parking_;
 };
 
 }  // namespace
 
-void parkRadio(TrackerState& s) {
-    // The designation itself must read PARK while the record is looked up and sent: the error
-    // handler keeps quiet about a missing PARK record, and the setups send both frequencies.
-    DesignationRestorer restorer(s.selection.satelliteDesignation,
-                                 std::exchange(s.selection.satelliteDesignation, parkDesignation));
-    readFrequencyRecord(s.console.files, parkDesignation, s.frequencies, s.errors);
+void parkRadio(const RadioContext& s) {
+    // While parking, the tracker's handler keeps quiet about a missing PARK record, and the setups
+    // send both frequencies.
+    const ParkingFlag parking(s.radio.parking);
+    readFrequencyRecord(s.files, parkDesignation, s.frequencies, s.errors);
     setupRadio(s);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Command builders of radio codes I, I2 (addressed frames), K (semicolon text) and A (RF text).
 // Pure functions: they return what goes on the wire; the setup and update sequences send it.
-#include "tracker/tracker_state.hpp"
+#include "radio/transport.hpp"
 
 #include <cstdint>
 #include <string>
@@ -9,15 +9,12 @@
 
 namespace station {
 
-// The designation under which the radio is parked after a pass; the error handler keeps quiet
-// while it is set.
+// The frequency file's record of where the radio rests between passes.
 inline const std::string parkDesignation = "PARK";
 
-inline bool isParking(const TrackerState& s) { return s.selection.satelliteDesignation == parkDesignation; }
-
 // Without uplink correction the uplink never changes during a pass, so the setup sends it once.
-inline bool uplinkSetAtSetup(const TrackerState& s) { return s.station.uplinkCorrection != 1; }
-inline bool uplinkFollowsDoppler(const TrackerState& s) { return s.station.uplinkCorrection == 1; }
+inline bool uplinkSetAtSetup(const RadioContext& s) { return s.station.uplinkCorrection != 1; }
+inline bool uplinkFollowsDoppler(const RadioContext& s) { return s.station.uplinkCorrection == 1; }
 
 // A frequency in 10 Hz units as whole Hz; 64 bits, since Hz above 2147 MHz overflow 32.
 inline std::int64_t hertzOf(std::int32_t tenHz) { return static_cast<std::int64_t>(tenHz) * 10; }

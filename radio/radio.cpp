@@ -10,9 +10,9 @@ namespace station {
 
 namespace {
 
-using SetupOperation = void (*)(TrackerState&);
-using UpdateOperation = void (*)(TrackerState&, std::int32_t, std::int32_t, bool, bool);
-using ShutdownOperation = void (*)(TrackerState&);
+using SetupOperation = void (*)(const RadioContext&);
+using UpdateOperation = void (*)(const RadioContext&, std::int32_t, std::int32_t, bool, bool);
+using ShutdownOperation = void (*)(const RadioContext&);
 
 // What each radio code does at the three moments; code D writes radio.dat from the Doppler
 // update itself, and a code not listed here commands nothing.
@@ -51,13 +51,13 @@ void exchangeSideband(std::string& mode) {
     }
 }
 
-bool radioCommanded(const TrackerState& s) {
+bool radioCommanded(const RadioContext& s) {
     return s.frequencies.noFrequencyData == 0 && s.station.radioPort > 0;
 }
 
 }  // namespace
 
-void setupRadio(TrackerState& s) {
+void setupRadio(const RadioContext& s) {
     if (!radioCommanded(s) || s.station.radioType == "D") {
         return;
     }
@@ -78,7 +78,7 @@ void setupRadio(TrackerState& s) {
     }
 }
 
-void sendFrequencyUpdate(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged) {
     if (s.station.radioPort <= 0) {
         return;
@@ -88,7 +88,7 @@ void sendFrequencyUpdate(TrackerState& s, std::int32_t txTenHz, std::int32_t rxT
     }
 }
 
-void shutdownRadio(TrackerState& s) {
+void shutdownRadio(const RadioContext& s) {
     if (!radioCommanded(s)) {
         return;
     }

@@ -1,28 +1,40 @@
 #pragma once
-// Radio control: Doppler correction, the radio protocols by radio code, manual tuning.
-#include "tracker/tracker_state.hpp"
+// Radio control: Doppler correction, the radio protocols by radio code, the park and the tuned
+// base frequencies. The tracker lends the records the radio works on and shows what it returns.
+#include "radio/transport.hpp"
 
 #include <cstdint>
 #include <string>
 
 namespace station {
 
-// Once a second while tracking: correct, show, translate and send.
-void updateDoppler(TrackerState& s);
+// What one Doppler correction leaves to show: the corrected frequencies that moved by the
+// retune step ("########.#" kHz; empty when unchanged), or, without a frequency record, the
+// shift in parts per million ("+##.#", both every time).
+struct DopplerUpdate {
+    bool ppm = false;
+    std::string txText;
+    std::string rxText;
+    bool txChanged = false;
+    bool rxChanged = false;
+};
+
+// Once a second while tracking: the corrected frequencies for the range rate (km/s, positive
+// while the satellite approaches).
+DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS);
+// Then: translated through the converter and sent to the radio, or written to radio.dat (code D).
+// False when radio.dat cannot be replaced.
+bool sendDoppler(const RadioContext& s, const DopplerUpdate& update);
 // |f - 1000 * converterLo[band of f]| in kHz; sets `converterInverts`.
-double translateThroughConverter(TrackerState& s, double fKhz);
+double translateThroughConverter(const RadioContext& s, double fKhz);
 
 // The three moments the radio is commanded.
-void setupRadio(TrackerState& s);
-void sendFrequencyUpdate(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupRadio(const RadioContext& s);
+void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged);
-void shutdownRadio(TrackerState& s);
-void parkRadio(TrackerState& s);
-
-// Manual tuning.
-void enterTuning(TrackerState& s);
-void tuningKey(TrackerState& s, const std::string& key);
-void stepTuning(TrackerState& s, double incrementKhz);
-void saveTuning(TrackerState& s);
+void shutdownRadio(const RadioContext& s);
+// The PARK record of the frequency file, set up like a satellite's with both frequencies sent;
+// `RadioState::parking` holds while it runs.
+void parkRadio(const RadioContext& s);
 
 }  // namespace station

@@ -23,6 +23,7 @@ struct RadioState {
     std::string uplinkFrameHeader;
     std::string modeFrameEnd;
     bool outOfRangeReported = false;  // a frequency the protocol cannot carry was reported once
+    bool parking = false;  // the park record is being looked up and sent (a missing one is no fault)
 };
 
 // Manual tuning: empty when not tuning, else what the arrows change ("T", "R", "D", "I").

@@ -31,14 +31,14 @@ constexpr std::array<SemicolonMode, 4> semicolonModes{{
 
 constexpr std::int64_t semicolonHertzLimit = 100'000'000'000;  // eleven decimal digits
 
-void sendModeCommand(TrackerState& s, const std::string& mode) {
+void sendModeCommand(const RadioContext& s, const std::string& mode) {
     const std::string command = semicolonModeCommand(mode);
     if (!command.empty()) {
         sendText(s, command);
     }
 }
 
-void sendUplinkFrequency(TrackerState& s, std::int32_t txTenHz) {
+void sendUplinkFrequency(const RadioContext& s, std::int32_t txTenHz) {
     if (!frequencyInRange(s, txTenHz)) {
         return;
     }
@@ -68,7 +68,7 @@ std::string semicolonFrequencyCommand(std::int32_t tenHz) {
     return text;
 }
 
-void setupSemicolon(TrackerState& s) {
+void setupSemicolon(const RadioContext& s) {
     sendText(s, semicolonReset);
     radioPause(s);
     sendText(s, semicolonUplinkInControl);
@@ -80,16 +80,17 @@ void setupSemicolon(TrackerState& s) {
     sendText(s, semicolonFunctionOff);
     radioPause(s);
     sendModeCommand(s, s.frequencies.downlinkMode);
-    if (uplinkSetAtSetup(s) || isParking(s)) {
+    if (uplinkSetAtSetup(s) || s.radio.parking) {
         sendUplinkFrequency(s, s.radio.txTenHz);
     }
-    if (isParking(s) && frequencyInRange(s, s.radio.rxTenHz)) {
+    if (s.radio.parking && frequencyInRange(s, s.radio.rxTenHz)) {
         sendText(s, semicolonDownlinkInControl);
         sendText(s, semicolonFrequencyCommand(s.radio.rxTenHz));
     }
 }
 
-void updateSemicolon(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged, bool rxChanged) {
+void updateSemicolon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                     bool rxChanged) {
     if (uplinkFollowsDoppler(s) && txChanged) {
         sendUplinkFrequency(s, txTenHz);
     }

@@ -54,25 +54,25 @@ std::vector<std::uint8_t> hexCommandBytes(std::string_view hex) {
     return bytes;
 }
 
-void sendBytes(TrackerState& s, const std::vector<std::uint8_t>& bytes) {
-    if (s.radioLink) {
-        s.radioLink->write(std::span<const std::uint8_t>(bytes));
+void sendBytes(const RadioContext& s, const std::vector<std::uint8_t>& bytes) {
+    if (s.link != nullptr) {
+        s.link->write(std::span<const std::uint8_t>(bytes));
     }
 }
 
-void sendHex(TrackerState& s, std::string_view hex) {
+void sendHex(const RadioContext& s, std::string_view hex) {
     sendBytes(s, hexCommandBytes(hex));
 }
 
-void sendText(TrackerState& s, std::string_view text) {
+void sendText(const RadioContext& s, std::string_view text) {
     sendBytes(s, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-void radioPause(TrackerState& s) {
-    s.console.sleeper.sleepMs(radioPauseMs, false);
+void radioPause(const RadioContext& s) {
+    s.sleeper.sleepMs(radioPauseMs, false);
 }
 
-bool frequencyInRange(TrackerState& s, std::int32_t tenHz) {
+bool frequencyInRange(const RadioContext& s, std::int32_t tenHz) {
     if (tenHz >= lowestSendableTenHz && tenHz < sendableLimitTenHz) {
         return true;
     }

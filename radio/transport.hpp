@@ -1,46 +1,72 @@
 #pragma once
 // What every radio protocol shares: commands kept as hexadecimal text or plain text, written one
 // byte at a time to the radio link, with fixed 200 ms pauses between them. Nothing is read back.
-#include "tracker/tracker_state.hpp"
+#include "config/frequency.hpp"
+#include "config/station.hpp"
+#include "console/clock.hpp"
+#include "console/error_phase.hpp"
+#include "console/files.hpp"
+#include "console/serial.hpp"
+#include "radio/radio_state.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace station {
 
+// What the radio works with: the station's radio settings, the frequency record of the satellite,
+// its own state, the link to the radio (null when there is none), the pause between commands and
+// the station directory (radio.dat, KELVORIN.FRC). The handler guards the park's look-up of its
+// record; the message line takes what the operator must know at once.
+struct RadioContext {
+    const Station& station;
+    FrequencyRecord& frequencies;
+    DopplerState& doppler;
+    RadioState& radio;
+    SerialPort* link;
+    Sleeper& sleeper;
+    const Files& files;
+    ErrorHandler& errors;
+    std::function<void(std::string_view)> showMessage;
+};
+
 // Hex digit pairs to bytes: n = length / 2 rounded half to even, at most 20 bytes. Blanks are
 // not allowed in the text (the design writes them only for reading).
 std::vector<std::uint8_t> hexCommandBytes(std::string_view hex);
 
 // Write to the radio link when one is open; nothing otherwise.
-void sendBytes(TrackerState& s, const std::vector<std::uint8_t>& bytes);
-void sendHex(TrackerState& s, std::string_view hex);
-void sendText(TrackerState& s, std::string_view text);
+void sendBytes(const RadioContext& s, const std::vector<std::uint8_t>& bytes);
+void sendHex(const RadioContext& s, std::string_view hex);
+void sendText(const RadioContext& s, std::string_view text);
 // A fixed wait of 200 ms that a key press does not shorten.
-void radioPause(TrackerState& s);
+void radioPause(const RadioContext& s);
 
 // True when the protocol can carry the frequency (seven to nine digits of 10 Hz units: 10 MHz to
 // just under 10 GHz). Otherwise it must not be sent garbled: says so once on the message line
 // (`RadioState::outOfRangeReported`) and returns false.
-bool frequencyInRange(TrackerState& s, std::int32_t tenHz);
+bool frequencyInRange(const RadioContext& s, std::int32_t tenHz);
 
 // True when the mode text begins with the prefix.
 bool modeIs(const std::string& mode, std::string_view prefix);
 
 // The protocol families, dispatched by radio code from setupRadio, sendFrequencyUpdate and
 // shutdownRadio (radio.cpp).
-void setupFiveByte(TrackerState& s);  // codes Y, Y2, Y3
-void updateFiveByte(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged, bool rxChanged);
-void shutdownFiveByte(TrackerState& s);
-void setupAddressedFrame(TrackerState& s);  // codes I, I2
-void updateAddressedFrame(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupFiveByte(const RadioContext& s);  // codes Y, Y2, Y3
+void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                    bool rxChanged);
+void shutdownFiveByte(const RadioContext& s);
+void setupAddressedFrame(const RadioContext& s);  // codes I, I2
+void updateAddressedFrame(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                           bool rxChanged);
-void setupSemicolon(TrackerState& s);  // code K
-void updateSemicolon(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged, bool rxChanged);
-void setupRfText(TrackerState& s);  // code A
-void updateRfText(TrackerState& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged, bool rxChanged);
-void shutdownRfText(TrackerState& s);
+void setupSemicolon(const RadioContext& s);  // code K
+void updateSemicolon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                     bool rxChanged);
+void setupRfText(const RadioContext& s);  // code A
+void updateRfText(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                  bool rxChanged);
+void shutdownRfText(const RadioContext& s);
 
 }  // namespace station

@@ -1,12 +1,9 @@
-// Manual incremental tuning: the arrow keys shift the satellite's base frequencies, which the
-// Doppler update works from at its next second; "S" keeps them in KELVORIN.FRC.
+// Manual incremental tuning: the satellite's base frequencies shifted by hand, which the Doppler
+// update works from at its next second, and kept in KELVORIN.FRC on request.
 #include "radio/tuning.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
-#include "radio/radio.hpp"
+#include "text/numbers.hpp"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -20,94 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int tuningRow = 24;
-constexpr int tuningLineColumn = 2;
-constexpr std::string_view tuningLine =
-    "TX:            RX:            Tuning:R         TX RX Direct Inverse Save Exit";
-constexpr int modeLetterColumn = 39;
-constexpr int arrowsColumn = 41;
-constexpr std::string_view arrows = "\x18 \x19 \x1A \x1B ";
-constexpr int uplinkColumn = 5;
-constexpr int downlinkColumn = 20;
-constexpr std::string_view frequencyMask = "########.##";
-
-struct KeyLetter {
-    int column;
-    std::string_view letter;
-};
-
-constexpr std::array<KeyLetter, 6> keyLetters{{
-    {49, "T"},
-    {52, "R"},
-    {55, "D"},
-    {62, "I"},
-    {70, "S"},
-    {75, "E"},
-}};
-
-enum class StepKind { upDown, leftRight };
-
-struct ArrowStep {
-    char scanCode;
-    StepKind kind;
-    int sign;
-};
-
-constexpr std::array<ArrowStep, 4> arrowSteps{{
-    {'H', StepKind::upDown, +1},
-    {'P', StepKind::upDown, -1},
-    {'M', StepKind::leftRight, +1},
-    {'K', StepKind::leftRight, -1},
-}};
-
 constexpr std::string_view frequencyFileName = "kelvorin.frc";
-constexpr double twoMinutesDays = 1.0 / 720;
-constexpr std::size_t messageWidth = 77;  // row 24, columns 3 to 79
-
-void showFrequencies(TrackerState& s) {
-    Screen& screen = s.screen();
-    s.setNormalColours();
-    screen.printAt(tuningRow, uplinkColumn, formatPicture(frequencyMask, s.frequencies.uplinkKhz));
-    screen.printAt(tuningRow, downlinkColumn, formatPicture(frequencyMask, s.frequencies.downlinkKhz));
-}
-
-void drawTuningLine(TrackerState& s) {
-    Screen& screen = s.screen();
-    s.setNormalColours();
-    screen.printAt(tuningRow, tuningLineColumn, tuningLine);
-    screen.printAt(tuningRow, modeLetterColumn, s.tuning.tuningMode);
-    screen.setColours(s.station.highlightColour, s.station.backgroundColour);
-    screen.printAt(tuningRow, arrowsColumn, arrows);
-    for (const KeyLetter& key : keyLetters) {
-        screen.printAt(tuningRow, key.column, key.letter);
-    }
-    showFrequencies(s);
-}
-
-void selectTuning(TrackerState& s, const std::string& mode) {
-    s.tuning.tuningMode = mode;
-    s.setNormalColours();
-    s.screen().printAt(tuningRow, modeLetterColumn, mode);
-}
-
-void exitTuning(TrackerState& s) {
-    s.showMessage("");
-    const std::string& designation = s.selection.satelliteDesignation;
-    const bool tracking = s.continuousNow() > continuousDay(s.pass.year, s.pass.aos) - twoMinutesDays;
-    s.showStatus((tracking ? "Tracking " : "Waiting for ") + designation);
-    s.tuning.tuningMode.clear();
-}
-
-// A message that does not reach the frame at column 80.
-void showShortMessage(TrackerState& s, const std::string& text) { s.showMessage(text.substr(0, messageWidth)); }
-
-// The message line is the tuning line: show the failure, then give the line back to tuning.
-void reportSaveFailure(TrackerState& s, const std::string& text) {
-    s.setNormalColours();
-    showShortMessage(s, text);
-    s.pauseTwoSeconds();
-    drawTuningLine(s);
-}
 
 // An operator who made the file read-only does not want it rewritten, even though a rename over
 // it would succeed.
@@ -136,7 +46,8 @@ std::vector<TextLine> splitKeepingEnds(std::string_view content) {
             break;
         }
         const std::size_t endLength = content.compare(stop, 2, "\r\n") == 0 ? 2 : 1;
-        lines.push_back({std::string(content.substr(start, stop - start)), std::string(content.substr(stop, endLength))});
+        lines.push_back(
+            {std::string(content.substr(start, stop - start)), std::string(content.substr(stop, endLength))});
         start = stop + endLength;
     }
     return lines;
@@ -147,7 +58,8 @@ std::vector<TextLine> splitKeepingEnds(std::string_view content) {
 std::string tunedFrequencyText(double khz) {
     const double rounded = std::floor(100 * khz + 0.5) / 100;
     char text[40];
-    const auto result = std::to_chars(std::begin(text), std::end(text), rounded, std::chars_format::general, 16);
+    const auto result =
+        std::to_chars(std::begin(text), std::end(text), rounded, std::chars_format::general, 16);
     return std::string(text, result.ptr);
 }
 
@@ -197,82 +109,33 @@ std::optional<std::string> withTunedFrequencies(std::string_view content, const 
     return result;
 }
 
-void enterTuning(TrackerState& s) {
-    const std::string& designation = s.selection.satelliteDesignation;
-    if (s.frequencies.noFrequencyData == 1) {
-        // Without a frequency record there are no base frequencies to shift.
-        s.showMessage("Cannot tune PPM data!!!  KELVORIN.FRC file has no data for " + designation + ".");
-        s.pauseTwoSeconds();
-        s.showMessage("");
-        return;
+void stepTuning(FrequencyRecord& frequencies, const std::string& tuningMode, double incrementKhz) {
+    if (tuningMode == "T" || tuningMode == "D") {
+        frequencies.uplinkKhz += incrementKhz;
+    } else if (tuningMode == "I") {
+        frequencies.uplinkKhz -= incrementKhz;
     }
-    s.tuning.tuningMode = "R";
-    s.setNormalColours();
-    s.showStatus("Manual incremental tuning " + designation);
-    drawTuningLine(s);
-}
-
-void tuningKey(TrackerState& s, const std::string& key) {
-    const std::string pressed = upperCase(key);
-    if (pressed == "E") {
-        exitTuning(s);
-    } else if (pressed == "R" || pressed == "D" || pressed == "I") {
-        selectTuning(s, pressed);
-    } else if (pressed == "S") {
-        saveTuning(s);
-    } else if (pressed.size() == 2) {
-        for (const ArrowStep& arrow : arrowSteps) {
-            if (pressed[1] == arrow.scanCode) {
-                const std::int32_t stepHz = arrow.kind == StepKind::upDown ? s.station.tuningStepUpDown
-                                                                           : s.station.tuningStepLeftRight;
-                // The increment is held in single precision.
-                const float incrementKhz = static_cast<float>(stepHz / 1000.0);
-                stepTuning(s, arrow.sign * incrementKhz);
-                return;
-            }
-        }
+    if (tuningMode == "R" || tuningMode == "D" || tuningMode == "I") {
+        frequencies.downlinkKhz += incrementKhz;
     }
 }
 
-void stepTuning(TrackerState& s, double incrementKhz) {
-    FrequencyRecord& f = s.frequencies;
-    const std::string& mode = s.tuning.tuningMode;
-    if (mode == "T" || mode == "D") {
-        f.uplinkKhz += incrementKhz;
-    } else if (mode == "I") {
-        f.uplinkKhz -= incrementKhz;
-    }
-    if (mode == "R" || mode == "D" || mode == "I") {
-        f.downlinkKhz += incrementKhz;
-    }
-    showFrequencies(s);
-}
-
-void saveTuning(TrackerState& s) {
-    const Files& files = s.console.files;
-    const std::string& designation = s.selection.satelliteDesignation;
+std::string saveTuning(const Files& files, const std::string& designation,
+                       const FrequencyRecord& frequencies) {
     const std::optional<fs::path> path = files.find(frequencyFileName);
     const std::optional<std::string> content = path ? files.readText(frequencyFileName) : std::nullopt;
     if (!content) {
-        reportSaveFailure(s, "Could not read KELVORIN.FRC. Tuning not saved.");
-        return;
+        return "Could not read KELVORIN.FRC. Tuning not saved.";
     }
     const std::optional<std::string> tuned =
-        withTunedFrequencies(*content, designation, s.frequencies.uplinkKhz, s.frequencies.downlinkKhz);
+        withTunedFrequencies(*content, designation, frequencies.uplinkKhz, frequencies.downlinkKhz);
     if (!tuned) {
-        reportSaveFailure(s, "KELVORIN.FRC has no entry for " + designation + ". Tuning not saved.");
-        return;
+        return "KELVORIN.FRC has no entry for " + designation + ". Tuning not saved.";
     }
-    std::error_code error;
-    const fs::perms permissions = fs::status(*path, error).permissions();
     if (!mayRewrite(*path) || !files.replace(path->filename().string(), *tuned)) {
-        reportSaveFailure(s, "Could not write KELVORIN.FRC. Tuning not saved.");
-        return;
+        return "Could not write KELVORIN.FRC. Tuning not saved.";
     }
-    // The new file is written with default permissions; give it the old file's.
-    if (!error) {
-        fs::permissions(*path, permissions, error);
-    }
+    return {};
 }
 
 }  // namespace station

@@ -1,8 +1,7 @@
 // The rotator drive: step tracking, the end-stop guard, limits, flip, and output on change through
 // the selected interface.
-#include "console/picture.hpp"
-#include "rotator/frames.hpp"
 #include "rotator/rotator.hpp"
+#include "text/picture.hpp"
 
 #include <cmath>
 
@@ -54,61 +53,77 @@ float guardEndStop(const OrbitConstants& constants, float a, double az, bool sto
 }
 
 // Interfaces 1 and 2 write their text one character at a time; without a link nothing is sent.
-void writeToRotator(TrackerState& s, const std::string& text) {
-    if (s.station.rotatorPort <= 0 || !s.rotatorLink) {
+void writeToRotator(const RotatorContext& r, const std::string& text) {
+    if (r.station.rotatorPort <= 0 || r.link == nullptr) {
         return;
     }
     for (const char c : text) {
-        s.rotatorLink->write(std::string(1, c));
+        r.link->write(std::string(1, c));
     }
 }
 
-void outputPosition(TrackerState& s, float azimuth, double elevation) {
-    RotatorDrive& rotator = s.rotator;
-    const Station& station = s.station;
-    const auto store = [&rotator](RawPosition raw) {
-        rotator.rawAzimuth = raw.azimuth;
-        rotator.rawElevation = raw.elevation;
-    };
-    switch (station.rotatorInterface) {
-    case 0: {
-        const RawPosition raw = frameCounts(s.constants, azimuth, elevation, station.azimuthStopNorth,
-                                            station.rotator450);
-        store(raw);
-        if (station.rotatorPort > 0 && s.rotatorLink) {
-            s.rotatorLink->write(gFrame(raw));
-        }
-        return;
-    }
+RawPosition lastRaw(const RotatorDrive& drive) { return {drive.rawAzimuth, drive.rawElevation}; }
+
+void store(RotatorDrive& drive, RawPosition raw) {
+    drive.rawAzimuth = raw.azimuth;
+    drive.rawElevation = raw.elevation;
+}
+
+// Interface 3: the raw position as the one line of ROT.DAT, replaced whole. False when it cannot be.
+bool writeRotatorFile(const RotatorContext& r) {
+    return r.files.replace(rotatorFileName, rotDatText(lastRaw(r.drive)));
+}
+
+// Sends the raw position just stored through interfaces 1 to 3. False when ROT.DAT cannot be replaced.
+bool sendDegrees(const RotatorContext& r) {
+    switch (r.station.rotatorInterface) {
     case 1:
-        store(wholeDegreePosition(s.constants, azimuth, elevation));
-        sendWCommand(s);
-        return;
+        writeToRotator(r, wCommand(lastRaw(r.drive)));
+        return true;
     case 2:
-        store(wholeDegreePosition(s.constants, azimuth, elevation));
-        sendAECommands(s);
-        return;
+        writeToRotator(r, aeCommands(lastRaw(r.drive)));
+        return true;
     case 3:
-        store(wholeDegreePosition(s.constants, azimuth, elevation));
-        writeRotatorFile(s);
-        return;
+        return writeRotatorFile(r);
     default:
-        return;
+        return true;
     }
 }
 
-}  // namespace
+bool outputPosition(RotatorContext& r, float azimuth, double elevation) {
+    const Station& station = r.station;
+    if (station.rotatorInterface == 0) {
+        const RawPosition raw =
+            frameCounts(r.constants, azimuth, elevation, station.azimuthStopNorth, station.rotator450);
+        store(r.drive, raw);
+        if (station.rotatorPort > 0 && r.link != nullptr) {
+            r.link->write(gFrame(raw));
+        }
+        return true;
+    }
+    if (station.rotatorInterface >= 1 && station.rotatorInterface <= 3) {
+        store(r.drive, wholeDegreePosition(r.constants, azimuth, elevation));
+    }
+    return sendDegrees(r);
+}
 
-void driveRotator(TrackerState& s) {
-    const OrbitConstants& constants = s.constants;
-    const Station& station = s.station;
-    RotatorDrive& rotator = s.rotator;
+// How a drive moves: tracking steps after the satellite within the flip state of the pass; the
+// park goes straight to its position, unflipped, and may go over the top.
+enum class DriveMode { tracking, park };
+
+RotatorShown drive(RotatorContext& r, RotatorTarget target, DriveMode mode) {
+    const OrbitConstants& constants = r.constants;
+    const Station& station = r.station;
+    RotatorDrive& rotator = r.drive;
+    const bool parking = mode == DriveMode::park;
+    const float step = parking ? 0.0f : station.trackingStep;
+    const std::int16_t flipState = parking ? 0 : rotator.flipState;
     const double pi = constants.pi;
     const double twoPi = 2 * pi;
-    const double az = s.satellite.azimuth;
-    const double el = s.satellite.elevation;
+    const double az = target.azimuth;
+    const double el = target.elevation;
 
-    rotator.azimuthCommand = steppedCommand(rotator.azimuthCommand, az, station.trackingStep);
+    rotator.azimuthCommand = steppedCommand(rotator.azimuthCommand, az, step);
     float a = rotator.azimuthCommand;
     if (a >= twoPi) {
         a = static_cast<float>(a - twoPi);
@@ -116,22 +131,22 @@ void driveRotator(TrackerState& s) {
     if (a < 0) {
         a = static_cast<float>(a + twoPi);
     }
-    a = guardEndStop(constants, a, az, rotator.flipState == station.azimuthStopNorth);
+    a = guardEndStop(constants, a, az, flipState == station.azimuthStopNorth);
 
-    rotator.elevationCommand = steppedCommand(rotator.elevationCommand, el, station.trackingStep);
+    rotator.elevationCommand = steppedCommand(rotator.elevationCommand, el, step);
     double e = rotator.elevationCommand;
     if (e < 0) {
         e = 0;
     }
     // A park position may lie over the top; a satellite never needs more than the zenith.
-    if (e > pi / 2 && !rotator.parking) {
+    if (e > pi / 2 && !parking) {
         e = pi / 2;
     }
     if (e > pi) {
         e = pi;
     }
 
-    if (rotator.flipState == 1) {
+    if (flipState == 1) {
         a = static_cast<float>(a + pi);
         e = pi - e;
         if (a >= twoPi) {
@@ -139,59 +154,41 @@ void driveRotator(TrackerState& s) {
         }
     }
 
-    Screen& screen = s.screen();
-    screen.printAt(17, 37, formatPicture("####.##", a * constants.degreesPerRadian));
-    screen.printAt(18, 37, formatPicture("####.##", e * constants.degreesPerRadian));
-
+    RotatorShown shown{formatPicture("####.##", a * constants.degreesPerRadian),
+                       formatPicture("####.##", e * constants.degreesPerRadian)};
     if (a != rotator.lastSentAzimuth || e != rotator.lastSentElevation) {
         rotator.lastSentAzimuth = a;
         rotator.lastSentElevation = e;
         if (station.rotatorPort > 0 || station.rotatorInterface == 3) {
-            outputPosition(s, a, e);
+            shown.fileFailed = !outputPosition(r, a, e);
         }
     }
+    return shown;
 }
 
-void parkRotator(TrackerState& s) {
-    if (s.station.parkEnabled != 1) {
-        return;
+}  // namespace
+
+RotatorShown driveRotator(RotatorContext& rotator, RotatorTarget target) {
+    return drive(rotator, target, DriveMode::tracking);
+}
+
+std::optional<RotatorShown> parkRotator(RotatorContext& rotator) {
+    if (rotator.station.parkEnabled != 1) {
+        return std::nullopt;
     }
-    s.screen().printAt(16, 37, "(Parked)");
-
-    // The park position is reached directly and unflipped; the pass's settings come back
-    // afterwards even when an output failure ends in the error handler.
-    struct Restore {
-        TrackerState& s;
-        float trackingStep;
-        std::int16_t flipState;
-        ~Restore() {
-            s.rotator.parking = false;
-            s.station.trackingStep = trackingStep;
-            s.rotator.flipState = flipState;
-        }
-    } restore{s, s.station.trackingStep, s.rotator.flipState};
-    s.station.trackingStep = 0;
-    s.rotator.flipState = 0;
-
-    s.satellite.azimuth = s.station.parkAzimuth;
-    s.satellite.elevation = s.station.parkElevation;
-    s.rotator.parking = true;
-    driveRotator(s);
+    return drive(rotator, {rotator.station.parkAzimuth, rotator.station.parkElevation}, DriveMode::park);
 }
 
-void sendWCommand(TrackerState& s) {
-    writeToRotator(s, wCommand({s.rotator.rawAzimuth, s.rotator.rawElevation}));
-}
-
-void sendAECommands(TrackerState& s) {
-    writeToRotator(s, aeCommands({s.rotator.rawAzimuth, s.rotator.rawElevation}));
-}
-
-void writeRotatorFile(TrackerState& s) {
-    const std::string content = rotDatText({s.rotator.rawAzimuth, s.rotator.rawElevation});
-    if (!s.console.files.replace(rotatorFileName, content)) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+bool sendCalibratedPosition(RotatorContext& rotator, RawPosition raw, CalibrationDegrees degrees) {
+    RotatorDrive& drive = rotator.drive;
+    store(drive, raw);
+    // The rotator now stands where it was sent: the drive must not take its last output as still
+    // standing, or a pass computing that same position would leave the antenna here.
+    drive.azimuthCommand = static_cast<float>(degrees.azimuth * rotator.constants.radiansPerDegree);
+    drive.elevationCommand = degrees.elevation * rotator.constants.radiansPerDegree;
+    drive.lastSentAzimuth = drive.azimuthCommand;
+    drive.lastSentElevation = drive.elevationCommand;
+    return rotator.station.rotatorInterface == 0 || sendDegrees(rotator);
 }
 
 }  // namespace station

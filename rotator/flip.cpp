@@ -1,8 +1,8 @@
 // Flip decision: a pass that sweeps across the rotator's end stop is worked with the azimuth turned
 // 180 degrees and the elevation over the top, so the sweep crosses the other side instead.
-#include "config/value_reader.hpp"
-#include "rotator/frames.hpp"
+#include "console/station_file.hpp"
 #include "rotator/rotator.hpp"
+#include "text/numbers.hpp"
 
 #include <array>
 #include <initializer_list>
@@ -80,61 +80,57 @@ FlipDecision flipDecision(std::int16_t aosQuadrant, std::int16_t losQuadrant, st
     return FlipDecision::none;
 }
 
-void decideFlip(TrackerState& s) {
-    const Station& station = s.station;
-    RotatorDrive& rotator = s.rotator;
+FlipShown decideFlip(RotatorContext& rotator, const PassPrediction& pass) {
+    const Station& station = rotator.station;
+    std::int16_t& flipState = rotator.drive.flipState;
     if (station.flipEnabled == 0) {
-        rotator.flipState = 0;
-        showFlipState(s);
-        return;
+        flipState = 0;
+        return recordFlipState(rotator);
     }
     if (station.parkEnabled == 1) {
-        rotator.flipState = 0;
+        flipState = 0;
     }
-    const FlipDecision decision = flipDecision(azimuthQuadrant(s.constants, s.pass.azimuthAtAos),
-                                               azimuthQuadrant(s.constants, s.pass.azimuthAtLos),
-                                               azimuthQuadrant(s.constants, s.pass.azimuthAtMaximum));
+    const OrbitConstants& constants = rotator.constants;
+    const FlipDecision decision = flipDecision(azimuthQuadrant(constants, pass.azimuthAtAos),
+                                               azimuthQuadrant(constants, pass.azimuthAtLos),
+                                               azimuthQuadrant(constants, pass.azimuthAtMaximum));
+    std::string message;
     switch (decision) {
     case FlipDecision::north:
-        rotator.flipState = station.azimuthStopNorth;
+        flipState = station.azimuthStopNorth;
         break;
     case FlipDecision::south:
-        rotator.flipState = static_cast<std::int16_t>(1 - station.azimuthStopNorth);
+        flipState = static_cast<std::int16_t>(1 - station.azimuthStopNorth);
         break;
     case FlipDecision::overhead:
-        s.showMessage("Could not find out best flipping. Overhead pass!");
+        message = "Could not find out best flipping. Overhead pass!";
         break;
     case FlipDecision::none:
         break;
     }
-    showFlipState(s);
+    FlipShown shown = recordFlipState(rotator);
+    shown.message = message;
+    return shown;
 }
 
-void showFlipState(TrackerState& s) {
-    if (s.station.flipEnabled == 0) {
-        s.screen().printAt(16, 37, "Disabled");
-        return;
+FlipShown recordFlipState(RotatorContext& rotator) {
+    if (rotator.station.flipEnabled == 0) {
+        return {"Disabled", "", false};
     }
-    s.screen().printAt(16, 37, s.rotator.flipState == 1 ? "Flipped " : " Normal ");
-    if (!s.console.files.replace(flipFileName, flipStateFileText(s.rotator.flipState))) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    const std::int16_t flipState = rotator.drive.flipState;
+    return {flipState == 1 ? "Flipped " : " Normal ", "",
+            !rotator.files.replace(flipFileName, flipStateFileText(flipState))};
 }
 
-void loadFlipState(TrackerState& s) {
-    s.errors.errorPhase = 11;
-    const auto text = s.console.files.readText(flipFileName);
-    if (!text) {
-        s.errors.handleError(runtimeError::fileNotFound);
-    }
-    if (text && s.errors.errorPhase == 11) {
-        const auto lines = splitLines(*text);
-        const std::int16_t saved = toInt16(leadingNumber(lines.empty() ? std::string() : lines.front()));
+void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors) {
+    auto lines = readStationFile(files, flipFileName, errors, trackerPhase::flipFile, trackerPhase::flipFile);
+    if (lines && errors.errorPhase == trackerPhase::flipFile) {
+        const std::int16_t saved = toInt16(leadingNumber(lines->read()));
         // The drive flips only on exactly 1 while the end-stop guard compares the state with the
         // stop setting; any other number would put the guard on the wrong side, so it reads as 0.
-        s.rotator.flipState = saved == 1 ? 1 : 0;
+        drive.flipState = saved == 1 ? 1 : 0;
     }
-    s.errors.errorPhase = 0;
+    errors.errorPhase = phase::none;
 }
 
 }  // namespace station

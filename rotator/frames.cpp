@@ -6,7 +6,7 @@
 //   interface 3   ROT.DAT: "AZ" a a a " EL" e e e CR LF        template "AZ000 EL000"
 #include "rotator/frames.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 #include <cmath>
 

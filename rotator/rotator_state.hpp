@@ -9,7 +9,6 @@ struct RotatorDrive {
     double elevationCommand = 0;   // radians
     float lastSentAzimuth = 0;     // radians, after guard, limits and flip
     double lastSentElevation = 0;  // radians
-    bool parking = false;          // true only while parkRotator runs
     std::int16_t rawAzimuth = 0;   // last output in the interface's units
     std::int16_t rawElevation = 0;
     std::int16_t flipState = 0;    // 0 normal, 1 flipped

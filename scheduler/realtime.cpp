@@ -1,6 +1,6 @@
 #include "scheduler/scheduler.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 namespace station {
 
@@ -38,7 +38,7 @@ void Scheduler::showRealtimeView() {
     Screen& s = console.screen;
     s.printAt(6, panelColumn, "            Realtime              ");
     s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
-    const auto outOfDate = [this] { showMessageLine("Keps out of date!"); };
+    const auto outOfDate = [this] { showMessage(console.screen, "Keps out of date!"); };
     for (int a = 0; a < entryCount; ++a) {
         const std::string& entry = settings.nonScheduledEntries[a];
         ElementSlot& slot = nonScheduledSlots[a];

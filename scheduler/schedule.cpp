@@ -1,8 +1,8 @@
 #include "scheduler/schedule.hpp"
 
-#include "config/station.hpp"
-#include "console/picture.hpp"
+#include "orbit/constants.hpp"
 #include "scheduler/scheduler.hpp"
+#include "text/picture.hpp"
 
 #include <optional>
 #include <utility>
@@ -10,7 +10,7 @@
 namespace station {
 
 namespace {
-constexpr double degreesPerRadian = 180 / configPi;
+constexpr double degreesPerRadian = 180 / programPi;
 // The left panel ends before the divider at column 40.
 constexpr std::size_t leftPanelEntryWidth = 37;
 constexpr int firstScheduleScreenRow = 8;
@@ -125,7 +125,7 @@ void Scheduler::buildSchedule() {
     schedule = buildPassTable(settings.scheduledEntries, scheduledSlots);
     showSchedule();
     if (!leftOut.empty()) {
-        showMessageLine(leftOutMessage(leftOut));
+        showMessage(console.screen, leftOutMessage(leftOut));
     }
 }
 
@@ -140,7 +140,7 @@ void Scheduler::showSchedule() {
 void Scheduler::buildNonScheduledTable() {
     nonScheduledTable = buildPassTable(settings.nonScheduledEntries, nonScheduledSlots);
     if (!leftOut.empty()) {
-        showMessageLine(leftOutMessage(leftOut));
+        showMessage(console.screen, leftOutMessage(leftOut));
     }
 }
 

@@ -4,7 +4,7 @@
 #include "console/screen.hpp"
 #include "orbit/elements.hpp"
 #include "orbit/time_base.hpp"
-#include "scheduler/settings.hpp"
+#include "config/scheduler_settings.hpp"
 
 #include <array>
 #include <cstdint>

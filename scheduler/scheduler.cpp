@@ -1,7 +1,7 @@
 #include "scheduler/scheduler.hpp"
 
-#include "config/value_reader.hpp"
-#include "console/picture.hpp"
+#include "text/numbers.hpp"
+#include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
@@ -17,26 +17,24 @@ constexpr int outOfMemory = 7;
 constexpr double servedAosMarginDays = 0.0001;
 constexpr int waitRoundMs = 300;
 constexpr int waitSliceMs = 50;
-constexpr int brightWhite = 15;
-constexpr int black = 0;
 constexpr double minutesPerDay = 1440;
+// The divider between the schedule and the real-time panel.
+constexpr int panelDividerColumn = 40;
 
 struct PhaseMessage {
-    int phase;
+    std::int16_t phase;
     std::string_view text;
 };
-// Phase 6 names the satellite and phase 0 the error number; the others are fixed texts.
+// The element lookup names the satellite and a failure under no phase the error number; the
+// others are fixed texts.
 constexpr std::array<PhaseMessage, 6> fatalMessages{{
-    {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-    {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-    {3, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-    {4, "ERROR in MIRADOS.CFG file! Cannot continue."},
-    {5, "ERROR: Could not find keplerian data file! Cannot continue."},
-    {7, "ERROR in keplerian data file! Cannot continue."},
+    {phase::stationConfigOpen, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {phase::stationConfigRead, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {schedulerPhase::settingsOpen, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {schedulerPhase::settingsRead, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {phase::elementRead, "ERROR in keplerian data file! Cannot continue."},
 }};
-
-// The message line ends before the frame at column 80.
-constexpr std::size_t messageWidth = 77;
 
 }  // namespace
 
@@ -76,11 +74,11 @@ int Scheduler::run() {
                 runCycle();
             }
         } catch (const std::bad_alloc&) {
-            errorPhase = 0;
+            errorPhase = phase::none;
             handleError(outOfMemory);
         } catch (const std::exception&) {
             // Any other run-time failure no guarded operation reported.
-            errorPhase = 0;
+            errorPhase = phase::none;
             handleError(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
@@ -95,16 +93,14 @@ void Scheduler::handleError(int errorNumber) {
                                     [this](const PhaseMessage& m) { return m.phase == errorPhase; });
     if (fixed != fatalMessages.end()) {
         message = fixed->text;
-    } else if (errorPhase == 6) {
+    } else if (errorPhase == phase::elementLookup) {
         message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
     } else {
         message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
     }
     showMessage(console.screen, message);
     waitForKey(console);
-    console.screen.setColours(brightWhite, black);
-    console.screen.clear();
-    console.screen.present();
+    clearWhiteOnBlack(console.screen);
     throw ProgramExit{0};
 }
 
@@ -124,13 +120,13 @@ void Scheduler::runCycle() {
     settings = readSchedulerSettings(console.files, *this);
     drawScreen();
     if (!jobReport.empty()) {
-        showMessageLine(jobReport);
+        showMessage(console.screen, jobReport);
     }
     loadElementSets();
     buildSchedule();
     // The report of the last job outlives the messages of the computation.
     if (!jobReport.empty()) {
-        showMessageLine(jobReport);
+        showMessage(console.screen, jobReport);
         jobReport.clear();
     }
     chooseFirstRow();
@@ -140,40 +136,21 @@ void Scheduler::runCycle() {
 }
 
 void Scheduler::drawScreen() {
-    using namespace cp437;
     Screen& s = console.screen;
     setNormalColours();
     s.clear();
-    const std::string fullLine(78, doubleHorizontal);
-    s.printAt(1, 1, doubleTopLeft + fullLine + doubleTopRight);
-    for (int row = 2; row <= 24; ++row) {
-        s.printAt(row, 1, std::string(1, doubleVertical));
-        s.printAt(row, 80, std::string(1, doubleVertical));
-    }
+    drawProgramFrame(s, panelDividerColumn, {});
     s.printAt(2, 3, programBanner);
     s.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
-    s.printAt(3, 1, doubleTeeLeft + fullLine + doubleTeeRight);
-    s.printAt(3, 26, std::string(1, doubleTeeDown));
-    s.printAt(4, 26, std::string(1, doubleVertical));
     s.printAt(4, 32, "Status: ");
-    s.printAt(5, 1, doubleTeeLeft + fullLine + doubleTeeRight);
-    s.printAt(5, 26, std::string(1, doubleTeeUp));
-    s.printAt(5, 40, std::string(1, doubleTeeDown));
-    for (int row = 6; row <= 22; ++row) {
-        s.printAt(row, 40, std::string(1, doubleVertical));
-    }
     s.printAt(6, 3, "        Scheduled passes");
     s.printAt(7, 3, "Sat      AOS       LOS       El");
-    s.printAt(21, 1, doubleTeeLeft + std::string(38, doubleHorizontal) + doubleTeeRight);
     s.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
     s.setColours(settings.highlightColour, settings.backgroundColour);
     s.printAt(22, 21, "T");
     s.printAt(22, 28, "M");
     s.printAt(22, 34, "Q");
     setNormalColours();
-    s.printAt(23, 1, doubleTeeLeft + fullLine + doubleTeeRight);
-    s.printAt(23, 40, std::string(1, doubleTeeUp));
-    s.printAt(25, 1, doubleBottomLeft + fullLine + doubleBottomRight);
     showDateTimeLine();
 }
 
@@ -256,9 +233,7 @@ void Scheduler::runScheduledJob() {
 void Scheduler::pollKeyboard() {
     const std::string key = upperCase(console.keyboard.readKey());
     if (key == "Q") {
-        console.screen.setColours(brightWhite, black);
-        console.screen.clear();
-        console.screen.present();
+        clearWhiteOnBlack(console.screen);
         throw ProgramExit{0};
     }
     if (key == "T") {
@@ -275,7 +250,7 @@ void Scheduler::trackTypedSatellite() {
     s.printAt(24, 3, prompt);
     s.setCursorVisible(true);
     // The answer ends before the frame.
-    const std::string typed = upperCase(readLineWithEcho(console, messageWidth - prompt.size()));
+    const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
     jobReport = runJob(typed);
     rescheduleFlag = 1;
 }
@@ -307,11 +282,7 @@ std::string Scheduler::runJob(std::string_view text) {
     return {};
 }
 
-void Scheduler::handToJob() {
-    console.screen.setColours(brightWhite, black);
-    console.screen.clear();
-    console.screen.present();
-}
+void Scheduler::handToJob() { clearWhiteOnBlack(console.screen); }
 
 PassSearchSettings Scheduler::searchSettings() const {
     PassSearchSettings search;
@@ -330,10 +301,6 @@ double Scheduler::readNow() {
 void Scheduler::showDateTimeLine() {
     showDateTime(console.screen, console.clock);
     console.screen.setCursorVisible(false);
-}
-
-void Scheduler::showMessageLine(std::string_view text) {
-    showMessage(console.screen, text.substr(0, messageWidth));
 }
 
 void Scheduler::setNormalColours() {

@@ -9,9 +9,11 @@
 #include "orbit/elements.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
-#include "orbit/search_display.hpp"
 #include "scheduler/schedule.hpp"
-#include "scheduler/settings.hpp"
+#include "config/scheduler_settings.hpp"
+#include "station/date_time.hpp"
+#include "station/screen_layout.hpp"
+#include "station/search_display.hpp"
 
 #include <cstdint>
 #include <string>
@@ -84,7 +86,7 @@ public:
     SchedulerSettings settings;
     ClockTime clock;  // the last clock reading (moved on by pass searches)
     SatelliteState satellite;
-    Selection selection;  // the entry being loaded; phase 6 names its lookup name
+    Selection selection;  // the entry being loaded; a failed lookup names its lookup name
     SlotList scheduledSlots;
     SlotList nonScheduledSlots;
     PassTable schedule;
@@ -109,8 +111,6 @@ private:
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();
-    // The message line, cut before the frame.
-    void showMessageLine(std::string_view text);
     void setNormalColours();
     void handToJob();
     bool alreadyServed(const PassRow& row) const;

@@ -4,6 +4,8 @@
 # faketime preload does not mix with the sanitizers).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Includes and library dependencies must point down the layers (README, "Code map").
+python3 "$top/scripts/check_layers.py"
 . "$top/scripts/packages.sh"
 require_packages "${build_packages[@]}" libgtest-dev libbenchmark-dev faketime socat \
     python3-pexpect python3-pyte

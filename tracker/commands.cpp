@@ -1,12 +1,12 @@
 // The single-key commands, read once per pass of every loop of the main cycle.
 #include "tracker/tracker.hpp"
 
-#include "config/value_reader.hpp"
-#include "gps/gps.hpp"
-#include "radio/radio.hpp"
-#include "rotator/rotator.hpp"
+#include "text/numbers.hpp"
+#include "tracker/gps_control.hpp"
+#include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"
+#include "tracker/tuning.hpp"
 
 namespace station {
 
@@ -51,14 +51,7 @@ void Tracker::serviceCommands() {
             if (s.selection.satelliteDesignation.empty()) {
                 askDesignation(s);
             } else if (tuning.empty()) {
-                if (s.frequencies.noFrequencyData == 1) {
-                    s.showMessage("Cannot tune PPM data!!!  KELVORIN.FRC file has no data for " +
-                                  s.selection.satelliteDesignation + ".");
-                    s.pauseTwoSeconds();
-                    s.showMessage("");
-                } else {
-                    enterTuning(s);
-                }
+                enterTuning(s);
             } else {
                 s.tuning.tuningMode = "T";
                 s.screen().printAt(24, 39, "T");

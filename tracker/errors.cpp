@@ -2,7 +2,7 @@
 // and the repair, or the end of the program.
 #include "tracker/tracker.hpp"
 
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 #include "tracker/selection.hpp"
 
 #include <string>
@@ -29,25 +29,31 @@ void switchOffRotator(TrackerState& s) { s.station.rotatorPort = 0; }
 void switchOffRadio(TrackerState& s) { s.station.radioPort = 0; }
 void switchOffGps(TrackerState& s) { s.station.gpsPort = 0; }
 
-// The phases whose message is a fixed text. Phases 0, 6 and 9 name what failed and are handled
-// apart.
+// The phases whose message is a fixed text. The element lookup and the frequency lookup name what
+// failed, and a failure under no phase names its number: these are handled apart.
 constexpr PhaseBranch fixedBranches[] = {
-    {1, "ERROR: Could not find configuration file! Cannot continue.", Outcome::fatal, nullptr},
-    {2, "Error in configuration file!  Cannot continue.", Outcome::fatal, nullptr},
-    {3, "Could not find command file. I'm trying again...", Outcome::continues, clearDesignation},
-    {4, "Command file unaccessible at this moment. I'm trying again...", Outcome::continues, nullptr},
-    {5, "ERROR: Could not find keplerian data file! Cannot continue.", Outcome::fatal, nullptr},
-    {7, "Error in keplerian data file! Cannot continue.", Outcome::fatal, nullptr},
-    {8, "Could not find KELVORIN.FRC file. Showing Doppler PPM.", Outcome::continues, showDopplerPpm},
-    {10, "Input past end in KELVORIN.FRC", Outcome::continues, nullptr},
-    {11, "Could not find KVFLIP.DAT file. Continuing without.", Outcome::continues, resetFlipState},
-    {12, "Could not open rotator port. Switching off rotator control.", Outcome::continues, switchOffRotator},
-    {13, "Could not open radio port. Switching off radio control.", Outcome::continues, switchOffRadio},
-    {14, "Could not open GPS port. Switching off GPS support.", Outcome::continues, switchOffGps},
+    {phase::stationConfigOpen, "ERROR: Could not find configuration file! Cannot continue.", Outcome::fatal,
+     nullptr},
+    {phase::stationConfigRead, "Error in configuration file!  Cannot continue.", Outcome::fatal, nullptr},
+    {trackerPhase::commandFileOpen, "Could not find command file. I'm trying again...", Outcome::continues,
+     clearDesignation},
+    {trackerPhase::commandFileRead, "Command file unaccessible at this moment. I'm trying again...",
+     Outcome::continues, nullptr},
+    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue.", Outcome::fatal,
+     nullptr},
+    {phase::elementRead, "Error in keplerian data file! Cannot continue.", Outcome::fatal, nullptr},
+    {trackerPhase::frequencyFileOpen, "Could not find KELVORIN.FRC file. Showing Doppler PPM.",
+     Outcome::continues, showDopplerPpm},
+    {trackerPhase::frequencyRecord, "Input past end in KELVORIN.FRC", Outcome::continues, nullptr},
+    {trackerPhase::flipFile, "Could not find KVFLIP.DAT file. Continuing without.", Outcome::continues,
+     resetFlipState},
+    {trackerPhase::rotatorLink, "Could not open rotator port. Switching off rotator control.",
+     Outcome::continues, switchOffRotator},
+    {trackerPhase::radioLink, "Could not open radio port. Switching off radio control.", Outcome::continues,
+     switchOffRadio},
+    {trackerPhase::gpsLink, "Could not open GPS port. Switching off GPS support.", Outcome::continues,
+     switchOffGps},
 };
-
-// The radio's park settings are applied under this designation; a failure then passes silently.
-constexpr std::string_view parkDesignation = "PARK";
 
 }  // namespace
 
@@ -76,7 +82,7 @@ void Tracker::handleError(int errorNumber) {
         if (branch->repair != nullptr) {
             branch->repair(s);
         }
-    } else if (errorPhase == 6) {
+    } else if (errorPhase == phase::elementLookup) {
         s.showMessage("ERROR: Keplerian data file has no data for " + selection.lookupName + ".");
         if (s.automaticMode == 1) {
             fatal("ERROR: Auto mode tried to track a sat that isn't in the kep file.");
@@ -86,18 +92,20 @@ void Tracker::handleError(int errorNumber) {
         s.showMessage(prompt);
         takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
         s.showMessage("");
-    } else if (errorPhase == 9) {
-        if (selection.satelliteDesignation != parkDesignation) {
+    } else if (errorPhase == trackerPhase::frequencyLookup) {
+        // The park's record is optional: without one the radio is simply not parked.
+        if (!s.radio.parking) {
             s.showMessage("No data for " + selection.satelliteDesignation +
                           " in frequency file. Showing Doppler PPM.");
         }
         s.frequencies.noFrequencyData = 1;
-    } else if (selection.satelliteDesignation != parkDesignation) {
-        // Phase 0, and any phase this handler does not know, is a failure nobody guarded.
+    } else if (!s.radio.parking) {
+        // No phase, or one this handler does not know: a failure nobody guarded. While the radio
+        // parks such a failure passes silently, as a missing park record does.
         fatal("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
     }
 
-    errorPhase = 0;
+    errorPhase = phase::none;
     s.pauseTwoSeconds();
     s.showMessage("");
 }

@@ -1,7 +1,12 @@
 #include "tracker/screen.hpp"
 
-#include "console/picture.hpp"
+#include "orbit/geodesy.hpp"
+#include "station/screen_layout.hpp"
+#include "text/picture.hpp"
 
+#include <algorithm>
+#include <iterator>
+#include <limits>
 #include <span>
 #include <string>
 
@@ -80,50 +85,23 @@ constexpr Blanks valueFields[] = {
     {14, 63, 10},
 };
 
+struct AgeNote {
+    int maximumAge;  // days, inclusive
+    const char* first;
+    const char* second;
+};
+
+constexpr AgeNote ageNotes[] = {
+    {30, "This will give high", "precision. "},
+    {60, "This will give slightly", "degraded precision."},
+    {std::numeric_limits<int>::max(), "Update them as soon", "as possible."},
+};
+
+// The divider between the satellite's values and the pass and command panels.
+constexpr int rightPanelColumn = 50;
 // "Seen from " and the station name end at the left panel's inner edge so a long name cannot
 // break the frame at columns 50 and 80.
-constexpr int leftPanelLastColumn = 49;
-
-void horizontalLine(Screen& screen, int row, int first, int last, char line) {
-    screen.printAt(row, first, std::string(static_cast<std::size_t>(last - first + 1), line));
-}
-
-void drawFrame(Screen& screen) {
-    for (int row = 2; row <= 24; ++row) {
-        screen.printAt(row, 1, std::string(1, cp437::doubleVertical));
-        screen.printAt(row, 80, std::string(1, cp437::doubleVertical));
-    }
-    screen.printAt(1, 1, std::string(1, cp437::doubleTopLeft));
-    horizontalLine(screen, 1, 2, 79, cp437::doubleHorizontal);
-    screen.printAt(1, 80, std::string(1, cp437::doubleTopRight));
-    for (int row : {3, 5, 23}) {
-        screen.printAt(row, 1, std::string(1, cp437::doubleTeeLeft));
-        horizontalLine(screen, row, 2, 79, cp437::doubleHorizontal);
-        screen.printAt(row, 80, std::string(1, cp437::doubleTeeRight));
-    }
-    screen.printAt(25, 1, std::string(1, cp437::doubleBottomLeft));
-    horizontalLine(screen, 25, 2, 80, cp437::doubleHorizontal);
-    screen.printAt(25, 80, std::string(1, cp437::doubleBottomRight));
-}
-
-void drawInnerLines(Screen& screen) {
-    screen.printAt(3, 26, std::string(1, cp437::doubleTeeDown));
-    screen.printAt(4, 26, std::string(1, cp437::doubleVertical));
-    screen.printAt(5, 26, std::string(1, cp437::doubleTeeUp));
-    screen.printAt(5, 50, std::string(1, cp437::doubleTeeDown));
-    for (int row = 6; row <= 22; ++row) {
-        screen.printAt(row, 50, std::string(1, cp437::doubleVertical));
-    }
-    screen.printAt(23, 50, std::string(1, cp437::doubleTeeUp));
-    for (int row : {11, 15}) {
-        screen.printAt(row, 50, std::string(1, cp437::doubleTeeLeft));
-        horizontalLine(screen, row, 51, 79, cp437::doubleHorizontal);
-        screen.printAt(row, 80, std::string(1, cp437::doubleTeeRight));
-    }
-    screen.printAt(21, 1, std::string(1, cp437::doubleTeeLeft));
-    horizontalLine(screen, 21, 2, 49, cp437::doubleHorizontal);
-    screen.printAt(21, 50, std::string(1, cp437::doubleTeeRight));
-}
+constexpr int leftPanelLastColumn = rightPanelColumn - 1;
 
 void printLetters(Screen& screen, std::span<const Letter> letters) {
     for (const Letter& letter : letters) {
@@ -143,8 +121,7 @@ void drawScreen(TrackerState& s) {
     const Station& station = s.station;
     s.setNormalColours();
     screen.clear();
-    drawFrame(screen);
-    drawInnerLines(screen);
+    drawProgramFrame(screen, rightPanelColumn, {11, 15});
 
     screen.printAt(2, 3, programTitle);
     const std::string seenFrom = "Seen from " + station.stationName;
@@ -196,5 +173,16 @@ void showPassTimes(TrackerState& s) {
 }
 
 void showSelectionMode(TrackerState& s, std::string_view text) { s.screen().printAt(22, 25, text); }
+
+void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
+                    int year, double now) {
+    const std::int16_t age = elementAgeDays(elements, year, now);
+    screen.printAt(7, 53, "Your Keps for " + lookupName);
+    screen.printAt(8, 53, "are " + formatInteger(age) + " " + " days old.");
+    const auto note = std::find_if(std::begin(ageNotes), std::end(ageNotes),
+                                   [age](const AgeNote& n) { return age <= n.maximumAge; });
+    screen.printAt(9, 53, note->first);
+    screen.printAt(10, 53, note->second);
+}
 
 }  // namespace station

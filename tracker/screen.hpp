@@ -16,6 +16,9 @@ void blankValueFields(TrackerState& s);
 void showPassTimes(TrackerState& s);
 // The selection-mode field at row 22, column 25.
 void showSelectionMode(TrackerState& s, std::string_view text);
+// The age block of the element set (rows 7 to 10, column 53).
+void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
+                    int year, double now);
 
 inline constexpr std::string_view automaticModeText = "Automatic   ";
 inline constexpr std::string_view manualModeText = "Manual      ";

@@ -1,6 +1,6 @@
 #include "tracker/selection.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 #include "tracker/screen.hpp"
 
 #include <sys/stat.h>
@@ -22,16 +22,14 @@ void takeCommandLine(TrackerState& s) {
 }
 
 std::size_t roomAfterPrompt(std::string_view prompt) {
-    // The message line ends at column 79; column 80 is the frame.
-    constexpr std::size_t messageColumns = 79 - 3 + 1;
-    return prompt.size() < messageColumns ? messageColumns - prompt.size() : 0;
+    return prompt.size() < messageLineWidth ? messageLineWidth - prompt.size() : 0;
 }
 
 void askDesignation(TrackerState& s) {
     constexpr std::string_view prompt = "Which satellite would you like to track? ";
     s.showMessage(prompt);
     takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
-    s.screen().printAt(24, 3, std::string(77, ' '));
+    s.screen().printAt(24, 3, std::string(messageLineWidth, ' '));
 }
 
 std::string firstLineOf(std::string_view text) {
@@ -71,9 +69,9 @@ bool unchangedSinceLastRead(CommandFileWatch& watch) {
 void pollCommandFile(TrackerState& s) {
     ErrorHandler& errors = s.errors;
     CommandFileWatch& watch = s.commandFile;
-    errors.errorPhase = 3;
+    errors.errorPhase = trackerPhase::commandFileOpen;
     if (unchangedSinceLastRead(watch)) {
-        errors.errorPhase = 4;
+        errors.errorPhase = trackerPhase::commandFileRead;
         s.selection.satelliteDesignation = watch.firstLine;
     } else {
         watch.valid = false;
@@ -86,7 +84,7 @@ void pollCommandFile(TrackerState& s) {
             errors.handleError(runtimeError::fileNotFound);
         }
         // An unopened file cannot be read or closed: the second failure of a missing file.
-        errors.errorPhase = 4;
+        errors.errorPhase = trackerPhase::commandFileRead;
         const auto content = file ? Files::readAll(*file) : std::nullopt;
         if (content) {
             s.selection.satelliteDesignation = firstLineOf(*content);
@@ -102,7 +100,7 @@ void pollCommandFile(TrackerState& s) {
         s.selection.satelliteDesignation.clear();
         s.selection.lookupName.clear();
     }
-    errors.errorPhase = 0;
+    errors.errorPhase = phase::none;
 }
 
 }  // namespace station

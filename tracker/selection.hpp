@@ -16,7 +16,7 @@ void takeDesignation(TrackerState& s, std::string_view text);
 void takeCommandLine(TrackerState& s);
 // The "T" prompt of manual mode.
 void askDesignation(TrackerState& s);
-// Reads the first line of KELVORIN.CMD under error phases 3 and 4; "NONE" means no satellite.
+// Reads the first line of KELVORIN.CMD under the command file's phases; "NONE" means no satellite.
 void pollCommandFile(TrackerState& s);
 
 // The text up to the first line end (CR or LF); the whole text when it has none.

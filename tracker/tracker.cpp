@@ -3,10 +3,12 @@
 // end of the pass and the next pass of the same satellite.
 #include "tracker/tracker.hpp"
 
-#include "gps/gps.hpp"
-#include "orbit/search_display.hpp"
-#include "radio/radio.hpp"
-#include "rotator/rotator.hpp"
+#include "station/date_time.hpp"
+#include "station/screen_layout.hpp"
+#include "station/search_display.hpp"
+#include "tracker/gps_control.hpp"
+#include "tracker/radio_control.hpp"
+#include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 
 #include <filesystem>
@@ -72,7 +74,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
     s.clock = readClock(s.console.clock, 0);
     s.constants = trackerConstants(s.clock);
 
-    loadFlipState(s);
+    loadFlipState(s.rotator, s.console.files, *this);
 
     s.automaticMode = 1;
     s.commandLineMode = 0;
@@ -98,10 +100,10 @@ void Tracker::openSerialLinks() {
             }
         }
     };
-    openLink(12, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
-    openLink(13, station.radioPort, station.radioBaud, s.radioLink);
-    openLink(14, station.gpsPort, station.gpsBaud, s.gpsLink);
-    errorPhase = 0;
+    openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
+    openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
+    openLink(trackerPhase::gpsLink, station.gpsPort, station.gpsBaud, s.gpsLink);
+    errorPhase = phase::none;
 }
 
 void Tracker::shutDown() {
@@ -109,9 +111,7 @@ void Tracker::shutDown() {
     s.rotatorLink.reset();
     s.radioLink.reset();
     s.gpsLink.reset();
-    s.screen().setColours(15, 0);
-    s.screen().clear();
-    s.screen().present();
+    clearWhiteOnBlack(s.screen());
     throw ProgramExit{0};
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Everything the tracker's subsystems share: the design's module-level values, grouped by record,
-// owned by the one Tracker object. Rotator, radio and GPS operations take this state.
+// The tracker's records, grouped by what they describe and owned by the one Tracker object. The
+// rotator, the radio and the GPS reader are lent their own records and never see the rest.
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/console.hpp"
@@ -77,9 +77,8 @@ struct TrackerState {
         return continuousNow() > continuousDay(pass.year, pass.aos) - trackingLeadDays;
     }
     static constexpr double trackingLeadDays = 1.0 / 720;  // two minutes
-    // Texts are cut at column 79 so a long designation cannot overwrite the frame at column 80.
-    void showMessage(std::string_view text) { station::showMessage(console.screen, text.substr(0, 77)); }
-    void showStatus(std::string_view text) { station::showStatus(console.screen, text.substr(0, 40)); }
+    void showMessage(std::string_view text) { station::showMessage(console.screen, text); }
+    void showStatus(std::string_view text) { station::showStatus(console.screen, text); }
     // A pause of two seconds that a key ends early (the key stays waiting).
     void pauseTwoSeconds() {
         console.screen.present();

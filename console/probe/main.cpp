@@ -11,9 +11,9 @@
 //   "r": runs the command given on the probe's own command line through the command processor
 //        and shows "Job status N" on row 24.
 //   "b": beeps.  "q": quits.  "!": throws an exception nobody catches.  "e": calls exit(3).
+#include "console/clock.hpp"
 #include "console/error_phase.hpp"
 #include "console/terminal.hpp"
-#include "orbit/time_base.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,7 +64,7 @@ int runProbe(Console& console, int serialPort, const std::vector<std::string>& j
     std::string received;
     std::size_t receivedCount = 0;
     for (;;) {
-        showDateTime(screen, console.clock);
+        screen.printAt(4, 3, dateTimeText(console.clock.now()));
         const std::string key = console.keyboard.readKey();
         if (!key.empty()) {
             screen.printAt(6, 3, "Key: " + hexBytes(key) + "      ");

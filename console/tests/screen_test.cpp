@@ -130,6 +130,14 @@ TEST(MessageLine, BlanksColumns2To79AndWritesFromColumn3) {
     EXPECT_EQ(screen.cursorColumn(), 3);
 }
 
+TEST(MessageLine, ALongTextStopsBeforeTheFrame) {
+    Screen screen;
+    screen.printAt(24, 80, std::string(1, cp437::doubleVertical));
+    showMessage(screen, std::string(76, 'x') + "yz" + "beyond");
+    EXPECT_EQ(screen.rowText(24, 3, 80), std::string(76, 'x') + "y" + cp437::doubleVertical);
+    EXPECT_EQ(screen.cursorColumn(), 80);
+}
+
 TEST(CodePage437, LineDrawingAndArrowsMapToUnicode) {
     EXPECT_EQ(cp437::toUnicode(0xC9), U'\u2554');
     EXPECT_EQ(cp437::toUnicode(0xCD), U'\u2550');

@@ -1,8 +1,8 @@
 #pragma once
 // Shared pieces of the orbital core's tests: the demo station's element sets, a station, an error
 // handler that records and retypes, and a pass-search display that records what it is shown.
-#include "config/station.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
 
 #include <functional>

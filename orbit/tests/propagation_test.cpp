@@ -1,5 +1,7 @@
 #include "orbit/propagation.hpp"
 
+#include "orbit/geodesy.hpp"
+
 #include "orbit/tests/orbit_fixtures.hpp"
 
 #include <gtest/gtest.h>

@@ -61,7 +61,7 @@ TEST(AddressedFrameBuilders, FrequencyBeyondTenDigitsOfHertzGivesNoFrame) {
 
 struct AddressedFrameTest : ::testing::Test {
     RadioBench bench{"I"};
-    TrackerState& s = bench.s;
+    RadioBench::Records& s = bench.s;
 
     void SetUp() override {
         s.station.radioAddress = "60";
@@ -74,7 +74,7 @@ struct AddressedFrameTest : ::testing::Test {
 };
 
 TEST_F(AddressedFrameTest, CodeISetupSelectsBothBandsAndModesWithPauses) {
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(s.radio.frameHeader, "FEFE60E0");
     EXPECT_EQ(s.radio.modeFrameEnd, "FD");
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
@@ -90,7 +90,7 @@ TEST_F(AddressedFrameTest, CodeISetupSelectsBothBandsAndModesWithPauses) {
 
 TEST_F(AddressedFrameTest, CodeISetupWithoutUplinkCorrectionSetsTheUplinkOnce) {
     s.station.uplinkCorrection = 0;
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     const Transcript transcript = bench.hexTranscript();
     ASSERT_EQ(transcript.size(), 9u);
     EXPECT_EQ(transcript[6], "FE FE 60 E0 07 D0 FD");
@@ -98,9 +98,9 @@ TEST_F(AddressedFrameTest, CodeISetupWithoutUplinkCorrectionSetsTheUplinkOnce) {
     EXPECT_EQ(transcript[8], "");
 
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'590'100, 43'579'000, true, false);
+    updateAddressedFrame(bench.context(), 14'590'100, 43'579'000, true, false);
     EXPECT_TRUE(bench.port().sent.empty());
-    updateAddressedFrame(s, 14'590'200, 43'578'000, true, true);
+    updateAddressedFrame(bench.context(), 14'590'200, 43'578'000, true, true);
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 60 E0 07 D1 FD",
                                          "FE FE 60 E0 00 00 00 78 35 04 FD",
@@ -110,17 +110,17 @@ TEST_F(AddressedFrameTest, CodeISetupWithoutUplinkCorrectionSetsTheUplinkOnce) {
 
 TEST_F(AddressedFrameTest, ASwitchOtherThanOneAlsoSendsTheUplinkUnchangedOnce) {
     s.station.uplinkCorrection = 2;
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(bench.hexTranscript()[7], "FE FE 60 E0 00 00 00 90 45 01 FD");
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'590'100, 43'580'000, true, false);
+    updateAddressedFrame(bench.context(), 14'590'100, 43'580'000, true, false);
     EXPECT_TRUE(bench.port().sent.empty());
 }
 
 TEST_F(AddressedFrameTest, FilterOptionRebuiltAtEverySetup) {
     s.station.filterOption = 2;
     s.frequencies.uplinkMode = "CWN";
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(s.radio.modeFrameEnd, "02FD");
     EXPECT_EQ(bench.hexTranscript()[2], "FE FE 60 E0 06 03 02 02 FD");
     EXPECT_EQ(bench.hexTranscript()[5], "FE FE 60 E0 06 00 02 FD");
@@ -128,7 +128,7 @@ TEST_F(AddressedFrameTest, FilterOptionRebuiltAtEverySetup) {
     s.station.filterOption = 0;
     s.station.radioAddress = "62";
     bench.clearTranscript();
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(s.radio.frameHeader, "FEFE62E0");
     EXPECT_EQ(s.radio.modeFrameEnd, "FD");
     EXPECT_EQ(bench.hexTranscript()[2], "FE FE 62 E0 06 03 02 FD");
@@ -136,7 +136,7 @@ TEST_F(AddressedFrameTest, FilterOptionRebuiltAtEverySetup) {
 
 TEST_F(AddressedFrameTest, UnknownModeSendsNoModeFrameButKeepsThePause) {
     s.frequencies.uplinkMode = "AM";
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     const Transcript transcript = bench.hexTranscript();
     ASSERT_EQ(transcript.size(), 7u);
     EXPECT_EQ(transcript[2], "");
@@ -144,9 +144,9 @@ TEST_F(AddressedFrameTest, UnknownModeSendsNoModeFrameButKeepsThePause) {
 }
 
 TEST_F(AddressedFrameTest, CodeIUpdateSendsUplinkOnD0ThenDownlinkOnD1) {
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'590'000, 43'580'000, true, true);
+    updateAddressedFrame(bench.context(), 14'590'000, 43'580'000, true, true);
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 60 E0 07 D0 FD",
                                          "FE FE 60 E0 00 00 00 90 45 01 FD",
@@ -156,20 +156,20 @@ TEST_F(AddressedFrameTest, CodeIUpdateSendsUplinkOnD0ThenDownlinkOnD1) {
                                      }));
 
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'590'000, 43'580'000, false, false);
+    updateAddressedFrame(bench.context(), 14'590'000, 43'580'000, false, false);
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_TRUE(bench.pauseMarks.empty());
 }
 
 TEST_F(AddressedFrameTest, UpdateOutsideTheFrameRangeSendsNothingAndSaysSoOnce) {
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'590'000, 500'000, false, true);
+    updateAddressedFrame(bench.context(), 14'590'000, 500'000, false, true);
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_TRUE(s.radio.outOfRangeReported);
-    EXPECT_NE(s.screen().rowText(24, 3, 79).find_first_not_of(' '), std::string::npos);
+    EXPECT_NE(bench.mc.screen.rowText(24, 3, 79).find_first_not_of(' '), std::string::npos);
     // The uplink still goes out when only the downlink is unusable.
-    updateAddressedFrame(s, 14'590'000, 1'000'000'000, true, true);
+    updateAddressedFrame(bench.context(), 14'590'000, 1'000'000'000, true, true);
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 60 E0 07 D0 FD",
                                          "FE FE 60 E0 00 00 00 90 45 01 FD",
@@ -186,7 +186,7 @@ struct TwoRadioFrameTest : AddressedFrameTest {
 
 TEST_F(TwoRadioFrameTest, SetupWorksBand0OfTheUplinkRadioThenOfTheDownlinkRadio) {
     s.station.filterOption = 1;
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(s.radio.frameHeader, "FEFE60E0");
     EXPECT_EQ(s.radio.uplinkFrameHeader, "FEFE70E0");
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
@@ -201,9 +201,9 @@ TEST_F(TwoRadioFrameTest, SetupWorksBand0OfTheUplinkRadioThenOfTheDownlinkRadio)
 }
 
 TEST_F(TwoRadioFrameTest, UpdateSendsEachLinkToItsRadio) {
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     bench.clearTranscript();
-    updateAddressedFrame(s, 126'800'000, 43'580'000, true, true);
+    updateAddressedFrame(bench.context(), 126'800'000, 43'580'000, true, true);
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 70 E0 07 D0 FD",
                                          "FE FE 70 E0 00 00 00 00 68 12 FD",
@@ -215,10 +215,10 @@ TEST_F(TwoRadioFrameTest, UpdateSendsEachLinkToItsRadio) {
 
 TEST_F(TwoRadioFrameTest, WithoutUplinkCorrectionTheUplinkRadioIsSetOnceAtSetup) {
     s.station.uplinkCorrection = 0;
-    setupAddressedFrame(s);
+    setupAddressedFrame(bench.context());
     EXPECT_EQ(bench.hexTranscript()[7], "FE FE 70 E0 00 00 00 90 45 01 FD");
     bench.clearTranscript();
-    updateAddressedFrame(s, 14'591'000, 43'580'000, true, false);
+    updateAddressedFrame(bench.context(), 14'591'000, 43'580'000, true, false);
     EXPECT_TRUE(bench.port().sent.empty());
 }
 

@@ -20,17 +20,17 @@ TEST(RadioDispatch, SetupRunsOnlyWithDataAPortAndACodeOtherThanD) {
     {
         DispatchBench bench("Y");
         bench.s.frequencies.noFrequencyData = 1;
-        setupRadio(bench.s);
-        shutdownRadio(bench.s);
+        setupRadio(bench.context());
+        shutdownRadio(bench.context());
         EXPECT_TRUE(bench.port().sent.empty());
         EXPECT_EQ(bench.mc.clock.millis, 0);
     }
     {
         DispatchBench bench("Y");
         bench.s.station.radioPort = 0;
-        setupRadio(bench.s);
-        sendFrequencyUpdate(bench.s, 14'590'000, 43'580'000, true, true);
-        shutdownRadio(bench.s);
+        setupRadio(bench.context());
+        sendFrequencyUpdate(bench.context(), 14'590'000, 43'580'000, true, true);
+        shutdownRadio(bench.context());
         EXPECT_TRUE(bench.port().sent.empty());
         EXPECT_EQ(bench.mc.clock.millis, 0);
     }
@@ -38,7 +38,7 @@ TEST(RadioDispatch, SetupRunsOnlyWithDataAPortAndACodeOtherThanD) {
         // Code D: no setup, so no converter step either.
         DispatchBench bench("D");
         bench.s.station.converterLo[3] = 460;
-        setupRadio(bench.s);
+        setupRadio(bench.context());
         EXPECT_EQ(bench.s.frequencies.downlinkMode, "LSB");
         EXPECT_EQ(bench.s.radio.rxTenHz, 0);
         EXPECT_TRUE(bench.port().sent.empty());
@@ -48,9 +48,9 @@ TEST(RadioDispatch, SetupRunsOnlyWithDataAPortAndACodeOtherThanD) {
 TEST(RadioDispatch, CodesAreComparedWhole) {
     for (const char* code : {"y", "Y ", "Y4", "Z", ""}) {
         DispatchBench bench(code);
-        setupRadio(bench.s);
-        sendFrequencyUpdate(bench.s, 14'590'000, 43'580'000, true, true);
-        shutdownRadio(bench.s);
+        setupRadio(bench.context());
+        sendFrequencyUpdate(bench.context(), 14'590'000, 43'580'000, true, true);
+        shutdownRadio(bench.context());
         EXPECT_TRUE(bench.port().sent.empty()) << code;
         EXPECT_EQ(bench.mc.clock.millis, 0) << code;
     }
@@ -60,7 +60,7 @@ TEST(RadioDispatch, SetupTranslatesThroughTheConverterFirst) {
     DispatchBench bench("Z");              // a code with no commands shows the common steps alone
     bench.s.station.converterLo[2] = 116;  // 145.9 MHz on a 29.9 MHz radio, not inverting
     bench.s.station.converterLo[3] = 460;  // 435.8 MHz on 24.2 MHz, inverting
-    setupRadio(bench.s);
+    setupRadio(bench.context());
     EXPECT_EQ(bench.s.radio.txTenHz, 2'990'000);
     EXPECT_EQ(bench.s.radio.rxTenHz, 2'420'000);
     EXPECT_EQ(bench.s.frequencies.uplinkMode, "USB");
@@ -79,7 +79,7 @@ TEST(RadioDispatch, InvertingConverterExchangesOnlyTheSidebandLetters) {
         bench.s.station.converterLo[3] = 460;
         bench.s.frequencies.uplinkMode = before;
         bench.s.frequencies.downlinkMode = before;
-        setupRadio(bench.s);
+        setupRadio(bench.context());
         EXPECT_EQ(bench.s.frequencies.uplinkMode, after) << before;
         EXPECT_EQ(bench.s.frequencies.downlinkMode, after) << before;
     }
@@ -89,7 +89,7 @@ TEST(RadioDispatch, SetupRoundsToTenHzHalvesUp) {
     DispatchBench bench("Z");
     bench.s.frequencies.uplinkKhz = 145900.125;    // 14 590 012.5 units
     bench.s.frequencies.downlinkKhz = 435799.994;  // 43 579 999.4 units
-    setupRadio(bench.s);
+    setupRadio(bench.context());
     EXPECT_EQ(bench.s.radio.txTenHz, 14'590'013);
     EXPECT_EQ(bench.s.radio.rxTenHz, 43'579'999);
 }
@@ -97,7 +97,7 @@ TEST(RadioDispatch, SetupRoundsToTenHzHalvesUp) {
 TEST(RadioDispatch, EachSetupMayReportAnOutOfRangeFrequencyAgain) {
     DispatchBench bench("Y");
     bench.s.radio.outOfRangeReported = true;
-    setupRadio(bench.s);
+    setupRadio(bench.context());
     EXPECT_FALSE(bench.s.radio.outOfRangeReported);
 }
 

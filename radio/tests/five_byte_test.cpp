@@ -138,17 +138,17 @@ struct FiveByteRadio : RadioBench {
     }
     Transcript setup() {
         clearTranscript();
-        setupRadio(s);
+        setupRadio(context());
         return hexTranscript();
     }
     Transcript update(std::int32_t tx, std::int32_t rx, bool txChanged = true, bool rxChanged = true) {
         clearTranscript();
-        sendFrequencyUpdate(s, tx, rx, txChanged, rxChanged);
+        sendFrequencyUpdate(context(), tx, rx, txChanged, rxChanged);
         return hexTranscript();
     }
     Transcript shutdown() {
         clearTranscript();
-        shutdownRadio(s);
+        shutdownRadio(context());
         return hexTranscript();
     }
     bool allPausesAre200ms() const {

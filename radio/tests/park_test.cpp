@@ -15,7 +15,7 @@ const std::string noParkFile = "AO-7\r\n145900\r\n435100\r\nUSB\r\nLSB\r\n0\r\n"
 
 struct ParkRadioTest : ::testing::Test {
     RadioBench bench{"I"};
-    TrackerState& s = bench.s;
+    RadioBench::Records& s = bench.s;
 
     void SetUp() override {
         s.station.radioAddress = "60";
@@ -26,7 +26,7 @@ struct ParkRadioTest : ::testing::Test {
 
 TEST_F(ParkRadioTest, CodeISetsModesAndBothParkFrequencies) {
     bench.dir.write("KELVORIN.FRC", parkFile);
-    parkRadio(s);
+    parkRadio(bench.context());
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 60 E0 07 D0 FD",
                                          "FE FE 60 E0 07 00 FD",
@@ -40,7 +40,7 @@ TEST_F(ParkRadioTest, CodeISetsModesAndBothParkFrequencies) {
                                          "FE FE 60 E0 00 00 00 80 35 04 FD",
                                          "",
                                      }));
-    EXPECT_EQ(s.selection.satelliteDesignation, "AO-7");
+    EXPECT_FALSE(s.radio.parking);
     EXPECT_TRUE(bench.errors.calls.empty());
     // The record holds PARK until the next satellite is chosen.
     EXPECT_EQ(s.frequencies.uplinkKhz, 145800);
@@ -51,41 +51,41 @@ TEST_F(ParkRadioTest, CodeISetsModesAndBothParkFrequencies) {
 
 TEST_F(ParkRadioTest, WithoutAParkRecordNothingIsSent) {
     bench.dir.write("KELVORIN.FRC", noParkFile);
-    parkRadio(s);
+    parkRadio(bench.context());
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
-    EXPECT_EQ(s.selection.satelliteDesignation, "AO-7");
-    // The handler is told while the designation reads PARK, so it stays silent.
+    EXPECT_FALSE(s.radio.parking);
+    // The handler is told while the radio parks, so it stays silent.
     ASSERT_EQ(bench.errors.calls.size(), 1u);
     EXPECT_EQ(bench.errors.calls[0].phase, 9);
-    EXPECT_EQ(bench.errors.calls[0].designation, "PARK");
+    EXPECT_TRUE(bench.errors.calls[0].parking);
 }
 
 TEST_F(ParkRadioTest, WithoutAFrequencyFileNothingIsSent) {
-    parkRadio(s);
+    parkRadio(bench.context());
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
     ASSERT_EQ(bench.errors.calls.size(), 1u);
     EXPECT_EQ(bench.errors.calls[0].phase, 8);
-    EXPECT_EQ(bench.errors.calls[0].designation, "PARK");
-    EXPECT_EQ(s.selection.satelliteDesignation, "AO-7");
+    EXPECT_TRUE(bench.errors.calls[0].parking);
+    EXPECT_FALSE(s.radio.parking);
 }
 
-TEST_F(ParkRadioTest, DesignationIsRestoredWhenTheHandlerEndsTheProgram) {
+TEST_F(ParkRadioTest, ParkingEndsWhenTheHandlerEndsTheProgram) {
     struct EndingErrors : ErrorHandler {
         void handleError(int) override { throw ProgramExit{0}; }
     } ending;
-    TrackerState t(bench.mc.console, ending);
-    t.station = s.station;
-    t.selection.satelliteDesignation = "AO-7";
-    EXPECT_THROW(parkRadio(t), ProgramExit);
-    EXPECT_EQ(t.selection.satelliteDesignation, "AO-7");
+    RadioContext radio = bench.context();
+    const RadioContext ended{radio.station, radio.frequencies, radio.doppler, radio.radio, radio.link,
+                             radio.sleeper, radio.files,       ending,        radio.showMessage};
+    EXPECT_THROW(parkRadio(ended), ProgramExit);
+    EXPECT_FALSE(s.radio.parking);
 }
 
 TEST_F(ParkRadioTest, ShutdownOfCodeI2ParksEachRadio) {
     s.station.radioType = "I2";
     bench.dir.write("KELVORIN.FRC", parkFile);
-    shutdownRadio(s);
+    shutdownRadio(bench.context());
     const Transcript transcript = bench.hexTranscript();
     ASSERT_EQ(transcript.size(), 11u);
     EXPECT_EQ(transcript[0], "FE FE 70 E0 07 D0 FD");
@@ -95,28 +95,28 @@ TEST_F(ParkRadioTest, ShutdownOfCodeI2ParksEachRadio) {
     EXPECT_EQ(transcript[7], "FE FE 70 E0 00 00 00 80 45 01 FD");
     EXPECT_EQ(transcript[8], "FE FE 60 E0 07 D0 FD");
     EXPECT_EQ(transcript[9], "FE FE 60 E0 00 00 00 80 35 04 FD");
-    EXPECT_EQ(s.selection.satelliteDesignation, "AO-7");
+    EXPECT_FALSE(s.radio.parking);
 }
 
 TEST_F(ParkRadioTest, ShutdownOfCodeKParksWithAndWithoutARecord) {
     s.station.radioType = "K";
     bench.dir.write("KELVORIN.FRC", parkFile);
-    shutdownRadio(s);
+    shutdownRadio(bench.context());
     EXPECT_EQ(bench.textTranscript(), (Transcript{"MT;", "DC0;FN0;", "MD4;", "DC1;FN0;",
                                                   "MD3;DC0;FA00145800000;DC1;DC1;FA00435800000;"}));
 
     bench.clearTranscript();
     bench.dir.write("KELVORIN.FRC", noParkFile);
     s.frequencies = FrequencyRecord{145900, 435100, "USB", "LSB", "0", 0};
-    shutdownRadio(s);
+    shutdownRadio(bench.context());
     EXPECT_EQ(bench.port().sentText(), "");
-    EXPECT_EQ(s.selection.satelliteDesignation, "AO-7");
+    EXPECT_FALSE(s.radio.parking);
 }
 
 TEST_F(ParkRadioTest, ShutdownOfCodeAExitsAndDoesNotPark) {
     s.station.radioType = "A";
     bench.dir.write("KELVORIN.FRC", parkFile);
-    shutdownRadio(s);
+    shutdownRadio(bench.context());
     EXPECT_EQ(bench.port().sentText(), "EX\r");
     EXPECT_EQ(s.frequencies.uplinkKhz, 145900);
 }
@@ -124,14 +124,14 @@ TEST_F(ParkRadioTest, ShutdownOfCodeAExitsAndDoesNotPark) {
 TEST_F(ParkRadioTest, FullPassOfCodeIWithoutUplinkCorrection) {
     s.station.uplinkCorrection = 0;
     bench.dir.write("KELVORIN.FRC", parkFile);
-    setupRadio(s);
+    setupRadio(bench.context());
     const Transcript setup = bench.hexTranscript();
     ASSERT_EQ(setup.size(), 9u);
     EXPECT_EQ(setup[7], "FE FE 60 E0 00 00 00 90 45 01 FD");
 
     bench.clearTranscript();
-    sendFrequencyUpdate(s, 14'590'300, 43'509'000, true, true);
-    sendFrequencyUpdate(s, 14'590'400, 43'508'900, true, true);
+    sendFrequencyUpdate(bench.context(), 14'590'300, 43'509'000, true, true);
+    sendFrequencyUpdate(bench.context(), 14'590'400, 43'508'900, true, true);
     EXPECT_EQ(bench.hexTranscript(), (Transcript{
                                          "FE FE 60 E0 07 D1 FD",
                                          "FE FE 60 E0 00 00 00 09 35 04 FD",
@@ -141,17 +141,17 @@ TEST_F(ParkRadioTest, FullPassOfCodeIWithoutUplinkCorrection) {
                                      }));
 
     bench.clearTranscript();
-    shutdownRadio(s);
+    shutdownRadio(bench.context());
     EXPECT_EQ(bench.hexTranscript()[7], "FE FE 60 E0 00 00 00 80 45 01 FD");
     EXPECT_EQ(bench.hexTranscript()[9], "FE FE 60 E0 00 00 00 80 35 04 FD");
 }
 
 TEST_F(ParkRadioTest, FullPassOfCodeA) {
     s.station.radioType = "A";
-    setupRadio(s);
-    sendFrequencyUpdate(s, 14'590'000, 43'580'000, true, true);
-    sendFrequencyUpdate(s, 14'590'000, 43'580'000, true, false);
-    shutdownRadio(s);
+    setupRadio(bench.context());
+    sendFrequencyUpdate(bench.context(), 14'590'000, 43'580'000, true, true);
+    sendFrequencyUpdate(bench.context(), 14'590'000, 43'580'000, true, false);
+    shutdownRadio(bench.context());
     EXPECT_EQ(bench.port().sentText(), "MD2\rRF435800000\rEX\r");
 }
 

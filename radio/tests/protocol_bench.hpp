@@ -1,12 +1,13 @@
 #pragma once
-// A tracker state over the in-memory console with the radio on port 1, and a transcript of what
-// reached the radio between the 200 ms pauses.
+// The records the tracker lends the radio, over the in-memory console with the radio on port 1,
+// and a transcript of what reached the radio between the 200 ms pauses.
 #include "console/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
-#include "tracker/tracker_state.hpp"
+#include "radio/radio.hpp"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +21,12 @@ public:
     struct Call {
         int phase;
         int errorNumber;
-        std::string designation;  // what the tracker's designation read at the failure
+        bool parking;  // what the radio's parking flag read at the failure
     };
-    const std::string* designation = nullptr;
+    const bool* parking = nullptr;
     std::vector<Call> calls;
     void handleError(int errorNumber) override {
-        calls.push_back({errorPhase, errorNumber, designation ? *designation : std::string()});
+        calls.push_back({errorPhase, errorNumber, parking != nullptr && *parking});
         errorPhase = 0;
     }
 };
@@ -58,19 +59,29 @@ inline std::string spacedHexOf(const std::vector<std::uint8_t>& bytes) {
 inline std::string spacedHexOf(std::string_view hexText) { return spacedHexOf(bytesOf(hexText)); }
 
 struct RadioBench {
+    // The tracker's records the radio works on, under the tracker's names for them.
+    struct Records {
+        Station station;
+        FrequencyRecord frequencies;
+        DopplerState doppler;
+        RadioState radio;
+        std::unique_ptr<SerialPort> radioLink;
+    };
+
     explicit RadioBench(const std::string& radioCode) {
-        errors.designation = &s.selection.satelliteDesignation;
+        errors.parking = &s.radio.parking;
         s.station.radioType = radioCode;
         s.station.radioPort = 1;
         s.station.radioBaud = 9600;
         s.station.uplinkCorrection = 1;
-        s.station.foregroundColour = 7;
-        s.station.backgroundColour = 1;
-        s.station.highlightColour = 14;
         s.radioLink = mc.serialPorts.open(1, 9600);
-        s.selection.satelliteDesignation = "AO-7";
-        s.selection.lookupName = "AO-7";
         mc.sleeper.onTime = [this](std::int64_t) { pauseMarks.push_back(port().sent.size()); };
+    }
+
+    // What the tracker lends the radio; messages go to the message line as the tracker shows them.
+    RadioContext context() {
+        return {s.station, s.frequencies, s.doppler, s.radio, s.radioLink.get(), mc.sleeper, mc.files, errors,
+                [this](std::string_view text) { showMessage(mc.screen, text); }};
     }
 
     MemorySerialPort& port() { return mc.serialPorts.port(1); }
@@ -110,7 +121,7 @@ struct RadioBench {
     testing::StationDir dir;
     MemoryConsole mc{dir.path()};
     RecordingErrors errors;
-    TrackerState s{mc.console, errors};
+    Records s;
     std::vector<std::size_t> pauseMarks;
 };
 

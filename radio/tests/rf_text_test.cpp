@@ -28,7 +28,7 @@ TEST(RfTextBuilders, ModeCommandsByPrefixOrALoneCarriageReturn) {
 
 struct RfTextTest : ::testing::Test {
     RadioBench bench{"A"};
-    TrackerState& s = bench.s;
+    RadioBench::Records& s = bench.s;
 
     void SetUp() override {
         s.frequencies.uplinkMode = "LSB";
@@ -39,35 +39,35 @@ struct RfTextTest : ::testing::Test {
 };
 
 TEST_F(RfTextTest, SetupSendsTheDownlinkModeOnly) {
-    setupRfText(s);
+    setupRfText(bench.context());
     EXPECT_EQ(bench.port().sentText(), "MD3\r");
     EXPECT_TRUE(bench.pauseMarks.empty());
 }
 
 TEST_F(RfTextTest, SetupWithAnUnknownModeSendsALoneCarriageReturn) {
     s.frequencies.downlinkMode = "SSTV";
-    setupRfText(s);
+    setupRfText(bench.context());
     EXPECT_EQ(bench.port().sentText(), "\r");
 }
 
 TEST_F(RfTextTest, UpdateSendsTheDownlinkOnlyWhenItChanged) {
-    updateRfText(s, 14'590'000, 43'580'000, true, true);
+    updateRfText(bench.context(), 14'590'000, 43'580'000, true, true);
     EXPECT_EQ(bench.port().sentText(), "RF435800000\r");
     bench.clearTranscript();
-    updateRfText(s, 14'590'000, 43'580'000, true, false);
+    updateRfText(bench.context(), 14'590'000, 43'580'000, true, false);
     EXPECT_EQ(bench.port().sentText(), "");
 }
 
 TEST_F(RfTextTest, UplinkIsNeverSentWhateverTheCorrection) {
     s.station.uplinkCorrection = 0;
-    s.selection.satelliteDesignation = "PARK";
-    setupRfText(s);
-    updateRfText(s, 14'590'000, 43'580'010, true, true);
+    s.radio.parking = true;
+    setupRfText(bench.context());
+    updateRfText(bench.context(), 14'590'000, 43'580'010, true, true);
     EXPECT_EQ(bench.port().sentText(), "MD3\rRF435800100\r");
 }
 
 TEST_F(RfTextTest, ShutdownSendsExit) {
-    shutdownRfText(s);
+    shutdownRfText(bench.context());
     EXPECT_EQ(bench.port().sentText(), "EX\r");
 }
 

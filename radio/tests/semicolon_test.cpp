@@ -32,7 +32,7 @@ TEST(SemicolonBuilders, ModeCommandsByPrefix) {
 
 struct SemicolonTest : ::testing::Test {
     RadioBench bench{"K"};
-    TrackerState& s = bench.s;
+    RadioBench::Records& s = bench.s;
 
     void SetUp() override {
         s.frequencies.uplinkMode = "USB";
@@ -43,42 +43,42 @@ struct SemicolonTest : ::testing::Test {
 };
 
 TEST_F(SemicolonTest, SetupWithUplinkCorrectionSendsModesOnly) {
-    setupSemicolon(s);
+    setupSemicolon(bench.context());
     EXPECT_EQ(bench.textTranscript(), (Transcript{"MT;", "DC0;FN0;", "MD2;", "DC1;FN0;", "MD1;"}));
 }
 
 TEST_F(SemicolonTest, SetupWithoutUplinkCorrectionSetsTheUplinkWithoutPauses) {
     s.station.uplinkCorrection = 0;
-    setupSemicolon(s);
+    setupSemicolon(bench.context());
     EXPECT_EQ(bench.textTranscript(),
               (Transcript{"MT;", "DC0;FN0;", "MD2;", "DC1;FN0;", "MD1;DC0;FA00145900000;DC1;"}));
 
     bench.clearTranscript();
-    updateSemicolon(s, 14'590'100, 43'580'000, true, false);
+    updateSemicolon(bench.context(), 14'590'100, 43'580'000, true, false);
     EXPECT_EQ(bench.port().sentText(), "");
 }
 
 TEST_F(SemicolonTest, UnknownModeSendsNoModeCommand) {
     s.frequencies.uplinkMode = "AM";
     s.frequencies.downlinkMode = "";
-    setupSemicolon(s);
+    setupSemicolon(bench.context());
     EXPECT_EQ(bench.textTranscript(), (Transcript{"MT;", "DC0;FN0;", "", "DC1;FN0;", ""}));
 }
 
 TEST_F(SemicolonTest, UpdatePutsTheUplinkSideInControlOnlyForTheUplink) {
-    updateSemicolon(s, 14'590'000, 43'580'000, true, false);
+    updateSemicolon(bench.context(), 14'590'000, 43'580'000, true, false);
     EXPECT_EQ(bench.port().sentText(), "DC0;FA00145900000;DC1;");
     bench.clearTranscript();
-    updateSemicolon(s, 14'590'000, 43'580'000, true, true);
+    updateSemicolon(bench.context(), 14'590'000, 43'580'000, true, true);
     EXPECT_EQ(bench.port().sentText(), "DC0;FA00145900000;DC1;FA00435800000;");
     bench.clearTranscript();
-    updateSemicolon(s, 14'590'000, 43'579'990, false, true);
+    updateSemicolon(bench.context(), 14'590'000, 43'579'990, false, true);
     EXPECT_EQ(bench.port().sentText(), "FA00435799900;");
     EXPECT_TRUE(bench.pauseMarks.empty());
 }
 
 TEST_F(SemicolonTest, FrequencyOutsideTheRangeIsNotSentGarbled) {
-    updateSemicolon(s, 999'999, 43'580'000, true, true);
+    updateSemicolon(bench.context(), 999'999, 43'580'000, true, true);
     EXPECT_EQ(bench.port().sentText(), "FA00435800000;");
     EXPECT_TRUE(s.radio.outOfRangeReported);
 }

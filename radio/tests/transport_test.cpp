@@ -36,9 +36,9 @@ TEST(HexCommandBytes, AtMostTwentyBytes) {
 
 TEST(RadioTransport, WritesExactlyTheCommandAndNothingElse) {
     RadioBench bench("Y");
-    sendHex(bench.s, "435800001E");
-    sendText(bench.s, "FA00145900000;");
-    sendBytes(bench.s, {0x00, 0xFD});
+    sendHex(bench.context(), "435800001E");
+    sendText(bench.context(), "FA00145900000;");
+    sendBytes(bench.context(), {0x00, 0xFD});
     EXPECT_EQ(spacedHexOf(bench.port().sent),
               "43 58 00 00 1E 46 41 30 30 31 34 35 39 30 30 30 30 30 3B 00 FD");
 }
@@ -46,8 +46,8 @@ TEST(RadioTransport, WritesExactlyTheCommandAndNothingElse) {
 TEST(RadioTransport, NoLinkSendsNothingAndDoesNotFail) {
     RadioBench bench("Y");
     bench.s.radioLink.reset();
-    sendHex(bench.s, "0000000000");
-    sendText(bench.s, "MT;");
+    sendHex(bench.context(), "0000000000");
+    sendText(bench.context(), "MT;");
     EXPECT_TRUE(bench.port().sent.empty());
 }
 
@@ -56,7 +56,7 @@ TEST(RadioTransport, PauseIsTwoHundredMillisecondsThatAKeyDoesNotShorten) {
     bench.mc.sleeper.recordSleeps = true;
     bench.mc.keyboard.push("Q");
     const auto before = bench.mc.clock.millis;
-    radioPause(bench.s);
+    radioPause(bench.context());
     EXPECT_EQ(bench.mc.sleeper.sleeps, std::vector<int>{200});
     EXPECT_EQ(bench.mc.clock.millis - before, 200);
     EXPECT_EQ(bench.mc.keyboard.pending(), 1u);
@@ -64,17 +64,17 @@ TEST(RadioTransport, PauseIsTwoHundredMillisecondsThatAKeyDoesNotShorten) {
 
 TEST(RadioTransport, FrequencyRangeIsSevenToNineDigitsOfTenHzUnits) {
     RadioBench bench("Y");
-    EXPECT_TRUE(frequencyInRange(bench.s, 1'000'000));
-    EXPECT_TRUE(frequencyInRange(bench.s, 999'999'999));
-    EXPECT_TRUE(frequencyInRange(bench.s, 43'580'000));
+    EXPECT_TRUE(frequencyInRange(bench.context(), 1'000'000));
+    EXPECT_TRUE(frequencyInRange(bench.context(), 999'999'999));
+    EXPECT_TRUE(frequencyInRange(bench.context(), 43'580'000));
     EXPECT_EQ(bench.mc.screen.rowText(24), std::string(80, ' '));
 
-    EXPECT_FALSE(frequencyInRange(bench.s, 999'999));
+    EXPECT_FALSE(frequencyInRange(bench.context(), 999'999));
     EXPECT_EQ(bench.mc.screen.rowText(24, 3, 49), "Frequency out of range for the radio: not sent.");
     // Said once: a cleared message line stays clear at the next refusal.
     showMessage(bench.mc.screen, "");
-    EXPECT_FALSE(frequencyInRange(bench.s, 1'000'000'000));
-    EXPECT_FALSE(frequencyInRange(bench.s, -43'580'000));
+    EXPECT_FALSE(frequencyInRange(bench.context(), 1'000'000'000));
+    EXPECT_FALSE(frequencyInRange(bench.context(), -43'580'000));
     EXPECT_EQ(bench.mc.screen.rowText(24), std::string(80, ' '));
 }
 

@@ -10,8 +10,8 @@ class DriveRotator : public RotatorTest {
 protected:
     DriveRotator() { s.station.rotatorInterface = 1; }
     void stepDegrees(double step) { s.station.trackingStep = static_cast<float>(radians(step)); }
-    std::string shownAzimuth() const { return row(17, 37, 43); }
-    std::string shownElevation() const { return row(18, 37, 43); }
+    std::string shownAzimuth() const { return shown.azimuth; }
+    std::string shownElevation() const { return shown.elevation; }
 };
 
 TEST_F(DriveRotator, StepHoldsWithinHalfAStepThenLeadsTheSatellite) {
@@ -21,13 +21,13 @@ TEST_F(DriveRotator, StepHoldsWithinHalfAStepThenLeadsTheSatellite) {
     const float heldAzimuth = s.rotator.azimuthCommand;
 
     pointSatellite(105.2, 25.2);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(s.rotator.azimuthCommand, heldAzimuth);
     EXPECT_EQ(s.rotator.elevationCommand, radians(20));
     EXPECT_EQ(sentText(), "W100 020\r");
 
     pointSatellite(105.3, 25.3);
-    driveRotator(s);
+    drive();
     // Tolerances: the azimuth command is single precision, and so is the step in both.
     EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 105.3 + 5 / 1.05, 1e-4);
     EXPECT_NEAR(degrees(s.rotator.elevationCommand), 25.3 + 5 / 1.05, 1e-6);
@@ -36,7 +36,7 @@ TEST_F(DriveRotator, StepHoldsWithinHalfAStepThenLeadsTheSatellite) {
 
     // Going the other way, the command lands on the other side of the satellite.
     pointSatellite(104.7, 24.7);
-    driveRotator(s);
+    drive();
     EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 104.7 - 5 / 1.05, 1e-4);
     EXPECT_EQ(sentText(), "W100 020\rW110 030\rW099 019\r");
 }
@@ -44,12 +44,12 @@ TEST_F(DriveRotator, StepHoldsWithinHalfAStepThenLeadsTheSatellite) {
 TEST_F(DriveRotator, NothingIsSentWhileThePositionIsUnchanged) {
     stepDegrees(10);
     pointSatellite(200, 30);
-    driveRotator(s);
+    drive();
     const auto first = sentText();
     EXPECT_EQ(first, "W204 034\r");
     pointSatellite(201, 31);
-    driveRotator(s);
-    driveRotator(s);
+    drive();
+    drive();
     EXPECT_EQ(sentText(), first);
     EXPECT_EQ(shownAzimuth(), " 204.76");
 }
@@ -59,7 +59,7 @@ TEST_F(DriveRotator, NorthStopGuardPutsTheAntennaJustAcrossNorth) {
     s.rotator.azimuthCommand = static_cast<float>(radians(357.26));
     s.rotator.elevationCommand = radians(10);
     pointSatellite(1, 10);
-    driveRotator(s);
+    drive();
     EXPECT_NEAR(degrees(s.rotator.azimuthCommand), -3.76, 0.01);
     EXPECT_EQ(shownAzimuth(), "   0.10");
     EXPECT_EQ(sentText(), "W000 010\r");
@@ -67,7 +67,7 @@ TEST_F(DriveRotator, NorthStopGuardPutsTheAntennaJustAcrossNorth) {
     // And the other way: a satellite just west of north with the command still east of it.
     s.rotator.azimuthCommand = static_cast<float>(radians(2));
     pointSatellite(359, 10);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), " 359.90");
 }
 
@@ -76,19 +76,19 @@ TEST_F(DriveRotator, SouthStopGuardPutsTheAntennaJustAcrossSouth) {
     stepDegrees(10);
     s.rotator.azimuthCommand = static_cast<float>(radians(178));
     pointSatellite(181, 10);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), " 180.10");
     EXPECT_NEAR(degrees(s.rotator.azimuthCommand), 178, 1e-4);
 
     s.rotator.azimuthCommand = static_cast<float>(radians(182));
     pointSatellite(179, 10);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), " 179.90");
 
     // North is no stop for this rotator: the command wraps and is left where it lands.
     s.rotator.azimuthCommand = static_cast<float>(radians(358));
     pointSatellite(1, 10);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), " 356.24");
 }
 
@@ -98,7 +98,7 @@ TEST_F(DriveRotator, FlippedNorthStopRotatorGuardsSouthInSatelliteTerms) {
     s.rotator.azimuthCommand = static_cast<float>(radians(178));
     s.rotator.elevationCommand = radians(30);
     pointSatellite(181, 30);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), "   0.10");
     EXPECT_EQ(shownElevation(), " 150.00");
     EXPECT_EQ(sentText(), "W000 150\r");
@@ -107,7 +107,7 @@ TEST_F(DriveRotator, FlippedNorthStopRotatorGuardsSouthInSatelliteTerms) {
 TEST_F(DriveRotator, FlippedWCommandForAzimuth30Elevation60) {
     s.rotator.flipState = 1;
     pointSatellite(30, 60);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sentText(), "W210 120\r");
     EXPECT_EQ(s.rotator.rawAzimuth, 210);
     EXPECT_EQ(s.rotator.rawElevation, 120);
@@ -118,12 +118,12 @@ TEST_F(DriveRotator, FlippedWCommandForAzimuth30Elevation60) {
 TEST_F(DriveRotator, ElevationLimits) {
     s.station.rotatorInterface = 2;
     pointSatellite(100, -3);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sentText(), "A\r100\rE\r0\r");
     EXPECT_EQ(shownElevation(), "   0.00");
 
     pointSatellite(100, 120);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownElevation(), "  90.00");
     EXPECT_EQ(sentText(), "A\r100\rE\r0\rA\r100\rE\r90\r");
 }
@@ -132,7 +132,7 @@ TEST_F(DriveRotator, BinaryFrameOnTheRotatorPort) {
     s.station.rotatorInterface = 0;
     s.station.azimuthStopNorth = 0;
     pointSatellite(0, 10);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sent(), (std::vector<std::uint8_t>{0x47, 0x01, 0xFF, 0x00, 0x38, 0x0D}));
     EXPECT_EQ(s.rotator.rawAzimuth, 511);
 
@@ -140,7 +140,7 @@ TEST_F(DriveRotator, BinaryFrameOnTheRotatorPort) {
     s.station.azimuthStopNorth = 1;
     s.station.rotator450 = 1;
     pointSatellite(359, 45);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sent(), (std::vector<std::uint8_t>{0x47, 0x03, 0x30, 0x00, 0xFF, 0x0D}));
     EXPECT_EQ(s.rotator.rawAzimuth, 816);
 }
@@ -150,33 +150,32 @@ TEST_F(DriveRotator, RotatorFileNeedsNoPortAndIsRewrittenOnlyOnChange) {
     s.station.rotatorPort = 0;
     s.rotatorLink.reset();
     pointSatellite(5.7, 45.2);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(dir.read("ROT.DAT"), "AZ005 EL045\r\n");
 
     std::filesystem::remove(dir.path() / "ROT.DAT");
-    driveRotator(s);
+    drive();
     EXPECT_FALSE(dir.exists("ROT.DAT"));
 
     pointSatellite(5.8, 45.2);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(dir.read("ROT.DAT"), "AZ005 EL045\r\n");
-    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_FALSE(shown.fileFailed);
 }
 
-TEST_F(DriveRotator, RotatorFileFailureGoesToTheHandlerUnderTheCurrentPhase) {
+TEST_F(DriveRotator, RotatorFileFailureIsReported) {
     s.station.rotatorInterface = 3;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
-    handler.errorPhase = 0;
     pointSatellite(5.7, 45.2);
-    driveRotator(s);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0].first, 0);
+    drive();
+    EXPECT_TRUE(shown.fileFailed);
+    EXPECT_EQ(shownAzimuth(), "   5.70");
 }
 
 TEST_F(DriveRotator, WithoutAPortPositionsAreShownButNotSent) {
     s.station.rotatorPort = 0;
     pointSatellite(123.45, 12.5);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(shownAzimuth(), " 123.45");
     EXPECT_EQ(shownElevation(), "  12.50");
     EXPECT_TRUE(sent().empty());
@@ -185,21 +184,21 @@ TEST_F(DriveRotator, WithoutAPortPositionsAreShownButNotSent) {
     s.station.rotatorPort = 1;
     s.rotatorLink.reset();
     pointSatellite(124, 12.5);
-    driveRotator(s);
+    drive();
     EXPECT_TRUE(sent().empty());
 }
 
 TEST_F(DriveRotator, AnUnknownInterfaceSendsNothing) {
     s.station.rotatorInterface = 4;
     pointSatellite(10, 10);
-    driveRotator(s);
+    drive();
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(dir.exists("ROT.DAT"));
 }
 
 TEST_F(DriveRotator, FirstCallAtExactlyZeroSendsNothing) {
     pointSatellite(0, 0);
-    driveRotator(s);
+    drive();
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(shownAzimuth(), "   0.00");
 }
@@ -217,35 +216,30 @@ protected:
 
 TEST_F(ParkRotator, GoesStraightToAParkElevationOverTheTopAndSendsOnce) {
     s.rotator.flipState = 1;
-    parkRotator(s);
-    parkRotator(s);
+    park();
+    const auto parked = park();
     EXPECT_EQ(sentText(), "W180 120\r");
-    EXPECT_EQ(row(16, 37, 44), "(Parked)");
-    EXPECT_EQ(row(18, 37, 43), " 120.00");
-    EXPECT_DOUBLE_EQ(s.satellite.elevation, radians(120));
-    EXPECT_EQ(s.satellite.azimuth, s.station.parkAzimuth);
+    ASSERT_TRUE(parked.has_value());
+    EXPECT_EQ(parked->elevation, " 120.00");
+    EXPECT_EQ(parked->azimuth, " 180.00");
     EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
     EXPECT_EQ(s.rotator.flipState, 1);
-    EXPECT_FALSE(s.rotator.parking);
 }
 
 TEST_F(ParkRotator, DisabledDoesNothing) {
     s.station.parkEnabled = 0;
-    pointSatellite(45, 10);
-    parkRotator(s);
+    EXPECT_EQ(park(), std::nullopt);
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(row(16, 37, 44), "        ");
-    EXPECT_DOUBLE_EQ(s.satellite.azimuth, radians(45));
 }
 
-TEST_F(ParkRotator, SettingsComeBackWhenTheHandlerEndsTheProgram) {
+TEST_F(ParkRotator, AFailedRotatorFileIsReportedAndChangesNoSetting) {
     s.station.rotatorInterface = 3;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
-    handler.repair = [] { throw ProgramExit{0}; };
     s.rotator.flipState = 1;
-    EXPECT_THROW(parkRotator(s), ProgramExit);
+    const auto parked = park();
+    ASSERT_TRUE(parked.has_value());
+    EXPECT_TRUE(parked->fileFailed);
     EXPECT_EQ(s.rotator.flipState, 1);
-    EXPECT_FALSE(s.rotator.parking);
     EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
 }
 

@@ -48,12 +48,13 @@ protected:
         s.pass.azimuthAtMaximum = static_cast<float>(radians(maximum));
         s.pass.azimuthAtLos = static_cast<float>(radians(los));
     }
-    std::string flipField() const { return row(16, 37, 44); }
+    std::string flipField() const { return flip.state; }
+    FlipShown flip;
 };
 
 TEST_F(DecideFlip, NorthCrossingFlipsANorthStopRotator) {
     pass(30, 340, 300);
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(flipField(), "Flipped ");
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 1 \r\n");
@@ -61,7 +62,7 @@ TEST_F(DecideFlip, NorthCrossingFlipsANorthStopRotator) {
     // The drive then points away from the satellite and over the top.
     s.station.rotatorInterface = 1;
     pointSatellite(30, 60);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sentText(), "W210 120\r");
 }
 
@@ -69,7 +70,7 @@ TEST_F(DecideFlip, NorthCrossingLeavesASouthStopRotatorNormal) {
     s.station.azimuthStopNorth = 0;
     s.rotator.flipState = 1;
     pass(30, 340, 300);
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 0);
     EXPECT_EQ(flipField(), " Normal ");
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 0 \r\n");
@@ -78,11 +79,11 @@ TEST_F(DecideFlip, NorthCrossingLeavesASouthStopRotatorNormal) {
 TEST_F(DecideFlip, SouthCrossingFlipsOnlyASouthStopRotator) {
     pass(45, 135, 225);
     s.rotator.flipState = 1;
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 0);
 
     s.station.azimuthStopNorth = 0;
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 1 \r\n");
 }
@@ -90,9 +91,9 @@ TEST_F(DecideFlip, SouthCrossingFlipsOnlyASouthStopRotator) {
 TEST_F(DecideFlip, OverheadPassKeepsTheStateAndSaysSo) {
     pass(45, 50, 225);
     s.rotator.flipState = 1;
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
-    EXPECT_EQ(row(24, 3, 50), "Could not find out best flipping. Overhead pass!");
+    EXPECT_EQ(flip.message, "Could not find out best flipping. Overhead pass!");
     EXPECT_EQ(flipField(), "Flipped ");
 }
 
@@ -100,7 +101,7 @@ TEST_F(DecideFlip, ParkingStartsEveryPassNormal) {
     s.station.parkEnabled = 1;
     s.rotator.flipState = 1;
     pass(45, 50, 225);
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 0);
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 0 \r\n");
 }
@@ -109,7 +110,7 @@ TEST_F(DecideFlip, DisabledNeverFlipsAndLeavesTheFileAlone) {
     s.station.flipEnabled = 0;
     s.rotator.flipState = 1;
     pass(30, 340, 300);
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 0);
     EXPECT_EQ(flipField(), "Disabled");
     EXPECT_FALSE(dir.exists("KVFLIP.DAT"));
@@ -117,24 +118,23 @@ TEST_F(DecideFlip, DisabledNeverFlipsAndLeavesTheFileAlone) {
 
 TEST_F(DecideFlip, SavedFlipCarriesIntoAPassDecidedAsNone) {
     dir.write("KVFLIP.DAT", " 1 \r\n");
-    loadFlipState(s);
+    loadFlipState(s.rotator, mc.files, handler);
     pass(45, 60, 80);
-    decideFlip(s);
+    flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
     s.station.rotatorInterface = 1;
     pointSatellite(30, 60);
-    driveRotator(s);
+    drive();
     EXPECT_EQ(sentText(), "W210 120\r");
 }
 
-TEST_F(DecideFlip, FailedWriteGoesToTheHandlerUnderTheCurrentPhase) {
+TEST_F(DecideFlip, FailedWriteIsReported) {
     std::filesystem::create_directory(dir.path() / "KVFLIP.DAT");
-    handler.errorPhase = 0;
     s.rotator.flipState = 1;
-    showFlipState(s);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0].first, 0);
+    flip = record();
+    EXPECT_TRUE(flip.fileFailed);
     EXPECT_EQ(flipField(), "Flipped ");
+    EXPECT_TRUE(flip.message.empty());
 }
 
 class LoadFlipState : public RotatorTest {
@@ -146,19 +146,19 @@ protected:
 
 TEST_F(LoadFlipState, ReadsTheSavedState) {
     dir.write("kvflip.dat", " 1 \r\n");
-    loadFlipState(s);
+    loadFlipState(s.rotator, mc.files, handler);
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(handler.errorPhase, 0);
     EXPECT_TRUE(handler.calls.empty());
 
     dir.write("kvflip.dat", "  0");
-    loadFlipState(s);
+    loadFlipState(s.rotator, mc.files, handler);
     EXPECT_EQ(s.rotator.flipState, 0);
 }
 
 TEST_F(LoadFlipState, MissingFileIsReportedUnderPhase11) {
     s.rotator.flipState = 1;
-    loadFlipState(s);
+    loadFlipState(s.rotator, mc.files, handler);
     ASSERT_EQ(handler.calls.size(), 1u);
     EXPECT_EQ(handler.calls[0], (std::pair<int, int>{11, runtimeError::fileNotFound}));
     EXPECT_EQ(s.rotator.flipState, 0);
@@ -169,7 +169,7 @@ TEST_F(LoadFlipState, NumbersOtherThanOneReadAsNormal) {
     for (const char* content : {" 7 \r\n", "-1\r\n", "", "yes\r\n"}) {
         s.rotator.flipState = 1;
         dir.write("KVFLIP.DAT", content);
-        loadFlipState(s);
+        loadFlipState(s.rotator, mc.files, handler);
         EXPECT_EQ(s.rotator.flipState, 0) << content;
     }
     EXPECT_TRUE(handler.calls.empty());

@@ -1,30 +1,30 @@
 #pragma once
-// A fresh tracker state over an in-memory console and a temporary station directory, with a
-// rotator link on port 1 and an error handler that records what reached it.
+// The records the tracker lends the rotator, over an in-memory console and a temporary station
+// directory, with a rotator link on port 1 and an error handler that records what reached it.
 #include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
-#include "tracker/tracker_state.hpp"
+#include "rotator/rotator.hpp"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <utility>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace rotatortest {
 
 using namespace station;
 
-struct RecordingHandler : ErrorHandler {
-    std::vector<std::pair<int, int>> calls;  // phase, error number
-    std::function<void()> repair;            // what the tracker's branch of the phase would do
-    void handleError(int errorNumber) override {
-        calls.emplace_back(errorPhase, errorNumber);
-        if (repair) {
-            repair();
-        }
-        errorPhase = 0;
-    }
+using station::testing::RecordingHandler;
+
+// The tracker's records the rotator works on, under the tracker's names for them.
+struct Records {
+    OrbitConstants constants;
+    Station station;
+    RotatorDrive rotator;
+    PassPrediction pass;
+    std::unique_ptr<SerialPort> rotatorLink;
 };
 
 class RotatorTest : public ::testing::Test {
@@ -37,22 +37,39 @@ protected:
         s.rotatorLink = mc.serialPorts.open(1, 9600);
     }
 
+    RotatorContext context() { return {s.constants, s.station, s.rotator, s.rotatorLink.get(), mc.files}; }
+    // One drive towards the target, as the tracker runs it once a second; `shown` keeps its result.
+    void drive() {
+        RotatorContext rotator = context();
+        shown = driveRotator(rotator, target);
+    }
+    std::optional<RotatorShown> park() {
+        RotatorContext rotator = context();
+        return parkRotator(rotator);
+    }
+    FlipShown decide() {
+        RotatorContext rotator = context();
+        return decideFlip(rotator, s.pass);
+    }
+    FlipShown record() {
+        RotatorContext rotator = context();
+        return recordFlipState(rotator);
+    }
+
     double radians(double degrees) const { return degrees * s.constants.radiansPerDegree; }
     double degrees(double radians) const { return radians * s.constants.degreesPerRadian; }
     void pointSatellite(double azimuthDegrees, double elevationDegrees) {
-        s.satellite.azimuth = radians(azimuthDegrees);
-        s.satellite.elevation = radians(elevationDegrees);
+        target = {radians(azimuthDegrees), radians(elevationDegrees)};
     }
     std::vector<std::uint8_t>& sent() { return mc.serialPorts.port(1).sent; }
     std::string sentText() { return mc.serialPorts.port(1).sentText(); }
-    std::string row(int r, int first = 1, int last = Screen::columns) const {
-        return mc.screen.rowText(r, first, last);
-    }
 
     station::testing::StationDir dir;
     MemoryConsole mc{dir.path()};
     RecordingHandler handler;
-    TrackerState s{mc.console, handler};
+    Records s;
+    RotatorTarget target;
+    RotatorShown shown;
 };
 
 }  // namespace rotatortest

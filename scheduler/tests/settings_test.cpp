@@ -1,6 +1,6 @@
 #include "scheduler/tests/rig.hpp"
 
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 
 #include <cmath>
 

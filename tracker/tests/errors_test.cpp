@@ -155,7 +155,8 @@ TEST_F(ErrorsTest, APhaseNobodyDefinedCountsAsUnguarded) {
 }
 
 TEST_F(ErrorsTest, UnguardedFailureWhileTheRadioIsParkedPassesSilently) {
-    s.selection = {"PARK", "PARK"};
+    s.selection = {"AO-7", "AO-7"};
+    s.radio.parking = true;
     s.showMessage("Tracking ended");
     EXPECT_FALSE(fail(0, 57));
     EXPECT_EQ(shownDuringWait, onMessageLine("Tracking ended"));
@@ -172,7 +173,7 @@ TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
 
     shownDuringWait.clear();
     s.frequencies.noFrequencyData = 0;
-    s.selection = {"PARK", "PARK"};
+    s.radio.parking = true;
     mc.sleeper.sleeps.clear();
     fail(9);
     EXPECT_EQ(shownDuringWait, std::string(78, ' '));

@@ -14,4 +14,7 @@ std::string formatPicture(std::string_view mask, double value);
 // An integer printed without a mask: a leading blank when not negative ("-5", " 7").
 std::string formatInteger(long long value);
 
+// Two characters of 0..99, zero-padded; the first two digits of a larger number.
+std::string twoDigitText(int n);
+
 }  // namespace station

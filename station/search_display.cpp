@@ -1,6 +1,4 @@
-#include "orbit/search_display.hpp"
-
-#include "orbit/time_base.hpp"
+#include "station/search_display.hpp"
 
 namespace station {
 

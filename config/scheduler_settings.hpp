@@ -25,7 +25,8 @@ struct SchedulerSettings {
 // The 34 values from already opened lines; the reader is the station configuration's.
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors);
 
-// Opens MIRADOS.CFG under error phase 3, reads it under phase 4, leaves the phase at 0.
+// Reads MIRADOS.CFG as a guarded operation (phases settingsOpen and settingsRead); a good read
+// leaves no phase set.
 SchedulerSettings readSchedulerSettings(const Files& files, ErrorHandler& errors);
 
 }  // namespace station

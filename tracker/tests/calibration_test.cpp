@@ -1,5 +1,5 @@
-#include "rotator/rotator.hpp"
-#include "rotator/tests/rotator_fixture.hpp"
+#include "tracker/rotator_control.hpp"
+#include "tracker/tests/rotator_fixture.hpp"
 
 #include <set>
 

@@ -1,4 +1,4 @@
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -73,6 +73,13 @@ std::string formatPicture(std::string_view mask, double value) {
 
 std::string formatInteger(long long value) {
     return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+std::string twoDigitText(int n) {
+    if (n > 9) {
+        return std::to_string(n).substr(0, 2);
+    }
+    return "0" + std::to_string(n);
 }
 
 }  // namespace station

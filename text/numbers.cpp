@@ -1,4 +1,4 @@
-#include "config/value_reader.hpp"
+#include "text/numbers.hpp"
 
 #include <cctype>
 #include <cerrno>
@@ -93,17 +93,6 @@ std::string upperCase(std::string_view text) {
         }
     }
     return result;
-}
-
-std::string ValueReader::readValue() {
-    std::string line;
-    do {
-        if (errors_.errorPhase == 0) {
-            return {};
-        }
-        line = lines_.read();
-    } while (!line.empty() && line.front() == ';');
-    return upperCase(line);
 }
 
 }  // namespace station

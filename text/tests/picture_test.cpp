@@ -1,4 +1,4 @@
-#include "console/picture.hpp"
+#include "text/picture.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,42 @@
+#include "config/scheduler_settings.hpp"
+
+#include "config/value_reader.hpp"
+#include "console/station_file.hpp"
+#include "orbit/constants.hpp"
+
+#include <cmath>
+
+namespace station {
+
+SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors) {
+    ValueReader values(lines, errors);
+    SchedulerSettings settings;
+    for (std::string& entry : settings.scheduledEntries) {
+        entry = values.readValue();
+    }
+    for (std::string& entry : settings.nonScheduledEntries) {
+        entry = values.readValue();
+    }
+    settings.minimumPassElevation = static_cast<float>(values.readNumber() * (programPi / 180.0));
+    if (!std::isfinite(settings.minimumPassElevation)) {
+        errors.handleError(runtimeError::overflow);
+        settings.minimumPassElevation = 0;
+    }
+    settings.backgroundColour = values.readInt16();
+    settings.foregroundColour = values.readInt16();
+    settings.highlightColour = values.readInt16();
+    return settings;
+}
+
+SchedulerSettings readSchedulerSettings(const Files& files, ErrorHandler& errors) {
+    auto lines = readStationFile(files, "MIRADOS.CFG", errors, schedulerPhase::settingsOpen,
+                                 schedulerPhase::settingsRead);
+    if (!lines) {
+        return {};
+    }
+    SchedulerSettings settings = parseSchedulerSettings(*lines, errors);
+    errors.errorPhase = phase::none;
+    return settings;
+}
+
+}  // namespace station

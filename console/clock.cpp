@@ -1,0 +1,17 @@
+#include "console/clock.hpp"
+
+#include "text/picture.hpp"
+
+#include <array>
+
+namespace station {
+
+std::string dateTimeText(const LocalTime& time) {
+    static constexpr std::array<const char*, 12> monthNames = {
+        "JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const std::string month = (time.month >= 1 && time.month <= 12) ? monthNames[time.month - 1] : "";
+    return formatPicture("##", time.day) + "-" + month + "-" + formatPicture("####", time.year) + "  " +
+           twoDigitText(time.hour) + ":" + twoDigitText(time.minute) + ":" + twoDigitText(time.second);
+}
+
+}  // namespace station

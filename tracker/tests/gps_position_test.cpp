@@ -1,0 +1,268 @@
+#include "tracker/gps_control.hpp"
+
+#include "config/station.hpp"
+#include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
+#include "console/testsupport/station_dir.hpp"
+#include "orbit/geodesy.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace station {
+namespace {
+
+constexpr double pi = 3.1415926535898;
+constexpr double flattening = 0.0033528106647474805;
+// The station position is single precision: about 3e-8 radians, 2e-6 degrees.
+constexpr double floatDegreesTolerance = 1e-5;
+constexpr int gpsPortNumber = 2;
+
+std::string gllSentence(const std::string& time, const std::string& latitude = "4916.45",
+                        const std::string& longitude = "12311.12") {
+    return "$GPGLL," + latitude + ",N," + longitude + ",W," + time + ",A,*1D\r\n";
+}
+
+double geodeticDegrees(float geocentricLatitude) {
+    const double k = (1 - flattening) * (1 - flattening);
+    return std::atan(std::tan(static_cast<double>(geocentricLatitude)) / k) * 180 / pi;
+}
+
+double degrees(float radians) { return static_cast<double>(radians) * 180 / pi; }
+
+class GpsReaderTest : public ::testing::Test {
+protected:
+    GpsReaderTest() {
+        mc.clock.set(2026, 10, 1, 12, 0, 0);
+        start = mc.clock.millis;
+        mc.sleeper.limitMillis = start + 60'000;
+        s.station.gpsPort = gpsPortNumber;
+        s.station.gpsBaud = 4800;
+        s.station.useGpsPosition = 1;
+        s.station.gpsSentence = 1;
+        s.station.latitude = configuredLatitude;
+        s.station.longitude = configuredLongitude;
+        s.gpsLink = mc.serialPorts.open(gpsPortNumber, 4800);
+        // Every message the read leaves on row 24 while it waits.
+        mc.sleeper.onTime = [this](std::int64_t millis) {
+            const std::string text = message();
+            if (messages.empty() || messages.back() != text) {
+                messages.push_back(text);
+            }
+            for (auto& [at, text2] : timedFeeds) {
+                if (!text2.empty() && millis >= at) {
+                    port().feed(text2);
+                    text2.clear();
+                }
+            }
+        };
+    }
+
+    MemorySerialPort& port() { return mc.serialPorts.port(gpsPortNumber); }
+    // Row 24 from column 3, without the trailing blanks.
+    std::string message() const {
+        std::string text = mc.screen.rowText(24, 3, 79);
+        return text.substr(0, text.find_last_not_of(' ') + 1);
+    }
+    void feedAt(std::int64_t afterMillis, std::string text) { timedFeeds.emplace_back(start + afterMillis, std::move(text)); }
+    bool positionUnchanged() const {
+        return s.station.latitude == configuredLatitude && s.station.longitude == configuredLongitude;
+    }
+
+    static constexpr float configuredLatitude = 0.5f;
+    static constexpr float configuredLongitude = 0.25f;
+    station::testing::StationDir dir;
+    MemoryConsole mc{dir.path()};
+    station::testing::RecordingHandler errors;
+    TrackerState s{mc.console, errors};
+    std::int64_t start = 0;
+    std::vector<std::string> messages;
+    std::vector<std::pair<std::int64_t, std::string>> timedFeeds;
+};
+
+TEST_F(GpsReaderTest, GllExampleIsAcceptedOnTheSecondTimeStamp) {
+    port().feed(gllSentence("225444") + gllSentence("225445"));
+    readGpsPosition(s);
+
+    EXPECT_EQ(messages, (std::vector<std::string>{"Reading GPS...  OK!"}));
+    EXPECT_EQ(message(), "");
+    EXPECT_NEAR(geodeticDegrees(s.station.latitude), 49 + 16.45 / 60, floatDegreesTolerance);
+    EXPECT_NEAR(degrees(s.station.longitude), -(123 + 11.12 / 60), floatDegreesTolerance);
+    // The record holds the second sentence with its own carriage return, then CR LF.
+    EXPECT_EQ(dir.read("KELVORIN.GPS"), "$GPGLL,4916.45,N,12311.12,W,225445,A,*1D\r\r\n");
+    EXPECT_TRUE(errors.calls.empty());
+    // The result stays for one second, then the line is cleared.
+    EXPECT_EQ(mc.clock.millis, start + 1000);
+}
+
+TEST_F(GpsReaderTest, GgaAndRmcTakeTheirOwnFields) {
+    s.station.gpsSentence = 2;
+    port().feed("$GPRMC,123519,A,1111.111,N,02222.222,E,022.4,084.4,230394,003.1,W*6A\r\n"
+                "$GPGGA,123519,4500.000,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
+                "$GPRMC,123520,A,1111.111,N,02222.222,E,022.4,084.4,230394,003.1,W*6A\r\n"
+                "$GPGGA,123520,4500.000,N,01131.000,W,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+    readGpsPosition(s);
+    // 45 degrees geodetic is about 44.8076 geocentric, as for a configured latitude.
+    EXPECT_NEAR(degrees(s.station.latitude), 44.8076, 1e-4);
+    EXPECT_EQ(s.station.latitude, static_cast<float>(trackerGeocentricLatitude(static_cast<float>(pi / 4))));
+    EXPECT_NEAR(degrees(s.station.longitude), -(11 + 31.0 / 60), floatDegreesTolerance);
+
+    s.station.gpsSentence = 3;
+    port().feed("$GPGGA,123521,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n"
+                "$GPRMC,123521,A,3351.500,S,15112.250,E,022.4,084.4,230394,003.1,W*6A\r\n"
+                "$GPRMC,123522,A,3351.500,S,15112.250,E,022.4,084.4,230394,003.1,W*6A\r\n");
+    readGpsPosition(s);
+    EXPECT_NEAR(geodeticDegrees(s.station.latitude), -(33 + 51.5 / 60), floatDegreesTolerance);
+    EXPECT_NEAR(degrees(s.station.longitude), 151 + 12.25 / 60, floatDegreesTolerance);
+    EXPECT_EQ(dir.read("KELVORIN.GPS"),
+              "$GPRMC,123522,A,3351.500,S,15112.250,E,022.4,084.4,230394,003.1,W*6A\r\r\n");
+}
+
+TEST_F(GpsReaderTest, AcceptanceNeedsAStoredStampAndADifferentOne) {
+    struct Case {
+        std::vector<std::string> stamps;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {{"225444", "225444"}, false},
+        {{"225444", "225444", "225445"}, true},
+        {{"", "225444"}, false},  // an empty stamp is only stored
+        {{"", "", "225444", "225445"}, true},
+        {{"225444", ""}, true},  // an empty stamp after a stored one differs from it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stamps.size());
+        s.station.latitude = configuredLatitude;
+        std::string stream;
+        for (std::size_t i = 0; i < c.stamps.size(); ++i) {
+            stream += gllSentence(c.stamps[i], std::to_string(10 + i) + "00.00");
+        }
+        port().feed(stream);
+        readGpsPosition(s);
+        EXPECT_EQ(messages.back(), c.accepted ? "Reading GPS...  OK!" : "Reading GPS...  FAILED!");
+        // The position is the one of the sentence that brought the new stamp.
+        const double expected = c.accepted ? 10.0 + c.stamps.size() - 1 : geodeticDegrees(configuredLatitude);
+        EXPECT_NEAR(geodeticDegrees(s.station.latitude), expected, floatDegreesTolerance);
+    }
+}
+
+TEST_F(GpsReaderTest, OtherTypesAreSkippedUntilTheBound) {
+    for (int second = 0; second < 10; ++second) {
+        feedAt(second * 1000 + 500,
+               "$GPGGA,1200" + std::to_string(10 + second) + ",4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+    }
+    mc.sleeper.recordSleeps = true;
+    readGpsPosition(s);
+    EXPECT_EQ(messages, (std::vector<std::string>{"Reading GPS...", "Reading GPS...  FAILED!"}));
+    EXPECT_TRUE(positionUnchanged());
+    EXPECT_FALSE(dir.exists("KELVORIN.GPS"));
+    // Six changes of the clock's seconds from a whole second, the link polled every millisecond,
+    // the date and time line kept running; then the one-second result.
+    EXPECT_EQ(mc.clock.millis, start + 7000);
+    ASSERT_EQ(mc.sleeper.sleeps.size(), 6001u);
+    EXPECT_EQ(std::count(mc.sleeper.sleeps.begin(), mc.sleeper.sleeps.end(), 1), 6000);
+    EXPECT_EQ(mc.screen.rowText(4, 3, 23), " 1-OCT-2026  12:00:06");
+}
+
+TEST_F(GpsReaderTest, TheBoundCoversTheWholeRead) {
+    feedAt(1500, gllSentence("120001"));
+    feedAt(6500, gllSentence("120006"));
+    readGpsPosition(s);
+    EXPECT_EQ(messages.back(), "Reading GPS...  FAILED!");
+    EXPECT_TRUE(positionUnchanged());
+
+    // Started half a second into a clock second, the six second changes come after 5.5 s.
+    mc.clock.millis = start + 20'500;
+    readGpsPosition(s);
+    EXPECT_EQ(mc.clock.millis, start + 20'500 + 5500 + 1000);
+
+    feedAt(30'700, gllSentence("120030"));
+    feedAt(31'700, gllSentence("120031"));
+    mc.clock.millis = start + 30'000;
+    readGpsPosition(s);
+    EXPECT_EQ(messages.back(), "Reading GPS...  OK!");
+    EXPECT_EQ(mc.clock.millis, start + 31'700 + 1000);
+}
+
+TEST_F(GpsReaderTest, TestOnlyModeLeavesThePositionAlone) {
+    s.station.useGpsPosition = 0;
+    // Only the arrival of sentences is tested: a receiver without a fix passes too.
+    const std::string streams[] = {gllSentence("225444") + gllSentence("225445"),
+                                   "$GPGLL,,,,,225446,V,*1D\r\n$GPGLL,,,,,225447,V,*1D\r\n"};
+    for (const auto& stream : streams) {
+        port().feed(stream);
+        readGpsPosition(s);
+        EXPECT_EQ(messages.back(), "Reading GPS...  OK!");
+    }
+    EXPECT_TRUE(positionUnchanged());
+    EXPECT_FALSE(dir.exists("KELVORIN.GPS"));
+}
+
+TEST_F(GpsReaderTest, SentencesWithoutAValidPositionAreSkipped) {
+    port().feed("$GPGLL,,,,,225443,V,*1D\r\n"               // no fix
+                "$GPGLL,4916.45,N,12311.12\r\n"             // fewer fields than GLL needs
+                "$GPGLL,4916.45,N,12311.12,W\r\n"
+                "$GPGLL,49x6.45,N,12311.12,W,225444,A,*1D\r\n"  // not a number
+                "$GPGLL,9516.45,N,12311.12,W,225445,A,*1D\r\n"  // beyond the pole
+                "$GPGLL,4916.45,N,19311.12,W,225446,A,*1D\r\n"  // beyond the date line
+                "$GPGLL,4916.45,N,12311.12,W,225447,A,*1D\r\n"
+                "$GPGLL,,,,,225448,V,*1D\r\n");
+    readGpsPosition(s);
+    EXPECT_EQ(messages.back(), "Reading GPS...  FAILED!");
+    EXPECT_TRUE(positionUnchanged());
+    EXPECT_FALSE(dir.exists("KELVORIN.GPS"));
+
+    // The read goes on past the bad sentences to the next good one.
+    port().feed(gllSentence("225450") + "$GPGLL,,,,,225451,V,*1D\r\n" + gllSentence("225452", "5000.00", "00100.00"));
+    readGpsPosition(s);
+    EXPECT_EQ(messages.back(), "Reading GPS...  OK!");
+    EXPECT_NEAR(geodeticDegrees(s.station.latitude), 50, floatDegreesTolerance);
+    EXPECT_NEAR(degrees(s.station.longitude), -1, floatDegreesTolerance);
+}
+
+TEST_F(GpsReaderTest, WhenNothingIsRead) {
+    port().feed(gllSentence("225444") + gllSentence("225445"));
+    const int fed = port().waiting();
+    s.station.gpsPort = 0;
+    readGpsPosition(s);
+    // No read in the two minutes around the turn of the computer's day.
+    s.station.gpsPort = gpsPortNumber;
+    for (auto [day, hour, minute] : {std::tuple{1, 23, 59}, {2, 0, 0}}) {
+        mc.clock.set(2026, 10, day, hour, minute, 30);
+        readGpsPosition(s);
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(port().waiting(), fed);
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 1, 23, 58, 59}));
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 0, 1, 0}));
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 12, 0, 0}));
+
+    // Any type other than 1, 2 or 3 fails at once, without waiting for the bound.
+    s.station.gpsSentence = 4;
+    mc.clock.set(2026, 10, 2, 0, 1, 0);
+    mc.sleeper.limitMillis = 0;
+    const auto begun = mc.clock.millis;
+    readGpsPosition(s);
+    EXPECT_EQ(messages, (std::vector<std::string>{"Reading GPS...  FAILED!"}));
+    EXPECT_EQ(mc.clock.millis, begun + 1000);
+    EXPECT_EQ(port().waiting(), fed);
+    EXPECT_TRUE(positionUnchanged());
+}
+
+TEST_F(GpsReaderTest, RecordThatCannotBeWrittenGoesToTheHandler) {
+    std::filesystem::create_directory(dir.path() / "KELVORIN.GPS");
+    port().feed(gllSentence("225444") + gllSentence("225445"));
+    readGpsPosition(s);
+    EXPECT_EQ(errors.calls, (std::vector<std::pair<int, int>>{{0, runtimeError::pathFileAccessError}}));
+    EXPECT_NEAR(geodeticDegrees(s.station.latitude), 49 + 16.45 / 60, floatDegreesTolerance);
+}
+
+}  // namespace
+}  // namespace station

@@ -1,0 +1,122 @@
+#include "tracker/rotator_control.hpp"
+#include "tracker/tests/rotator_fixture.hpp"
+
+#include <filesystem>
+
+namespace rotatortest {
+namespace {
+
+class TrackerDrivesRotator : public RotatorTest {
+protected:
+    TrackerDrivesRotator() { s.station.rotatorInterface = 1; }
+};
+
+TEST_F(TrackerDrivesRotator, RowsSeventeenAndEighteenShowThePositionSent) {
+    s.rotator.flipState = 1;
+    pointSatellite(30, 60);
+    driveRotator(s);
+    EXPECT_EQ(sentText(), "W210 120\r");
+    EXPECT_EQ(row(17, 37, 43), " 210.00");
+    EXPECT_EQ(row(18, 37, 43), " 120.00");
+    EXPECT_TRUE(handler.calls.empty());
+}
+
+TEST_F(TrackerDrivesRotator, RotatorFileFailureGoesToTheHandlerUnderTheCurrentPhase) {
+    s.station.rotatorInterface = 3;
+    std::filesystem::create_directory(dir.path() / "ROT.DAT");
+    handler.errorPhase = 0;
+    pointSatellite(5.7, 45.2);
+    driveRotator(s);
+    ASSERT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(handler.calls[0].first, 0);
+    EXPECT_EQ(handler.calls[0].second, runtimeError::pathFileAccessError);
+}
+
+class TrackerParksRotator : public RotatorTest {
+protected:
+    TrackerParksRotator() {
+        s.station.rotatorInterface = 1;
+        s.station.parkEnabled = 1;
+        s.station.parkAzimuth = static_cast<float>(radians(180));
+        s.station.parkElevation = radians(120);
+        s.station.trackingStep = static_cast<float>(radians(10));
+    }
+};
+
+TEST_F(TrackerParksRotator, GoesStraightToAParkElevationOverTheTopAndSendsOnce) {
+    s.rotator.flipState = 1;
+    pointSatellite(45, 10);
+    parkRotator(s);
+    parkRotator(s);
+    EXPECT_EQ(sentText(), "W180 120\r");
+    EXPECT_EQ(row(16, 37, 44), "(Parked)");
+    EXPECT_EQ(row(17, 37, 43), " 180.00");
+    EXPECT_EQ(row(18, 37, 43), " 120.00");
+    // The park goes to its own target: the satellite's position stays as it was computed.
+    EXPECT_DOUBLE_EQ(s.satellite.azimuth, radians(45));
+    EXPECT_DOUBLE_EQ(s.satellite.elevation, radians(10));
+    EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
+    EXPECT_EQ(s.rotator.flipState, 1);
+}
+
+TEST_F(TrackerParksRotator, DisabledDoesNothing) {
+    s.station.parkEnabled = 0;
+    pointSatellite(45, 10);
+    parkRotator(s);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(row(16, 37, 44), "        ");
+    EXPECT_DOUBLE_EQ(s.satellite.azimuth, radians(45));
+}
+
+TEST_F(TrackerParksRotator, SettingsComeBackWhenTheHandlerEndsTheProgram) {
+    s.station.rotatorInterface = 3;
+    std::filesystem::create_directory(dir.path() / "ROT.DAT");
+    handler.repair = [] { throw ProgramExit{0}; };
+    s.rotator.flipState = 1;
+    EXPECT_THROW(parkRotator(s), ProgramExit);
+    EXPECT_EQ(s.rotator.flipState, 1);
+    EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
+    EXPECT_EQ(row(16, 37, 44), "(Parked)");
+}
+
+class TrackerShowsFlip : public RotatorTest {
+protected:
+    void pass(double aos, double maximum, double los) {
+        s.pass.azimuthAtAos = static_cast<float>(radians(aos));
+        s.pass.azimuthAtMaximum = static_cast<float>(radians(maximum));
+        s.pass.azimuthAtLos = static_cast<float>(radians(los));
+    }
+    std::string flipField() const { return row(16, 37, 44); }
+};
+
+TEST_F(TrackerShowsFlip, TheDecisionIsShownOnRowSixteenAndKeptInTheFile) {
+    pass(30, 340, 300);
+    decideFlip(s);
+    EXPECT_EQ(flipField(), "Flipped ");
+    EXPECT_EQ(dir.read("KVFLIP.DAT"), " 1 \r\n");
+    s.station.flipEnabled = 0;
+    showFlipState(s);
+    EXPECT_EQ(flipField(), "Disabled");
+}
+
+TEST_F(TrackerShowsFlip, OverheadPassKeepsTheStateAndSaysSo) {
+    pass(45, 50, 225);
+    s.rotator.flipState = 1;
+    decideFlip(s);
+    EXPECT_EQ(s.rotator.flipState, 1);
+    EXPECT_EQ(row(24, 3, 50), "Could not find out best flipping. Overhead pass!");
+    EXPECT_EQ(flipField(), "Flipped ");
+}
+
+TEST_F(TrackerShowsFlip, FailedWriteGoesToTheHandlerUnderTheCurrentPhase) {
+    std::filesystem::create_directory(dir.path() / "KVFLIP.DAT");
+    handler.errorPhase = 0;
+    s.rotator.flipState = 1;
+    showFlipState(s);
+    ASSERT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(handler.calls[0].first, 0);
+    EXPECT_EQ(flipField(), "Flipped ");
+}
+
+}  // namespace
+}  // namespace rotatortest

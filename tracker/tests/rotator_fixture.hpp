@@ -1,0 +1,47 @@
+#pragma once
+// A fresh tracker state over an in-memory console and a temporary station directory, with a
+// rotator link on port 1 and an error handler that records what reached it.
+#include "console/memory.hpp"
+#include "console/testsupport/recording_handler.hpp"
+#include "console/testsupport/station_dir.hpp"
+#include "tracker/tracker_state.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace rotatortest {
+
+using namespace station;
+
+using station::testing::RecordingHandler;
+
+class RotatorTest : public ::testing::Test {
+protected:
+    RotatorTest() {
+        s.station.rotatorPort = 1;
+        s.station.rotatorBaud = 9600;
+        s.station.azimuthStopNorth = 1;
+        s.station.flipEnabled = 1;
+        s.rotatorLink = mc.serialPorts.open(1, 9600);
+    }
+
+    double radians(double degrees) const { return degrees * s.constants.radiansPerDegree; }
+    double degrees(double radians) const { return radians * s.constants.degreesPerRadian; }
+    void pointSatellite(double azimuthDegrees, double elevationDegrees) {
+        s.satellite.azimuth = radians(azimuthDegrees);
+        s.satellite.elevation = radians(elevationDegrees);
+    }
+    std::vector<std::uint8_t>& sent() { return mc.serialPorts.port(1).sent; }
+    std::string sentText() { return mc.serialPorts.port(1).sentText(); }
+    std::string row(int r, int first = 1, int last = Screen::columns) const {
+        return mc.screen.rowText(r, first, last);
+    }
+
+    station::testing::StationDir dir;
+    MemoryConsole mc{dir.path()};
+    RecordingHandler handler;
+    TrackerState s{mc.console, handler};
+};
+
+}  // namespace rotatortest
