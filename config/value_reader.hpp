@@ -12,7 +12,8 @@ namespace station {
 
 // The longest leading number of the text: blanks skipped, optional sign, digits, optional
 // fraction, optional exponent introduced by E or D; "&H" introduces a hexadecimal integer.
-// No number, or one beyond the range of a double, reads as 0.
+// No number, or one beyond the range of a double, reads as 0. The decimal point is "." whatever
+// the locale.
 double leadingNumber(std::string_view text);
 
 // Rounded to the nearest integer, halves to the even neighbour, saturated to the type's range.

@@ -1,8 +1,8 @@
 #include "orbit/pass.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <functional>
-#include <sstream>
 
 namespace station {
 
@@ -12,10 +12,11 @@ constexpr double geostationaryTolerance = 0.01f;  // revolutions per day around 
 constexpr float fineStepsPerStep = 50;
 constexpr float daysPerGeostationaryPass = 365;
 
+// Six significant digits, with "." whatever the locale says.
 std::string daysText(double days) {
-    std::ostringstream text;
-    text << days;
-    return text.str();
+    char text[32];
+    const auto written = std::to_chars(std::begin(text), std::end(text), days, std::chars_format::general, 6);
+    return std::string(text, written.ptr);
 }
 
 // One pass search: the clock fields it moves, the samples it takes and the bounds of its scans.

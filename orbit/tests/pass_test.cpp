@@ -1,6 +1,7 @@
 #include "orbit/pass.hpp"
 
 #include "console/memory.hpp"
+#include "console/testsupport/comma_locale.hpp"
 #include "orbit/search_display.hpp"
 #include "orbit/tests/orbit_fixtures.hpp"
 
@@ -240,6 +241,19 @@ TEST(PredictPass, SatelliteThatNeverRisesEndsAtTheBound) {
         EXPECT_GE(dayNumberOf(search.time) - dayNumberOf(start), bound);
         EXPECT_LT(dayNumberOf(search.time) - dayNumberOf(start), bound + 2 * minuteDays);
     }
+}
+
+TEST(PredictPass, NoPassMessageKeepsThePointWhateverTheLocale) {
+    testing::CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    KeplerianElementSet equatorial;
+    equatorial.epochYear = start.year;
+    equatorial.epochDay = dayNumberOf(start);
+    equatorial.meanMotion = 15;
+    PassSearchSettings s = settings();
+    s.boundDays = 2.5;
+    Search search(tracker, equatorial, stationAt(60, 0), start, s);
+    EXPECT_EQ(search.display.messages, std::vector<std::string>{"No pass within 2.5 days"});
 }
 
 TEST(PredictPass, UnusableElementsAndStepAreRejectedWithoutSampling) {
