@@ -6,7 +6,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/packages.sh"
 require_packages "${build_packages[@]}" libgtest-dev libbenchmark-dev faketime socat \
-    python3-pexpect python3-pyte
+    python3-pexpect python3-pyte locales
+require_locale de_DE UTF-8
 jobs=$(nproc)
 
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
