@@ -20,6 +20,13 @@ double leadingNumber(std::string_view text);
 std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
 
+// Values as their fields keep them. A value its field cannot hold (an integer beyond a 16-bit
+// field, a number that is not finite once stored) is a failure of the file: the handler hears of
+// an overflow and the field reads 0.
+std::int16_t storedInt16(double value, ErrorHandler& errors);
+float storedSingle(double value, ErrorHandler& errors);
+double storedDouble(double value, ErrorHandler& errors);
+
 // a-z converted to A-Z; nothing else changes.
 std::string upperCase(std::string_view text);
 

@@ -3,21 +3,12 @@
 #include "config/station.hpp"
 #include "config/value_reader.hpp"
 
-#include <cmath>
-
 namespace station {
 
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors) {
     ValueReader values(lines, errors);
     // A number its field cannot hold is a failure of the file, not a silent clamp.
-    const auto colour = [&]() -> std::int16_t {
-        const double rounded = std::nearbyint(values.readNumber());
-        if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-            errors.handleError(runtimeError::overflow);
-            return 0;
-        }
-        return toInt16(rounded);
-    };
+    const auto colour = [&] { return storedInt16(values.readNumber(), errors); };
     SchedulerSettings settings;
     for (std::string& entry : settings.scheduledEntries) {
         entry = values.readValue();
@@ -25,11 +16,7 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
     for (std::string& entry : settings.nonScheduledEntries) {
         entry = values.readValue();
     }
-    settings.minimumPassElevation = static_cast<float>(values.readNumber() * (configPi / 180.0));
-    if (!std::isfinite(settings.minimumPassElevation)) {
-        errors.handleError(runtimeError::overflow);
-        settings.minimumPassElevation = 0;
-    }
+    settings.minimumPassElevation = storedSingle(values.readNumber() * (configPi / 180.0), errors);
     settings.backgroundColour = colour();
     settings.foregroundColour = colour();
     settings.highlightColour = colour();
