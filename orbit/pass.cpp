@@ -31,7 +31,9 @@ public:
 
     // Samples with `step` (sample first, then test the sample just taken) while `keepGoing`
     // holds. `afterSample` gets the minute the sample was taken at. False when the scan reached
-    // `limit` (a day number) or could no longer move the clock on before `keepGoing` failed.
+    // `limit` (a day number), could no longer move the clock on before `keepGoing` failed, or
+    // reached a clock that is no longer a finite day number (an infinite step or UTC offset:
+    // the propagation keeps the last position there, which is no sample).
     template <typename KeepGoing, typename AfterSample>
     bool scan(float step, double limit, KeepGoing keepGoing, AfterSample afterSample) {
         while (true) {
@@ -39,12 +41,15 @@ public:
             display_.showDateTime();
             propagate(constants_, elements_, time_, state_, outOfDate_);
             lookAngles(constants_, station_, state_);
+            if (!std::isfinite(state_.dayNumber)) {
+                return false;
+            }
             time_.minute += step;
             afterSample(sampleMinute);
             if (!keepGoing(state_.elevation)) {
                 return true;
             }
-            if (time_.minute == sampleMinute || state_.dayNumber >= limit) {
+            if (time_.minute == sampleMinute || !(state_.dayNumber < limit)) {
                 return false;
             }
         }

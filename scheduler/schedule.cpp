@@ -99,8 +99,9 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
                     qualifying = found;
                     break;
                 }
-                // Low passes are passed over from their LOS, but not for ever.
-                if (continuousDay(clock.year, dayNumberOf(clock)) - searchStart > searchBoundDays) {
+                // Low passes are passed over from their LOS, but not for ever (nor from a clock
+                // that no longer reads as a number).
+                if (!(continuousDay(clock.year, dayNumberOf(clock)) - searchStart <= searchBoundDays)) {
                     break;
                 }
             }

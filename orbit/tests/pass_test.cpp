@@ -256,6 +256,33 @@ TEST(PredictPass, NoPassMessageKeepsThePointWhateverTheLocale) {
     EXPECT_EQ(search.display.messages, std::vector<std::string>{"No pass within 2.5 days"});
 }
 
+// An infinite step from inside a pass turned the minute into NaN (infinity minus infinity) and the
+// fine scan never ended.
+TEST(PredictPass, ClockThatIsNotFiniteEndsTheSearch) {
+    const KeplerianElementSet iss = demoElements("ISS");
+    for (const OrbitConstants* c : {&tracker, &scheduler}) {
+        const PassPrediction first = Search(*c, iss, demoStation(*c), start).pass;
+        ASSERT_TRUE(first.found);
+        const ClockTime midPass = at((first.aos + first.los) / 2);
+
+        PassSearchSettings infiniteStep = settings();
+        infiniteStep.searchStep = INFINITY;
+        const Search fromInside(*c, iss, demoStation(*c), midPass, infiniteStep);
+        EXPECT_FALSE(fromInside.pass.found);
+        EXPECT_EQ(fromInside.display.messages, std::vector<std::string>{"No pass within 10 days"});
+
+        ClockTime nanMinute = start;
+        nanMinute.minute = NAN;
+        const Search fromNan(*c, iss, demoStation(*c), nanMinute);
+        EXPECT_FALSE(fromNan.pass.found);
+        EXPECT_LE(fromNan.display.dateTimeRedraws, 1);
+
+        ClockTime infiniteHour = midPass;
+        infiniteHour.hour = -INFINITY;
+        EXPECT_FALSE(Search(*c, iss, demoStation(*c), infiniteHour).pass.found);
+    }
+}
+
 TEST(PredictPass, UnusableElementsAndStepAreRejectedWithoutSampling) {
     KeplerianElementSet set = demoElements("ISS");
     set.meanMotion = 0;

@@ -61,6 +61,12 @@ TEST(DayFraction, TruncatesEveryFieldAndNeverGoesOutOfRange) {
     EXPECT_EQ(timeOfDayText(0.95833333333333326), "23:00:00");
 }
 
+TEST(DayFraction, DayNumberThatIsNotFiniteHasNoTimeOfDay) {
+    for (const double day : {static_cast<double>(NAN), static_cast<double>(INFINITY), -static_cast<double>(INFINITY)}) {
+        EXPECT_EQ(timeOfDayText(day), "00:00:00") << day;
+    }
+}
+
 TEST(ClockTexts, TwoDigitsAndTheDateTimeLine) {
     EXPECT_EQ(twoDigitText(5), "05");
     EXPECT_EQ(twoDigitText(0), "00");
