@@ -1,5 +1,5 @@
 #pragma once
-// Everything the tracker's subsystems share: the design's module-level values, grouped by record,
+// Everything the tracker's subsystems share: the program-wide values, grouped by record,
 // owned by the one Tracker object. Rotator, radio and GPS operations take this state.
 #include "config/frequency.hpp"
 #include "config/station.hpp"
