@@ -91,7 +91,8 @@ std::int32_t toInt32(double value) { return roundToInt<std::int32_t>(value); }
 
 std::int16_t storedInt16(double value, ErrorHandler& errors) {
     const double rounded = std::nearbyint(value);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() && rounded <= std::numeric_limits<std::int16_t>::max())) {
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+          rounded <= std::numeric_limits<std::int16_t>::max())) {
         errors.handleError(runtimeError::overflow);
         return 0;
     }

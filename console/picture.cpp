@@ -16,8 +16,8 @@ constexpr int expansionDecimals = 60;
 // The point is "." whatever the locale says.
 std::string roundedDigits(double magnitude, int decimals) {
     char exact[400];  // 309 integer digits at most, the point and the decimals
-    const auto written = std::to_chars(std::begin(exact), std::end(exact), magnitude, std::chars_format::fixed,
-                                       expansionDecimals);
+    const auto written = std::to_chars(std::begin(exact), std::end(exact), magnitude,
+                                       std::chars_format::fixed, expansionDecimals);
     std::string text(exact, written.ptr);
     const auto point = text.find('.');
     std::string integer = text.substr(0, point);

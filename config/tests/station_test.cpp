@@ -197,7 +197,8 @@ TEST(StationConfig, ValuesNotFiniteOnceStoredArePhaseTwo) {
             values[index] = text;
             RecordingHandler errors;
             EXPECT_THROW(readFrom(join(values, "\n"), errors, reader), ProgramExit) << index;
-            EXPECT_EQ(errors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}})) << index;
+            EXPECT_EQ(errors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}}))
+                << index;
         }
     }
     // The minimum elevation is double precision in the tracker, single in the scheduler.

@@ -62,7 +62,8 @@ TEST(DayFraction, TruncatesEveryFieldAndNeverGoesOutOfRange) {
 }
 
 TEST(DayFraction, DayNumberThatIsNotFiniteHasNoTimeOfDay) {
-    for (const double day : {static_cast<double>(NAN), static_cast<double>(INFINITY), -static_cast<double>(INFINITY)}) {
+    const double infinity = INFINITY;
+    for (const double day : {static_cast<double>(NAN), infinity, -infinity}) {
         EXPECT_EQ(timeOfDayText(day), "00:00:00") << day;
     }
 }

@@ -1,5 +1,6 @@
 #include "scheduler/tests/rig.hpp"
 
+#include <cmath>
 #include <map>
 
 namespace station::testing {
@@ -112,6 +113,19 @@ TEST(Schedule, EntriesWithoutAPassAreLeftOutWithAMessage) {
     EXPECT_EQ(rig.scheduler.leftOut[2].entry + " " + rig.scheduler.leftOut[2].reason, "~B no satellite name");
     EXPECT_EQ(rig.mc.screen.rowText(24, 3, 79).substr(0, 58),
               "Left out: ISS (no pass high enough in 10 days), QO-100 (no");
+}
+
+// A clock that reads as no number (an infinite UTC offset once gave one) made the search span of
+// the geostationary satellite's low "passes" NaN, and the cycle never ended.
+TEST(Schedule, ClockThatIsNotANumberLeavesEntriesOut) {
+    Rig rig(schedulerConfig({"QO-100", "ISS"}));
+    rig.scheduler.startUp();
+    rig.scheduler.station.utcOffsetHours = -INFINITY;
+    rig.scheduler.settings = readSchedulerSettings(rig.mc.files, rig.scheduler);
+    rig.scheduler.loadElementSets();
+    rig.scheduler.buildSchedule();
+    EXPECT_TRUE(rig.scheduler.schedule[0].empty());
+    EXPECT_EQ(rig.scheduler.leftOut.size(), 2u);
 }
 
 }  // namespace

@@ -158,7 +158,8 @@ std::string stationConfigWith(int position, const std::string& value) {
 // Found by fuzzing KELVORIN.CFG into the pass search: an infinite search step froze every
 // entry's search, an infinite UTC offset made every day number NaN.
 TEST(SchedulerErrors, StationValuesOverflowingTheirFieldsEndTheRun) {
-    for (const auto& [position, value] : {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "-1E39"}}) {
+    for (const auto& [position, value] :
+         {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "-1E39"}}) {
         Rig rig(schedulerConfig({"ISS", "SO-50"}));
         rig.dir.write("KELVORIN.CFG", stationConfigWith(position, value));
         int status = -1;

@@ -237,7 +237,8 @@ TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {
 // Found by fuzzing KELVORIN.CFG into the pass search: an infinite search step froze the search,
 // an infinite UTC offset made every day number NaN. Both are the file's error now.
 TEST_F(ErrorsTest, ValuesOverflowingTheirFieldsAreAConfigurationError) {
-    for (const auto& [position, value] : {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "1E39"}}) {
+    for (const auto& [position, value] :
+         {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "1E39"}}) {
         testing::StationDir station;
         station.write("KELVORIN.CFG", stationConfig({{position, value}}));
         station.copyDemo("KEPS.TXT");
