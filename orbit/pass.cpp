@@ -1,5 +1,6 @@
 #include "orbit/pass.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -136,6 +137,7 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     }
     pass.aos = search.now();
     pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
+    const float aosMinute = time.minute;
 
     double maximum = storedElevation(horizon);
     float maximumMinute = time.minute;
@@ -147,7 +149,9 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     });
     // One that does not set within the bound gets its LOS there, so it is still tracked.
     if (set) {
-        time.minute -= 2 * step;
+        // A pass cannot end before it begins: with a step longer than the pass, two steps back
+        // from the first sample below lie before the AOS.
+        time.minute = std::max(time.minute - 2 * step, aosMinute);
         search.scan(fineStep, search.now() + settings.boundDays, up);
     }
     if (!scheduler) {

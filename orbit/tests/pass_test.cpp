@@ -283,6 +283,24 @@ TEST(PredictPass, ClockThatIsNotFiniteEndsTheSearch) {
     }
 }
 
+// A step far longer than a pass (1600 minutes) is nonsense, but the pass it finds must still end
+// after it begins: two steps back from the first sample below can lie before the AOS.
+TEST(PredictPass, PassNeverEndsBeforeItBegins) {
+    for (const char* name : {"ISS", "SO-50", "AO-7"}) {
+        const KeplerianElementSet set = demoElements(name);
+        for (const OrbitConstants* c : {&tracker, &scheduler}) {
+            for (int hour = 0; hour < 24; hour += 3) {
+                ClockTime from = start;
+                from.hour = static_cast<float>(hour);
+                const PassPrediction pass = Search(*c, set, demoStation(*c), from, settings(96000)).pass;
+                if (pass.found) {
+                    EXPECT_GE(pass.los, pass.aos) << name << " from " << hour << " h";
+                }
+            }
+        }
+    }
+}
+
 TEST(PredictPass, UnusableElementsAndStepAreRejectedWithoutSampling) {
     KeplerianElementSet set = demoElements("ISS");
     set.meanMotion = 0;
