@@ -128,5 +128,21 @@ TEST(Schedule, ClockThatIsNotANumberLeavesEntriesOut) {
     EXPECT_EQ(rig.scheduler.leftOut.size(), 2u);
 }
 
+// Found by fuzzing: with a step of 1600 minutes the LOS of a low pass can lie before the search
+// start, so passing over low passes from their LOS found the same pass again for ever.
+TEST(Schedule, StepLongerThanAPassStillEndsTheCycle) {
+    Rig rig(schedulerConfig({"ISS", "AO-7", "QO-100"}, {"SO-50", "QO-100"}));
+    rig.dir.write("KELVORIN.CFG", [] {
+        std::string text = ";station\nTEST\nKEPS.TXT\n52\n180\n0\n96000\n";
+        for (int value = 7; value <= 41; ++value) {
+            text += value == 17 ? "14\n" : "0\n";
+        }
+        return text + "1\n15\n14\n";
+    }());
+    rig.compute();
+    rig.scheduler.buildNonScheduledTable();
+    EXPECT_EQ(rig.scheduler.station.searchStep, 1600.0f);
+}
+
 }  // namespace
 }  // namespace station::testing
