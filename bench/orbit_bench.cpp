@@ -106,5 +106,41 @@ void predictPassRedrawEverySample(benchmark::State& run) {
 }
 BENCHMARK(predictPassRedrawEverySample)->Unit(benchmark::kMicrosecond);
 
+// A satellite that never rises over the station (equatorial, 500 km up, seen from 52 degrees
+// north): the search runs to its bound of 10 days, so its cost is the step's. Argument: the
+// search step in tenths of a second, as KELVORIN.CFG would give it in seconds.
+void predictPassNeverRises(benchmark::State& run, const OrbitConstants& constants) {
+    KeplerianElementSet equatorial;
+    equatorial.epochYear = searchStart.year;
+    equatorial.epochDay = dayNumberOf(searchStart);
+    equatorial.meanMotion = 15.2;
+    const StationPosition station = demoStation();
+    PassSearchSettings settings;
+    settings.searchStep = static_cast<float>(run.range(0) / 10.0 / 60.0);
+    SatelliteState state;
+    struct Counting : PassSearchDisplay {
+        std::size_t count = 0;
+        void showDateTime() override { ++count; }
+    } counting;
+    for (auto _ : run) {
+        counting.count = 0;
+        ClockTime time = searchStart;
+        const PassPrediction pass =
+            predictPass(constants, equatorial, station, settings, time, state, counting);
+        if (pass.found) {
+            run.SkipWithError("the satellite rose");
+        }
+    }
+    run.counters["samples"] = static_cast<double>(counting.count);
+}
+
+void trackerSearchNeverRises(benchmark::State& run) {
+    predictPassNeverRises(run, trackerConstants(searchStart));
+}
+BENCHMARK(trackerSearchNeverRises)->Arg(600)->Arg(100)->Arg(10)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void schedulerSearchNeverRises(benchmark::State& run) { predictPassNeverRises(run, schedulerConstants()); }
+BENCHMARK(schedulerSearchNeverRises)->Arg(600)->Arg(100)->Arg(10)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace station

@@ -4,8 +4,6 @@
 #include "console/station_file.hpp"
 #include "orbit/constants.hpp"
 
-#include <cmath>
-
 namespace station {
 
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors) {
@@ -17,11 +15,7 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
     for (std::string& entry : settings.nonScheduledEntries) {
         entry = values.readValue();
     }
-    settings.minimumPassElevation = static_cast<float>(values.readNumber() * (programPi / 180.0));
-    if (!std::isfinite(settings.minimumPassElevation)) {
-        errors.handleError(runtimeError::overflow);
-        settings.minimumPassElevation = 0;
-    }
+    settings.minimumPassElevation = storedSingle(values.readNumber() * (programPi / 180.0), errors);
     settings.backgroundColour = values.readInt16();
     settings.foregroundColour = values.readInt16();
     settings.highlightColour = values.readInt16();

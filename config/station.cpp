@@ -22,29 +22,30 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     ValueReader values(lines, errors);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
-    auto int16 = [&] { return values.readInt16(); };
-    auto hexInt16 = [&] { return values.checkedInt16(leadingNumber("&H" + values.readValue())); };
+    // A field that cannot hold its value is a failure of the file, not a silent clamp or an
+    // infinity that would stall the pass search.
+    auto int16 = [&] { return storedInt16(values.readNumber(), errors); };
+    auto hexInt16 = [&] { return storedInt16(leadingNumber("&H" + values.readValue()), errors); };
+    auto single = [&](double value) { return storedSingle(value, errors); };
+    auto real = [&](double value) { return storedDouble(value, errors); };
 
     s.stationName = values.readValue();
     s.elementFileName = values.readValue();
-    const double latitudeDegrees = static_cast<float>(number());
-    const double longitudeDegrees = static_cast<float>(number());
-    s.minimumElevation = number() * radiansPerDegree;
-    if (scheduler) {
-        s.minimumElevation = static_cast<float>(s.minimumElevation);
-    }
-    s.searchStep = static_cast<float>(number() / 60.0);
+    const double latitudeDegrees = single(number());
+    const double longitudeDegrees = single(number());
+    s.minimumElevation = scheduler ? single(number() * radiansPerDegree) : real(number() * radiansPerDegree);
+    s.searchStep = single(number() / 60.0);
     s.azimuthStopNorth = int16();
     s.rotator450 = int16();
-    s.trackingStep = static_cast<float>(number() * radiansPerDegree);
+    s.trackingStep = single(number() * radiansPerDegree);
     s.flipEnabled = int16();
     s.parkEnabled = int16();
-    s.parkAzimuth = static_cast<float>(number() * radiansPerDegree);
-    s.parkElevation = number() * radiansPerDegree;
+    s.parkAzimuth = single(number() * radiansPerDegree);
+    s.parkElevation = real(number() * radiansPerDegree);
     s.rotatorInterface = int16();
     s.rotatorBaud = toInt32(number());
     s.rotatorPort = scheduler ? hexInt16() : int16();
-    s.utcOffsetHours = static_cast<float>(number());
+    s.utcOffsetHours = single(number());
     s.radioType = values.readValue();
     s.radioPort = int16();
     s.radioBaud = toInt32(number());
@@ -52,14 +53,14 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     s.txRadioAddress = values.readValue().substr(0, 2);
     s.filterOption = int16();
     s.uplinkCorrection = int16();
-    s.dopplerThresholdHz = static_cast<float>(number());
+    s.dopplerThresholdHz = single(number());
     if (s.dopplerThresholdHz < 1.0f) {
         s.dopplerThresholdHz = 1.0f;
     }
     s.thirdBandOption = int16();
     s.converterLo[1] = 0.0;
     for (int band = 2; band <= 8; ++band) {
-        s.converterLo[band] = scheduler ? (number(), 0.0) : number();
+        s.converterLo[band] = scheduler ? (number(), 0.0) : real(number());
     }
     s.quitAfterPass = int16();
     s.tuningStepLeftRight = toInt32(number());
@@ -68,7 +69,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     s.gpsBaud = toInt32(number());
     s.useGpsPosition = int16();
     s.gpsSentence = int16();
-    s.gpsTimeOffsetSeconds = static_cast<float>(number());
+    s.gpsTimeOffsetSeconds = single(number());
     s.backgroundColour = int16();
     s.foregroundColour = int16();
     s.highlightColour = int16();

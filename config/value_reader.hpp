@@ -5,11 +5,17 @@
 #include "console/files.hpp"
 #include "text/numbers.hpp"
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
 namespace station {
+
+// Values as their fields keep them. A value its field cannot hold (an integer beyond a 16-bit
+// field, a number that is not finite once stored) is a failure of the file: the handler hears of
+// an overflow and the field reads 0.
+std::int16_t storedInt16(double value, ErrorHandler& errors);
+float storedSingle(double value, ErrorHandler& errors);
+double storedDouble(double value, ErrorHandler& errors);
 
 class ValueReader {
 public:
@@ -27,17 +33,7 @@ public:
         return upperCase(line);
     }
     double readNumber() { return leadingNumber(readValue()); }
-    // A number a 16-bit field cannot hold is a failure of the file, not a silent clamp: the
-    // handler is told of an overflow and the field reads as 0.
-    std::int16_t checkedInt16(double value) {
-        const double rounded = std::nearbyint(value);
-        if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-            errors_.handleError(runtimeError::overflow);
-            return 0;
-        }
-        return toInt16(rounded);
-    }
-    std::int16_t readInt16() { return checkedInt16(readNumber()); }
+    std::int16_t readInt16() { return storedInt16(readNumber(), errors_); }
 
 private:
     LineReader& lines_;

@@ -618,7 +618,8 @@ void onTerminate() {
 }
 
 bool localeIsUnicode() {
-    std::setlocale(LC_ALL, "");
+    // Only the character set: numbers are read and printed with "." whatever LANG says.
+    std::setlocale(LC_CTYPE, "");
     const char* codeset = ::nl_langinfo(CODESET);
     return codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0;
 }

@@ -1,8 +1,9 @@
 #include "orbit/pass.hpp"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
-#include <sstream>
 
 namespace station {
 
@@ -12,10 +13,11 @@ constexpr double geostationaryTolerance = 0.01f;  // revolutions per day around 
 constexpr float fineStepsPerStep = 50;
 constexpr float daysPerGeostationaryPass = 365;
 
+// Six significant digits, with "." whatever the locale says.
 std::string daysText(double days) {
-    std::ostringstream text;
-    text << days;
-    return text.str();
+    char text[32];
+    const auto written = std::to_chars(std::begin(text), std::end(text), days, std::chars_format::general, 6);
+    return std::string(text, written.ptr);
 }
 
 // One pass search: the clock fields it moves, the samples it takes and the bounds of its scans.
@@ -30,7 +32,9 @@ public:
 
     // Samples with `step` (sample first, then test the sample just taken) while `keepGoing`
     // holds. `afterSample` gets the minute the sample was taken at. False when the scan reached
-    // `limit` (a day number) or could no longer move the clock on before `keepGoing` failed.
+    // `limit` (a day number), could no longer move the clock on before `keepGoing` failed, or
+    // reached a clock that is no longer a finite day number (an infinite step or UTC offset:
+    // the propagation keeps the last position there, which is no sample).
     template <typename KeepGoing, typename AfterSample>
     bool scan(float step, double limit, KeepGoing keepGoing, AfterSample afterSample) {
         while (true) {
@@ -38,12 +42,15 @@ public:
             display_.showDateTime();
             propagate(constants_, elements_, time_, state_, outOfDate_);
             lookAngles(constants_, station_, state_);
+            if (!std::isfinite(state_.dayNumber)) {
+                return false;
+            }
             time_.minute += step;
             afterSample(sampleMinute);
             if (!keepGoing(state_.elevation)) {
                 return true;
             }
-            if (time_.minute == sampleMinute || state_.dayNumber >= limit) {
+            if (time_.minute == sampleMinute || !(state_.dayNumber < limit)) {
                 return false;
             }
         }
@@ -130,6 +137,7 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     }
     pass.aos = search.now();
     pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
+    const float aosMinute = time.minute;
 
     double maximum = storedElevation(horizon);
     float maximumMinute = time.minute;
@@ -141,7 +149,9 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     });
     // One that does not set within the bound gets its LOS there, so it is still tracked.
     if (set) {
-        time.minute -= 2 * step;
+        // A pass cannot end before it begins: with a step longer than the pass, two steps back
+        // from the first sample below lie before the AOS.
+        time.minute = std::max(time.minute - 2 * step, aosMinute);
         search.scan(fineStep, search.now() + settings.boundDays, up);
     }
     if (!scheduler) {

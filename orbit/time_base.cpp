@@ -58,8 +58,11 @@ double localDayNumberOf(const ClockTime& time, float utcOffsetHours) {
 }
 
 DayTime splitDayFraction(double dayNumber) {
-    double f = dayNumber - std::floor(dayNumber);
     DayTime result;
+    if (!std::isfinite(dayNumber)) {
+        return result;  // no time of day: 00:00:00 rather than fields made of nothing
+    }
+    double f = dayNumber - std::floor(dayNumber);
     result.hours = static_cast<std::int16_t>(std::floor(24 * f));
     f -= result.hours / 24.0;
     result.minutes = static_cast<std::int16_t>(std::floor(1440 * f));

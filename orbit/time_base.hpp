@@ -34,7 +34,8 @@ struct DayTime {
     std::int16_t minutes = 0;
     std::int16_t seconds = 0;
 };
-// Hours, minutes and seconds of the fraction of the day, each truncated.
+// Hours, minutes and seconds of the fraction of the day, each truncated; zeros when the day
+// number is not finite.
 DayTime splitDayFraction(double dayNumber);
 // "hh:mm:ss" of the fraction of a day number.
 std::string timeOfDayText(double dayNumber);

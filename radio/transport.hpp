@@ -34,7 +34,8 @@ struct RadioContext {
 };
 
 // Hex digit pairs to bytes: n = length / 2 rounded half to even, at most 20 bytes. Blanks are
-// not allowed in the text (the design writes them only for reading).
+// not allowed in the text: commands are kept without them (frame diagrams in comments space the
+// bytes out only for reading).
 std::vector<std::uint8_t> hexCommandBytes(std::string_view hex);
 
 // Write to the radio link when one is open; nothing otherwise.

@@ -25,7 +25,7 @@ Angle steppedCommand(Angle command, double target, float step) {
     return command;
 }
 
-// Degrees that the design gives in single precision, in radians.
+// Degrees held in single precision (the end-stop margins below), in radians.
 float radiansOf(const OrbitConstants& constants, float degrees) {
     return static_cast<float>(degrees * constants.radiansPerDegree);
 }

@@ -89,6 +89,7 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
         for (int pass = 0; pass < 2; ++pass) {
             const double searchStart = continuousDay(clock.year, dayNumberOf(clock));
             std::optional<PassPrediction> qualifying;
+            double resumedAt = searchStart;
             for (;;) {
                 const PassPrediction found =
                     predictPass(constants, elements, stationPosition(), search, clock, satellite, display_);
@@ -99,10 +100,14 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
                     qualifying = found;
                     break;
                 }
-                // Low passes are passed over from their LOS, but not for ever.
-                if (continuousDay(clock.year, dayNumberOf(clock)) - searchStart > searchBoundDays) {
+                // Low passes are passed over from their LOS, but not for ever, nor from a LOS that
+                // is no later than the last resumption (a step far longer than a pass can put the
+                // pass found before it), nor from a clock that no longer reads as a number.
+                const double los = continuousDay(clock.year, dayNumberOf(clock));
+                if (!(los - searchStart <= searchBoundDays) || !(los > resumedAt)) {
                     break;
                 }
+                resumedAt = los;
             }
             if (!qualifying) {
                 leftOut.push_back({entry, noPass});

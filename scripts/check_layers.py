@@ -26,8 +26,8 @@ ALLOWED = {
     "text": set(),
 }
 
-# Folders of code outside the layers: the benchmarks build on everything.
-OUTSIDE = {"bench"}
+# Folders of code outside the layers: the benchmarks and the fuzz targets build on everything.
+OUTSIDE = {"bench", "fuzz"}
 
 # The orbital core gets its instant as an argument and draws nothing.
 FORBIDDEN = {

@@ -20,3 +20,20 @@ require_packages() {
 }
 
 build_packages=(g++ cmake make pkg-config libncurses-dev)
+
+# Makes sure a locale is generated (the locale tests run under a decimal-comma locale). As root
+# it generates it; otherwise it prints the command and stops.
+require_locale() {
+    local language=$1 charset=$2
+    local name="$language.$charset"
+    local listed="$language.$(echo "$charset" | tr -d '-' | tr '[:upper:]' '[:lower:]')"
+    locale -a 2>/dev/null | grep -qxi "$listed" && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Generating the locale $name"
+        localedef -i "$language" -f "$charset" "$name"
+    else
+        echo "Missing locale $name. Generate it with:"
+        echo "    sudo localedef -i $language -f $charset $name"
+        exit 1
+    fi
+}

@@ -1,9 +1,8 @@
 #include "text/numbers.hpp"
 
 #include <cctype>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace station {
@@ -26,7 +25,10 @@ double leadingNumber(std::string_view text) {
     }
     std::string number;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        number += text[i++];
+        if (text[i] == '-') {
+            number += '-';
+        }
+        ++i;
     }
     bool mantissaDigits = false;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
@@ -57,12 +59,14 @@ double leadingNumber(std::string_view text) {
             number += exponent;
         }
     }
-    errno = 0;
-    const double value = std::strtod(number.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(value)) {
+    // Not strtod: its decimal point is the locale's.
+    double value = 0;
+    const auto read = std::from_chars(number.data(), number.data() + number.size(), value);
+    // Beyond the range of a double, either way, reads as 0.
+    if (read.ec != std::errc() || !std::isfinite(value)) {
         return 0.0;
     }
-    return std::isfinite(value) ? value : 0.0;
+    return value;
 }
 
 namespace {

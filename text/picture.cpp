@@ -1,18 +1,24 @@
 #include "text/picture.hpp"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace station {
 
 namespace {
 
+// Decimals of the exact expansion looked at; more than any mask shows, so the digit after the
+// last shown one is exact.
+constexpr int expansionDecimals = 60;
+
 // |value| rounded half away from zero to `decimals` places, as plain decimal text. Works on
 // the exact binary value, so 2.675 (stored as 2.67499...) gives 2.67 and 0.125 gives 0.13.
+// The point is "." whatever the locale says.
 std::string roundedDigits(double magnitude, int decimals) {
-    char exact[400];
-    std::snprintf(exact, sizeof exact, "%.60f", magnitude);
-    std::string text(exact);
+    char exact[400];  // 309 integer digits at most, the point and the decimals
+    const auto written = std::to_chars(std::begin(exact), std::end(exact), magnitude,
+                                       std::chars_format::fixed, expansionDecimals);
+    std::string text(exact, written.ptr);
     const auto point = text.find('.');
     std::string integer = text.substr(0, point);
     std::string fraction = text.substr(point + 1);

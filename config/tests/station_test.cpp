@@ -1,5 +1,6 @@
 #include "config/station.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "orbit/geodesy.hpp"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,68 @@ TEST(StationConfig, SixteenBitOverflowIsPhaseTwo) {
     EXPECT_THROW(readFrom(join(values, "\n"), errors), ProgramExit);
     ASSERT_EQ(errors.failures.size(), 1u);
     EXPECT_EQ(errors.failures[0].first, 2);
+}
+
+// 1E41 is a finite double but overflows single precision: an infinite search step stalled the
+// pass search of both programs, an infinite UTC offset made every day number NaN.
+TEST(StationConfig, ValuesNotFiniteOnceStoredArePhaseTwo) {
+    const std::vector<std::pair<std::size_t, std::string>> overflowing = {
+        {2, "1E41"},    // latitude
+        {3, "-1E39"},   // longitude
+        {5, "1E41"},    // search step
+        {8, "1E41"},    // tracking step
+        {11, "-1E41"},  // park azimuth
+        {16, "-1E41"},  // UTC offset
+        {24, "1E39"},   // Doppler threshold
+        {40, "1E39"},   // GPS time offset
+    };
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        for (const auto& [index, text] : overflowing) {
+            auto values = completeValues();
+            values[index] = text;
+            RecordingHandler errors;
+            EXPECT_THROW(readFrom(join(values, "\n"), errors, reader), ProgramExit) << index;
+            EXPECT_EQ(errors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}}))
+                << index;
+        }
+    }
+    // The minimum elevation is double precision in the tracker, single in the scheduler.
+    auto values = completeValues();
+    values[4] = "1E300";
+    RecordingHandler trackerErrors;
+    EXPECT_NO_THROW(readFrom(join(values, "\n"), trackerErrors));
+    RecordingHandler schedulerErrors;
+    EXPECT_THROW(readFrom(join(values, "\n"), schedulerErrors, StationReader::scheduler), ProgramExit);
+    EXPECT_EQ(schedulerErrors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}}));
+}
+
+TEST(StationConfig, LargeFiniteValuesAreKept) {
+    auto values = completeValues();
+    values[5] = "3E38";   // search step, seconds: 5E36 minutes
+    values[16] = "-3E38";  // UTC offset
+    RecordingHandler errors;
+    const Station s = readFrom(join(values, "\n"), errors);
+    EXPECT_TRUE(errors.failures.empty());
+    EXPECT_FLOAT_EQ(s.searchStep, 5e36f);
+    EXPECT_FLOAT_EQ(s.utcOffsetHours, -3e38f);
+}
+
+// Single-precision 90 degrees lies just beyond the right angle, where the tangent of the
+// tracker's conversion flips sign: the north pole became the south pole.
+TEST(StationConfig, PolesStayPoles) {
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        for (const double pole : {90.0, -90.0}) {
+            auto values = completeValues();
+            values[2] = std::to_string(pole);
+            RecordingHandler errors;
+            const Station s = readFrom(join(values, "\n"), errors, reader);
+            EXPECT_NEAR(s.latitude / degree, pole, 1e-5) << pole;
+        }
+    }
+    EXPECT_EQ(trackerGeocentricLatitude(static_cast<float>(90 * degree)), programPi / 2);
+    EXPECT_EQ(trackerGeocentricLatitude(90 * degree), programPi / 2);
+    EXPECT_EQ(trackerGeocentricLatitude(-90 * degree), -programPi / 2);
+    EXPECT_GT(trackerGeocentricLatitude(static_cast<float>(89.9999 * degree)), 89.999 * degree);
 }
 
 TEST(StationConfig, SchedulerReadsPortsAsHexAndItsOwnLatitude) {

@@ -1,4 +1,5 @@
 #include "config/value_reader.hpp"
+#include "text/testsupport/comma_locale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,18 @@ namespace {
 struct PhaseOnlyHandler : ErrorHandler {
     void handleError(int) override {}
 };
+
+// Station files keep the decimal point under a locale with a decimal comma.
+TEST(ValueReader, DecimalPointWhateverTheLocale) {
+    testing::CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    LineReader lines({"; latitude", "52.35", "0.1 seconds"});
+    PhaseOnlyHandler errors;
+    errors.errorPhase = 2;
+    ValueReader values(lines, errors);
+    EXPECT_DOUBLE_EQ(values.readNumber(), 52.35);
+    EXPECT_DOUBLE_EQ(values.readNumber(), 0.1);
+}
 
 TEST(ValueReader, SkipsCommentLinesAndUpperCases) {
     LineReader lines({"; a comment", ";another", "first value", " ;not a comment", "", "last"});

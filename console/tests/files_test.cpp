@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace station {
@@ -128,12 +130,27 @@ TEST_F(StationFiles, FailedRenameLeavesTheOldStateAndNoTemporary) {
 }
 
 TEST_F(StationFiles, UnwritableDirectoryKeepsTheOldFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into any directory; the failed rename is tested above";
-    }
     dir.write("KELVORIN.FRC", "old");
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(files.replace("KELVORIN.FRC", "new"));
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    if (::geteuid() == 0) {
+        // The superuser writes into any directory: replace as an ordinary user in a child process.
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const uid_t nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
+                ::_exit(3);
+            }
+            ::_exit(files.replace("KELVORIN.FRC", "new") ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "3: privileges could not be dropped, 1: the file was replaced";
+    } else {
+        EXPECT_FALSE(files.replace("KELVORIN.FRC", "new"));
+    }
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(dir.read("KELVORIN.FRC"), "old");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"KELVORIN.FRC"});

@@ -1,6 +1,7 @@
 #include "orbit/pass.hpp"
 
 #include "orbit/tests/orbit_fixtures.hpp"
+#include "text/testsupport/comma_locale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -237,6 +238,64 @@ TEST(PredictPass, SatelliteThatNeverRisesEndsAtTheBound) {
         EXPECT_EQ(search.display.messages, std::vector<std::string>{text});
         EXPECT_GE(dayNumberOf(search.time) - dayNumberOf(start), bound);
         EXPECT_LT(dayNumberOf(search.time) - dayNumberOf(start), bound + 2 * minuteDays);
+    }
+}
+
+TEST(PredictPass, NoPassMessageKeepsThePointWhateverTheLocale) {
+    testing::CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    KeplerianElementSet equatorial;
+    equatorial.epochYear = start.year;
+    equatorial.epochDay = dayNumberOf(start);
+    equatorial.meanMotion = 15;
+    PassSearchSettings s = settings();
+    s.boundDays = 2.5;
+    Search search(tracker, equatorial, stationAt(60, 0), start, s);
+    EXPECT_EQ(search.display.messages, std::vector<std::string>{"No pass within 2.5 days"});
+}
+
+// An infinite step from inside a pass turned the minute into NaN (infinity minus infinity) and the
+// fine scan never ended.
+TEST(PredictPass, ClockThatIsNotFiniteEndsTheSearch) {
+    const KeplerianElementSet iss = demoElements("ISS");
+    for (const OrbitConstants* c : {&tracker, &scheduler}) {
+        const PassPrediction first = Search(*c, iss, demoStation(*c), start).pass;
+        ASSERT_TRUE(first.found);
+        const ClockTime midPass = at((first.aos + first.los) / 2);
+
+        PassSearchSettings infiniteStep = settings();
+        infiniteStep.searchStep = INFINITY;
+        const Search fromInside(*c, iss, demoStation(*c), midPass, infiniteStep);
+        EXPECT_FALSE(fromInside.pass.found);
+        EXPECT_EQ(fromInside.display.messages, std::vector<std::string>{"No pass within 10 days"});
+
+        ClockTime nanMinute = start;
+        nanMinute.minute = NAN;
+        const Search fromNan(*c, iss, demoStation(*c), nanMinute);
+        EXPECT_FALSE(fromNan.pass.found);
+        EXPECT_LE(fromNan.display.dateTimeRedraws, 1);
+
+        ClockTime infiniteHour = midPass;
+        infiniteHour.hour = -INFINITY;
+        EXPECT_FALSE(Search(*c, iss, demoStation(*c), infiniteHour).pass.found);
+    }
+}
+
+// A step far longer than a pass (1600 minutes) is nonsense, but the pass it finds must still end
+// after it begins: two steps back from the first sample below can lie before the AOS.
+TEST(PredictPass, PassNeverEndsBeforeItBegins) {
+    for (const char* name : {"ISS", "SO-50", "AO-7"}) {
+        const KeplerianElementSet set = demoElements(name);
+        for (const OrbitConstants* c : {&tracker, &scheduler}) {
+            for (int hour = 0; hour < 24; hour += 3) {
+                ClockTime from = start;
+                from.hour = static_cast<float>(hour);
+                const PassPrediction pass = Search(*c, set, demoStation(*c), from, settings(96000)).pass;
+                if (pass.found) {
+                    EXPECT_GE(pass.los, pass.aos) << name << " from " << hour << " h";
+                }
+            }
+        }
     }
 }
 

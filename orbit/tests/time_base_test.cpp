@@ -47,6 +47,13 @@ TEST(DayFraction, TruncatesEveryFieldAndNeverGoesOutOfRange) {
     EXPECT_EQ(timeOfDayText(0.95833333333333326), "23:00:00");
 }
 
+TEST(DayFraction, DayNumberThatIsNotFiniteHasNoTimeOfDay) {
+    const double infinity = INFINITY;
+    for (const double day : {static_cast<double>(NAN), infinity, -infinity}) {
+        EXPECT_EQ(timeOfDayText(day), "00:00:00") << day;
+    }
+}
+
 TEST(ContinuousDay, RunsOnAcrossTheTurnOfTheYear) {
     EXPECT_EQ(continuousDay(2000, 1.0), 1.0);
     EXPECT_EQ(continuousDay(2001, 1.0), 367.0);  // 2000 has 366 days

@@ -1,5 +1,6 @@
 #include "scheduler/tests/rig.hpp"
 
+#include <cmath>
 #include <map>
 
 namespace station::testing {
@@ -112,6 +113,35 @@ TEST(Schedule, EntriesWithoutAPassAreLeftOutWithAMessage) {
     EXPECT_EQ(rig.scheduler.leftOut[2].entry + " " + rig.scheduler.leftOut[2].reason, "~B no satellite name");
     EXPECT_EQ(rig.mc.screen.rowText(24, 3, 79).substr(0, 58),
               "Left out: ISS (no pass high enough in 10 days), QO-100 (no");
+}
+
+// A clock that reads as no number (an infinite UTC offset once gave one) made the search span of
+// the geostationary satellite's low "passes" NaN, and the cycle never ended.
+TEST(Schedule, ClockThatIsNotANumberLeavesEntriesOut) {
+    Rig rig(schedulerConfig({"QO-100", "ISS"}));
+    rig.scheduler.startUp();
+    rig.scheduler.station.utcOffsetHours = -INFINITY;
+    rig.scheduler.settings = readSchedulerSettings(rig.mc.files, rig.scheduler);
+    rig.scheduler.loadElementSets();
+    rig.scheduler.buildSchedule();
+    EXPECT_TRUE(rig.scheduler.schedule[0].empty());
+    EXPECT_EQ(rig.scheduler.leftOut.size(), 2u);
+}
+
+// Found by fuzzing: with a step of 1600 minutes the LOS of a low pass can lie before the search
+// start, so passing over low passes from their LOS found the same pass again for ever.
+TEST(Schedule, StepLongerThanAPassStillEndsTheCycle) {
+    Rig rig(schedulerConfig({"ISS", "AO-7", "QO-100"}, {"SO-50", "QO-100"}));
+    rig.dir.write("KELVORIN.CFG", [] {
+        std::string text = ";station\nTEST\nKEPS.TXT\n52\n180\n0\n96000\n";
+        for (int value = 7; value <= 41; ++value) {
+            text += value == 17 ? "14\n" : "0\n";
+        }
+        return text + "1\n15\n14\n";
+    }());
+    rig.compute();
+    rig.scheduler.buildNonScheduledTable();
+    EXPECT_EQ(rig.scheduler.station.searchStep, 1600.0f);
 }
 
 }  // namespace

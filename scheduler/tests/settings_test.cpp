@@ -143,5 +143,32 @@ TEST(SchedulerErrors, MissingFilesAndUnknownSatellitesEndTheRun) {
               "ERROR: Keplerian data file has no data for SPUTNIK. Cannot continue.");
 }
 
+// The rig's KELVORIN.CFG with value `position` (1 to 44) replaced.
+std::string stationConfigWith(int position, const std::string& value) {
+    std::string text;
+    int seen = 0;
+    for (const std::string& line : splitLines(stationConfig())) {
+        const bool isValue = line.empty() || line.front() != ';';
+        seen += isValue ? 1 : 0;
+        text += (isValue && seen == position ? value : line) + "\n";
+    }
+    return text;
+}
+
+// Found by fuzzing KELVORIN.CFG into the pass search: an infinite search step froze every
+// entry's search, an infinite UTC offset made every day number NaN.
+TEST(SchedulerErrors, StationValuesOverflowingTheirFieldsEndTheRun) {
+    for (const auto& [position, value] :
+         {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "-1E39"}}) {
+        Rig rig(schedulerConfig({"ISS", "SO-50"}));
+        rig.dir.write("KELVORIN.CFG", stationConfigWith(position, value));
+        int status = -1;
+        EXPECT_EQ(fatalMessage(rig, [&] { status = rig.scheduler.run(); }),
+                  "ERROR in KELVORIN.CFG file!  Cannot continue.")
+            << position;
+        EXPECT_EQ(status, 0);
+    }
+}
+
 }  // namespace
 }  // namespace station::testing

@@ -1,4 +1,5 @@
 #include "text/numbers.hpp"
+#include "text/testsupport/comma_locale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,28 @@ TEST(LeadingNumber, NoNumberOrNoRepresentableNumberIsZero) {
     EXPECT_EQ(leadingNumber("-1e999"), 0.0);
     EXPECT_EQ(leadingNumber(std::string("\0\0 12", 5)), 0.0);
     EXPECT_EQ(leadingNumber(std::string(100000, '9')), 0.0);  // beyond a double
+}
+
+// Operators run the programs under locales with a decimal comma; station files keep the point.
+TEST(LeadingNumber, DecimalPointWhateverTheLocale) {
+    testing::CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    EXPECT_DOUBLE_EQ(leadingNumber("52.35 degrees north"), 52.35);
+    EXPECT_DOUBLE_EQ(leadingNumber("-4.92"), -4.92);
+    EXPECT_DOUBLE_EQ(leadingNumber("435250.125"), 435250.125);
+    EXPECT_DOUBLE_EQ(leadingNumber("1.5D-2"), 0.015);
+    EXPECT_DOUBLE_EQ(leadingNumber(".00006479"), 0.00006479);
+    EXPECT_EQ(leadingNumber("52,35"), 52.0);  // a comma ends the number, as under any locale
+    EXPECT_EQ(leadingNumber("1e999"), 0.0);
+
+}
+
+TEST(LeadingNumber, UnderflowAndOverflowReadAsZero) {
+    EXPECT_EQ(leadingNumber("1e-400"), 0.0);
+    EXPECT_EQ(leadingNumber("-2e308"), 0.0);
+    EXPECT_EQ(leadingNumber("4.9e-324"), 4.9e-324);  // the smallest subnormal is a double
+    EXPECT_DOUBLE_EQ(leadingNumber("1.7976931348623157e308"), 1.7976931348623157e308);
+    EXPECT_EQ(leadingNumber("0e999999999999"), 0.0);
 }
 
 TEST(LeadingNumber, ReadsHexadecimalAfterAmpersandH) {

@@ -1,4 +1,5 @@
 #include "text/picture.hpp"
+#include "text/testsupport/comma_locale.hpp"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,23 @@ TEST(Picture, ValuesThatAreNotNumbersOverflow) {
     EXPECT_EQ(formatPicture("##.#", std::nan("")), "%nan");
     EXPECT_EQ(formatPicture("##.#", INFINITY), "%inf");
     EXPECT_EQ(formatPicture("##.#", -INFINITY), "%-inf");
+}
+
+// Screens show the decimal point whatever the operator's locale.
+TEST(Picture, DecimalPointWhateverTheLocale) {
+    testing::CommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    expectAll({
+        {"####.##", -34.818, " -34.82"},
+        {"##", 10, "10"},
+        {"####", 2026, "2026"},
+        {"########.#", 145800, "  145800.0"},
+        {"+##.#", -1.5, " -1.5"},
+        {"###.##", 0.125, "  0.13"},
+        {"####.##", 2.675, "   2.67"},
+        {"####.##", 9999.996, "%10000.00"},
+    });
+    EXPECT_EQ(formatInteger(-5), "-5");
 }
 
 TEST(FormatInteger, LeadingBlankUnlessNegative) {

@@ -235,5 +235,28 @@ TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {
     EXPECT_EQ(console.screen.cell(1, 1), (Cell{' ', 15, 0}));
 }
 
+// Found by fuzzing KELVORIN.CFG into the pass search: an infinite search step froze the search,
+// an infinite UTC offset made every day number NaN. Both are the file's error now.
+TEST_F(ErrorsTest, ValuesOverflowingTheirFieldsAreAConfigurationError) {
+    for (const auto& [position, value] :
+         {std::pair{6, "1E41"}, std::pair{17, "-1E41"}, std::pair{3, "1E39"}}) {
+        testing::StationDir station;
+        station.write("KELVORIN.CFG", stationConfig({{position, value}}));
+        station.copyDemo("KEPS.TXT");
+        MemoryConsole console(station.path());
+        Tracker fresh(console.console);
+        console.keyboard.pushAt(10000, "q");
+        console.sleeper.limitMillis = 60000;
+        std::string shown;
+        console.sleeper.onTime = [&](std::int64_t millis) {
+            if (millis == 9000) {
+                shown = console.screen.rowText(24, 2, 79);
+            }
+        };
+        EXPECT_EQ(fresh.run({"ISS"}), 0) << position;
+        EXPECT_EQ(shown, onMessageLine("Error in configuration file!  Cannot continue.")) << position;
+    }
+}
+
 }  // namespace
 }  // namespace station::trackertest

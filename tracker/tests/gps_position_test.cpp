@@ -125,6 +125,16 @@ TEST_F(GpsReaderTest, GgaAndRmcTakeTheirOwnFields) {
               "$GPRMC,123522,A,3351.500,S,15112.250,E,022.4,084.4,230394,003.1,W*6A\r\r\n");
 }
 
+// 90 degrees in single precision lies beyond the right angle: the north pole became the south.
+TEST_F(GpsReaderTest, PolesStayPoles) {
+    port().feed(gllSentence("225444", "9000.000") + gllSentence("225445", "9000.000"));
+    readGpsPosition(s);
+    EXPECT_NEAR(degrees(s.station.latitude), 90, floatDegreesTolerance);
+    port().feed("$GPGLL,9000.000,S,12311.12,W,225446,A,*1D\r\n$GPGLL,9000.000,S,12311.12,W,225447,A,*1D\r\n");
+    readGpsPosition(s);
+    EXPECT_NEAR(degrees(s.station.latitude), -90, floatDegreesTolerance);
+}
+
 TEST_F(GpsReaderTest, AcceptanceNeedsAStoredStampAndADifferentOne) {
     struct Case {
         std::vector<std::string> stamps;

@@ -1,0 +1,52 @@
+// KELVORIN.CFG as the tracker and the scheduler read it.
+#include <cmath>
+
+#include "config/station.hpp"
+#include "orbit/constants.hpp"
+#include "fuzz/fuzz_support.hpp"
+
+using namespace station;
+
+namespace {
+
+void check(const Station& s) {
+    for (const float value : {s.latitude, s.longitude, s.searchStep, s.trackingStep, s.parkAzimuth,
+                              s.utcOffsetHours, s.dopplerThresholdHz, s.gpsTimeOffsetSeconds}) {
+        if (!std::isfinite(value)) {
+            fuzz::broken("a single-precision station field is not finite");
+        }
+    }
+    if (!std::isfinite(s.minimumElevation) || !std::isfinite(s.parkElevation)) {
+        fuzz::broken("a station angle is not finite");
+    }
+    for (const double lo : s.converterLo) {
+        if (!std::isfinite(lo)) {
+            fuzz::broken("a converter frequency is not finite");
+        }
+    }
+    if (!(std::fabs(s.latitude) <= static_cast<float>(programPi / 2))) {
+        fuzz::broken("the geocentric latitude lies beyond a pole");
+    }
+    if (!(s.dopplerThresholdHz >= 1.0f)) {
+        fuzz::broken("the Doppler threshold is below 1 Hz");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto& directory = fuzz::scratch();
+    directory.write("KELVORIN.CFG", fuzz::textOf(data, size));
+    const Files files(directory.path());
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        fuzz::FatalErrors errors;
+        try {
+            check(readStationConfig(files, errors, reader));
+        } catch (const ProgramExit&) {
+            if (errors.errorPhase != 2) {
+                fuzz::broken("a failure of the station file outside phase 2");
+            }
+        }
+    }
+    return 0;
+}
