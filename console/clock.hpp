@@ -11,6 +11,7 @@ struct LocalTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
+    bool operator==(const LocalTime&) const = default;
 };
 
 // "dd-MON-yyyy  hh:mm:ss", 21 characters: the date and time line of the screens.

@@ -13,6 +13,26 @@ std::string waitForKey(Console& console) {
     }
 }
 
+std::string waitForKey(Console& console, int seconds) {
+    LocalTime last = console.clock.now();
+    int changes = 0;
+    for (;;) {
+        console.screen.present();
+        std::string key = console.keyboard.readKey();
+        if (!key.empty()) {
+            return key;
+        }
+        const LocalTime now = console.clock.now();
+        if (now != last) {
+            last = now;
+            if (++changes >= seconds) {
+                return {};
+            }
+        }
+        console.sleeper.sleepMs(1);
+    }
+}
+
 std::string readLineWithEcho(Console& console, std::size_t maxLength) {
     std::string line;
     for (;;) {

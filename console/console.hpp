@@ -24,6 +24,9 @@ struct Console {
 
 // Shows the screen, then polls the keyboard until a key comes, sleeping 1 ms between polls.
 std::string waitForKey(Console& console);
+// The same, but gives up once the clock's reading has changed `seconds` times (a minute for 60,
+// whatever the clock is set to meanwhile): then it returns nothing.
+std::string waitForKey(Console& console, int seconds);
 // Reads a line typed at the keyboard, echoed from the cursor position; Enter ends it,
 // Backspace deletes. At most maxLength characters.
 std::string readLineWithEcho(Console& console, std::size_t maxLength = 76);

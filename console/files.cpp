@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -132,34 +134,48 @@ std::optional<LineReader> Files::openLines(std::string_view name) const {
     return LineReader(splitLines(*text));
 }
 
-bool Files::replace(std::string_view name, std::string_view content) const {
+WriteResult Files::replace(std::string_view name, std::string_view content) const {
     const fs::path target = pathFor(name);
     std::string temporary = (directory_ / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        return false;
+        return {std::strerror(errno)};
     }
-    bool ok = true;
+    // The first step that fails gives the reason; the later ones are not tried.
+    int error = 0;
+    auto check = [&error](bool succeeded) {
+        if (!succeeded && error == 0) {
+            error = errno != 0 ? errno : EIO;
+        }
+    };
     std::size_t written = 0;
-    while (ok && written < content.size()) {
+    while (error == 0 && written < content.size()) {
+        errno = 0;
         const auto n = ::write(fd, content.data() + written, content.size() - written);
-        if (n <= 0) {
-            ok = false;
-        } else {
+        check(n > 0);
+        if (n > 0) {
             written += static_cast<std::size_t>(n);
         }
     }
     // The new file keeps the permissions of the one it replaces.
     struct stat existing {};
     const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-    ok = ok && ::fchmod(fd, mode) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
+    if (error == 0) {
+        check(::fchmod(fd, mode) == 0);
     }
-    return ok;
+    if (error == 0) {
+        check(::fsync(fd) == 0);
+    }
+    // A full disk may show only when the file is closed.
+    check(::close(fd) == 0);
+    if (error == 0) {
+        check(std::rename(temporary.c_str(), target.c_str()) == 0);
+    }
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return {std::strerror(error)};
+    }
+    return {};
 }
 
 bool Files::remove(std::string_view name) const {

@@ -26,6 +26,13 @@ private:
     std::size_t next_ = 0;
 };
 
+// How a write of a station file ended: `failure` is empty when the file was written, else why it
+// was not, in the system's words ("Read-only file system", "No space left on device").
+struct WriteResult {
+    std::string failure;
+    explicit operator bool() const { return failure.empty(); }
+};
+
 class Files {
 public:
     explicit Files(std::filesystem::path directory = ".") : directory_(std::move(directory)) {}
@@ -42,8 +49,9 @@ public:
     std::optional<std::ifstream> open(std::string_view name) const;
     static std::optional<std::string> readAll(std::ifstream& in);
     // Replaces the file whole: a temporary file in the same directory, flushed, renamed over
-    // the old one, so a reader never sees half a file. False on any failure (old file intact).
-    bool replace(std::string_view name, std::string_view content) const;
+    // the old one, so a reader never sees half a file. On any failure the old file stays as it
+    // was and no temporary file is left.
+    WriteResult replace(std::string_view name, std::string_view content) const;
     bool remove(std::string_view name) const;
 
 private:

@@ -66,47 +66,62 @@ void MemorySleeper::sleepMs(int milliseconds, bool endOnKey) {
     }
 }
 
-void MemorySerialPort::write(std::span<const std::uint8_t> bytes) {
-    sent.insert(sent.end(), bytes.begin(), bytes.end());
-}
-
-int MemorySerialPort::read() {
-    if (incoming.empty()) {
-        return -1;
-    }
-    const int byte = incoming.front();
-    incoming.pop_front();
-    return byte;
-}
-
 namespace {
-// Lets the program own a port object while the test keeps its recording.
-class SharedPort : public SerialPort {
+// The program's link to a memory port: it records at the device while both work, and fails for
+// good once the device is gone.
+class MemoryLink : public SerialPort {
 public:
-    explicit SharedPort(std::shared_ptr<MemorySerialPort> port) : port_(std::move(port)) {}
-    void write(std::span<const std::uint8_t> bytes) override { port_->write(bytes); }
-    int waiting() override { return port_->waiting(); }
-    int read() override { return port_->read(); }
+    explicit MemoryLink(std::shared_ptr<MemorySerialPort> port) : port_(std::move(port)) {}
+    bool write(std::span<const std::uint8_t> bytes) override {
+        if (!working()) {
+            return false;
+        }
+        port_->sent.insert(port_->sent.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    int waiting() override { return working() ? static_cast<int>(port_->incoming.size()) : 0; }
+    int read() override {
+        if (!working() || port_->incoming.empty()) {
+            return -1;
+        }
+        const int byte = port_->incoming.front();
+        port_->incoming.pop_front();
+        return byte;
+    }
+    void detectHangUp() override { working(); }
+    const std::string& failure() const override { return failure_; }
 
 private:
+    bool working() {
+        if (failure_.empty() && !port_->fault.empty()) {
+            failure_ = port_->fault;
+        }
+        return failure_.empty();
+    }
+
     std::shared_ptr<MemorySerialPort> port_;
+    std::string failure_;
 };
 }  // namespace
 
 std::unique_ptr<SerialPort> MemorySerialPorts::open(int port, std::int32_t baud) {
+    opened.push_back(port);
     if (std::find(failing.begin(), failing.end(), port) != failing.end()) {
         return nullptr;
     }
     bauds[port] = baud;
-    return std::make_unique<SharedPort>(ports.try_emplace(port, std::make_shared<MemorySerialPort>()).first->second);
+    return std::make_unique<MemoryLink>(ports.try_emplace(port, std::make_shared<MemorySerialPort>()).first->second);
 }
+
+std::unique_ptr<SerialPort> MemorySerialPorts::reopen(int port, std::int32_t baud) { return open(port, baud); }
 
 MemorySerialPort& MemorySerialPorts::port(int n) {
     return *ports.try_emplace(n, std::make_shared<MemorySerialPort>()).first->second;
 }
 
-int MemoryCommands::run(const std::vector<std::string>& argv) {
+int MemoryCommands::run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {
     ran.push_back(argv);
+    limits.push_back(limitSeconds);
     return action ? action(argv) : 0;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -69,32 +70,43 @@ private:
     MemoryKeyboard& keyboard_;
 };
 
-class MemorySerialPort : public SerialPort {
+// The device end of a serial port: what reached it and what it will send. The program's links to
+// it (one per open) record here.
+class MemorySerialPort {
 public:
-    void write(std::span<const std::uint8_t> bytes) override;
-    int waiting() override { return static_cast<int>(incoming.size()); }
-    int read() override;
     std::vector<std::uint8_t> sent;
     std::deque<std::uint8_t> incoming;
+    // While not empty the device is gone: every link open to it fails with this reason at its
+    // next write, read or hang-up check (and stays failed when the device comes back).
+    std::string fault;
     // Text of what was sent, for text protocols.
     std::string sentText() const { return std::string(sent.begin(), sent.end()); }
     void feed(const std::string& text) { incoming.insert(incoming.end(), text.begin(), text.end()); }
+    // Bytes fed and not read yet.
+    int waiting() const { return static_cast<int>(incoming.size()); }
 };
 
 class MemorySerialPorts : public SerialPorts {
 public:
-    // Opening a port creates (or reuses) its recording port; ports listed in `failing` fail.
+    // Opening a port creates (or reuses) its recording port; ports listed in `failing` fail to
+    // open, also when opened again after a failure.
     std::unique_ptr<SerialPort> open(int port, std::int32_t baud) override;
+    std::unique_ptr<SerialPort> reopen(int port, std::int32_t baud) override;
     std::map<int, std::shared_ptr<MemorySerialPort>> ports;
     std::map<int, std::int32_t> bauds;
     std::vector<int> failing;
+    // Every open and reopen, by port number.
+    std::vector<int> opened;
     MemorySerialPort& port(int n);
 };
 
 class MemoryCommands : public CommandProcessor {
 public:
-    int run(const std::vector<std::string>& argv) override;
+    using CommandProcessor::run;
+    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) override;
     std::vector<std::vector<std::string>> ran;
+    // The time limit of each run.
+    std::vector<std::optional<std::int64_t>> limits;
     // What each run does and returns; by default nothing and 0.
     std::function<int(const std::vector<std::string>&)> action;
 };

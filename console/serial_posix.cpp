@@ -1,6 +1,7 @@
 #include "console/serial_posix.hpp"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -27,6 +28,7 @@ constexpr SpeedSetting speedTable[] = {
 // the tracking loop.
 constexpr int writeStallLimitMs = 2000;
 constexpr int writePollMs = 20;
+constexpr const char* stalledText = "No bytes taken for 2 seconds";
 
 class PosixSerialPort : public SerialPort {
 public:
@@ -37,10 +39,10 @@ public:
 
     using SerialPort::write;
 
-    void write(std::span<const std::uint8_t> bytes) override {
+    bool write(std::span<const std::uint8_t> bytes) override {
         std::size_t done = 0;
         int stalledMs = 0;
-        while (done < bytes.size()) {
+        while (failure_.empty() && done < bytes.size()) {
             const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
@@ -51,20 +53,28 @@ public:
                 continue;
             }
             if (n < 0 && errno != EAGAIN) {
-                return;
+                fail(std::strerror(errno));
+                break;
             }
             if (stalledMs >= writeStallLimitMs) {
-                return;
+                fail(stalledText);
+                break;
             }
             pollfd ready{fd_, POLLOUT, 0};
             ::poll(&ready, 1, writePollMs);
             stalledMs += writePollMs;
         }
+        return failure_.empty();
     }
 
     int waiting() override {
         int count = 0;
+        if (!failure_.empty()) {
+            return 0;
+        }
+        // A terminal that was hung up refuses every request.
         if (::ioctl(fd_, FIONREAD, &count) != 0) {
+            fail(std::strerror(errno));
             return 0;
         }
         return count;
@@ -72,7 +82,7 @@ public:
 
     int read() override {
         std::uint8_t byte = 0;
-        for (;;) {
+        while (failure_.empty()) {
             const ssize_t n = ::read(fd_, &byte, 1);
             if (n == 1) {
                 return byte;
@@ -80,12 +90,34 @@ public:
             if (n < 0 && errno == EINTR) {
                 continue;
             }
-            return -1;
+            // Raw mode without a minimum count reads nothing as 0 bytes, as a hung-up
+            // terminal does: only detectHangUp tells the two apart.
+            if (n < 0 && errno != EAGAIN) {
+                fail(std::strerror(errno));
+            }
+            break;
+        }
+        return -1;
+    }
+
+    void detectHangUp() override {
+        if (!failure_.empty()) {
+            return;
+        }
+        pollfd state{fd_, 0, 0};
+        if (::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            // What every write to the hung-up device now gives.
+            fail(std::strerror((state.revents & POLLNVAL) != 0 ? EBADF : EIO));
         }
     }
 
+    const std::string& failure() const override { return failure_; }
+
 private:
+    void fail(std::string reason) { failure_ = std::move(reason); }
+
     int fd_;
+    std::string failure_;
 };
 
 // Raw 8N2 without any flow control or translation: the binary frames carry 0x0A, 0x0D, 0x11
@@ -137,8 +169,9 @@ std::string serialDevicePath(const Files& files, int port) {
     return "/dev/ttyS" + std::to_string(port - 1);
 }
 
-std::unique_ptr<SerialPort> PosixSerialPorts::open(int port, std::int32_t baud) {
-    const std::string path = serialDevicePath(files_, port);
+namespace {
+
+std::unique_ptr<SerialPort> openDevice(const std::string& path, std::int32_t baud) {
     if (path.empty()) {
         return nullptr;
     }
@@ -155,6 +188,24 @@ std::unique_ptr<SerialPort> PosixSerialPorts::open(int port, std::int32_t baud) 
     }
     configure(fd, baud);
     return std::make_unique<PosixSerialPort>(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPort> PosixSerialPorts::open(int port, std::int32_t baud) {
+    const std::string path = serialDevicePath(files_, port);
+    devicePaths_[port] = path;
+    return openDevice(path, baud);
+}
+
+std::unique_ptr<SerialPort> PosixSerialPorts::reopen(int port, std::int32_t baud) {
+    // Not the port's name looked up again: with its COMn link gone for a moment that would be
+    // /dev/ttyS(n-1), another device.
+    const auto known = devicePaths_.find(port);
+    if (known == devicePaths_.end()) {
+        return open(port, baud);
+    }
+    return openDevice(known->second, baud);
 }
 
 }  // namespace station

@@ -16,6 +16,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <optional>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -450,18 +451,24 @@ class TerminalCommands : public CommandProcessor {
 public:
     explicit TerminalCommands(TerminalScreen& screen) : screen_(screen) {}
 
-    int run(const std::vector<std::string>& argv) override {
+    using CommandProcessor::run;
+
+    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) override {
         throwIfStopped();
         if (argv.empty()) {
             return -1;
         }
         handOver();
-        const int status = startAndWait(argv);
+        const int status = startAndWait(argv, limitSeconds);
         takeBack();
         return status;
     }
 
 private:
+    // A job at its limit is asked to end, and made to this much later.
+    static constexpr std::time_t killGraceSeconds = 10;
+    static constexpr long limitPollNs = 100'000'000;
+
     void handOver() {
         if (!cursesActive) {
             return;
@@ -484,9 +491,11 @@ private:
         screen_.present();
     }
 
-    // The job shares the terminal: like a shell, the waiting program ignores the keyboard's
-    // interrupt (it is the job's to take). An end request by SIGTERM or SIGHUP is passed on.
-    static int startAndWait(const std::vector<std::string>& argv) {
+    // The job runs in a process group of its own, made the terminal's foreground while it runs,
+    // so that it reads the keyboard and can be ended whole with everything it started. Like a
+    // shell, the waiting program ignores the keyboard's interrupt and quit (they are the job's);
+    // an end request by SIGTERM or SIGHUP is passed on to the job's group.
+    static int startAndWait(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {
         std::vector<char*> arguments;
         for (const auto& argument : argv) {
             arguments.push_back(const_cast<char*>(argument.c_str()));
@@ -497,15 +506,29 @@ private:
         if (::pipe2(failurePipe, O_CLOEXEC) != 0) {
             return -1;
         }
-        struct sigaction ignore {}, previousInterrupt {}, previousQuit {};
+        struct sigaction ignore {}, previousInterrupt {}, previousQuit {}, previousBackgroundOutput {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
         ::sigaction(SIGINT, &ignore, &previousInterrupt);
         ::sigaction(SIGQUIT, &ignore, &previousQuit);
+        // Handing the terminal to the job's group and taking it back from the background.
+        ::sigaction(SIGTTOU, &ignore, &previousBackgroundOutput);
+        const bool foreground = ::isatty(STDIN_FILENO) && ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
+        // By the C library's clock, which a preloaded time library sets as it sets the program's.
+        std::optional<std::time_t> deadline;
+        if (limitSeconds) {
+            deadline = std::time(nullptr) + static_cast<std::time_t>(*limitSeconds);
+        }
 
         const pid_t child = ::fork();
         if (child == 0) {
-            for (int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGWINCH}) {
+            // Both sides set the group and the foreground: whichever runs first, the job never
+            // reads the terminal from the background.
+            ::setpgid(0, 0);
+            if (foreground) {
+                ::tcsetpgrp(STDIN_FILENO, ::getpgrp());
+            }
+            for (int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGWINCH, SIGTTOU}) {
                 ::signal(signalNumber, SIG_DFL);
             }
             ::close(failurePipe[0]);
@@ -517,27 +540,38 @@ private:
         ::close(failurePipe[1]);
         int status = -1;
         if (child > 0) {
+            ::setpgid(child, child);
+            if (foreground) {
+                ::tcsetpgrp(STDIN_FILENO, child);
+            }
             int error = 0;
             ssize_t got = 0;
             do {
                 got = ::read(failurePipe[0], &error, sizeof error);
             } while (got < 0 && errno == EINTR);
-            status = waitFor(child);
+            status = waitFor(child, deadline);
             if (got > 0) {
                 status = -1;
+            }
+            if (foreground) {
+                ::tcsetpgrp(STDIN_FILENO, ::getpgrp());
             }
         }
         ::close(failurePipe[0]);
         ::sigaction(SIGINT, &previousInterrupt, nullptr);
         ::sigaction(SIGQUIT, &previousQuit, nullptr);
+        ::sigaction(SIGTTOU, &previousBackgroundOutput, nullptr);
         return status;
     }
 
-    static int waitFor(pid_t child) {
+    // Waits for the job to end. Past the deadline its group is sent SIGTERM, and SIGKILL once
+    // the job has ended or the grace time is over, so that nothing it started stays behind.
+    static int waitFor(pid_t child, std::optional<std::time_t> deadline) {
         bool passedOn = false;
+        std::optional<std::time_t> killAt;
         int status = 0;
         for (;;) {
-            const pid_t ended = ::waitpid(child, &status, 0);
+            const pid_t ended = ::waitpid(child, &status, deadline ? WNOHANG : 0);
             if (ended == child) {
                 break;
             }
@@ -545,9 +579,24 @@ private:
                 return -1;
             }
             if (stopSignal != 0 && !passedOn) {
-                ::kill(child, stopSignal);
+                ::kill(-child, stopSignal);
                 passedOn = true;
             }
+            if (deadline && ended == 0) {
+                const std::time_t now = std::time(nullptr);
+                if (!killAt && now >= *deadline) {
+                    ::kill(-child, SIGTERM);
+                    killAt = now + killGraceSeconds;
+                } else if (killAt && now >= *killAt) {
+                    ::kill(-child, SIGKILL);
+                }
+                const timespec pause{0, limitPollNs};
+                ::nanosleep(&pause, nullptr);
+            }
+        }
+        if (killAt) {
+            ::kill(-child, SIGKILL);
+            return endedAtLimit;
         }
         if (WIFEXITED(status)) {
             return WEXITSTATUS(status);

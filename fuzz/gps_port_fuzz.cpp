@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.station.latitude = configuredLatitude;
     s.station.longitude = configuredLongitude;
     s.gps.gpsTimeoutSeconds = 2;  // the bound is the same code at any length; short keeps it fast
-    s.gpsLink = console.serialPorts.open(gpsPort, s.station.gpsBaud);
+    s.gpsLink.attach(console.serialPorts.open(gpsPort, s.station.gpsBaud), "COM" + std::to_string(gpsPort), nullptr);
     console.serialPorts.port(gpsPort).feed(std::string(fuzz::textOf(data + 1, size - 1)));
     try {
         readGpsPosition(s);

@@ -18,6 +18,9 @@ constexpr int skippedMinuteEndOfDay = 59;
 
 bool timedOut(const GpsReader& gps) { return gps.gpsElapsedSeconds >= gps.gpsTimeoutSeconds; }
 
+// A missing or failed link brings nothing more: the read ends as if it had timed out.
+bool over(const GpsContext& g) { return timedOut(g.gps) || g.link == nullptr || !g.link->failure().empty(); }
+
 // One pass of the reading loop: a byte when one is waiting, the date and time line, and the
 // count of clock seconds that bounds the whole read.
 int pollGps(const GpsContext& g) {
@@ -27,9 +30,10 @@ int pollGps(const GpsContext& g) {
     if (second != g.gps.gpsLastSecond) {
         g.gps.gpsLastSecond = second;
         ++g.gps.gpsElapsedSeconds;
+        g.link->detectHangUp();
         g.display.present();
     }
-    if (c == noByte && !timedOut(g.gps)) {
+    if (c == noByte && !over(g)) {
         g.sleeper.sleepMs(idlePollMs);
     }
     return c;
@@ -44,7 +48,7 @@ void readGpsSentence(const GpsContext& g) {
         return;
     }
     bool inSentence = false;
-    while (!timedOut(g.gps)) {
+    while (!over(g)) {
         const int c = pollGps(g);
         if (c == noByte) {
             continue;
@@ -96,8 +100,8 @@ GpsReading readGpsPosition(const GpsContext& g) {
         do {
             do {
                 readGpsSentence(g);
-            } while (!isGpsSentenceOfType(gps.gpsLine, *layout) && !timedOut(gps));
-            if (timedOut(gps)) {
+            } while (!isGpsSentenceOfType(gps.gpsLine, *layout) && !over(g));
+            if (over(g)) {
                 break;
             }
             auto sentence = parseGpsSentence(gps.gpsLine, *layout);
@@ -110,7 +114,7 @@ GpsReading readGpsPosition(const GpsContext& g) {
             } else {
                 accepted = std::move(sentence);
             }
-        } while (!accepted && !timedOut(gps));
+        } while (!accepted && !over(g));
     }
 
     GpsReading reading;
@@ -124,7 +128,7 @@ GpsReading readGpsPosition(const GpsContext& g) {
     return reading;
 }
 
-bool recordGpsSentence(const Files& files, const std::string& sentence) {
+WriteResult recordGpsSentence(const Files& files, const std::string& sentence) {
     return files.replace("KELVORIN.GPS", "$" + sentence + "\r\n");
 }
 

@@ -49,7 +49,7 @@ struct GpsReading {
 
 // Reads the next sentence of the GPS link into `gpsLine` (after "$", carriage return included),
 // keeping the display running and counting clock seconds in `gpsElapsedSeconds`. Ends early with
-// whatever arrived once the time-out is reached. A sentence broken by a byte that is not
+// whatever arrived once the time-out is reached or the link fails (looked at once a second). A sentence broken by a byte that is not
 // printable or grown past the limit is dropped, as is a sentence cut short by a new "$".
 void readGpsSentence(const GpsContext& context);
 
@@ -63,7 +63,7 @@ bool gpsReadPossible(const GpsContext& context);
 // with `useGpsPosition` 1 only sentences that hold a valid position count.
 GpsReading readGpsPosition(const GpsContext& context);
 
-// KELVORIN.GPS: the sentence as it arrived, replaced whole. False when it cannot be.
-bool recordGpsSentence(const Files& files, const std::string& sentence);
+// KELVORIN.GPS: the sentence as it arrived, replaced whole.
+WriteResult recordGpsSentence(const Files& files, const std::string& sentence);
 
 }  // namespace station

@@ -43,7 +43,7 @@ std::string radioDatValue(double khz) {
     return formatInteger(std::clamp(tenHzOf64(khz), -limitTenHz, limitTenHz) * 10) + " \r\n";
 }
 
-bool writeRadioDat(const RadioContext& s) {
+WriteResult writeRadioDat(const RadioContext& s) {
     const std::string content = radioDatValue(s.doppler.txKhz) + radioDatValue(s.doppler.rxKhz) +
                                 s.frequencies.uplinkMode + "\r\n" + s.frequencies.downlinkMode + "\r\n";
     return s.files.replace("radio.dat", content);
@@ -127,14 +127,14 @@ DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS) {
     return update;
 }
 
-bool sendDoppler(const RadioContext& s, const DopplerUpdate& update) {
+std::optional<WriteResult> sendDoppler(const RadioContext& s, const DopplerUpdate& update) {
     if (update.ppm) {
-        return true;
+        return std::nullopt;
     }
     DopplerState& d = s.doppler;
     const bool fileOutput = s.station.radioType == "D";
     if (s.station.radioPort <= 0 && !fileOutput) {
-        return true;
+        return std::nullopt;
     }
     d.txKhz = translateThroughConverter(s, d.txKhz);
     d.rxKhz = translateThroughConverter(s, d.rxKhz);
@@ -142,7 +142,7 @@ bool sendDoppler(const RadioContext& s, const DopplerUpdate& update) {
         return writeRadioDat(s);
     }
     sendFrequencyUpdate(s, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), update.txChanged, update.rxChanged);
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace station

@@ -88,6 +88,20 @@ void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32
     }
 }
 
+void resumeRadio(const RadioContext& s) {
+    if (!radioCommanded(s) || s.station.radioType == "D") {
+        return;
+    }
+    // The setup of the pass already translated the frequencies and turned the sidebands over:
+    // only its commands are sent again.
+    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
+        protocol->setup(s);
+    }
+    // Nothing shown since reached the radio: the next update finds both frequencies moved.
+    s.doppler.lastShownTxKhz = 0;
+    s.doppler.lastShownRxKhz = 0;
+}
+
 void shutdownRadio(const RadioContext& s) {
     if (!radioCommanded(s)) {
         return;

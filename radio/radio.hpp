@@ -4,6 +4,7 @@
 #include "radio/transport.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace station {
@@ -22,9 +23,9 @@ struct DopplerUpdate {
 // Once a second while tracking: the corrected frequencies for the range rate (km/s, positive
 // while the satellite approaches).
 DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS);
-// Then: translated through the converter and sent to the radio, or written to radio.dat (code D).
-// False when radio.dat cannot be replaced.
-bool sendDoppler(const RadioContext& s, const DopplerUpdate& update);
+// Then: translated through the converter and sent to the radio, or written to radio.dat (code D):
+// then how that write went.
+std::optional<WriteResult> sendDoppler(const RadioContext& s, const DopplerUpdate& update);
 // |f - 1000 * converterLo[band of f]| in kHz; sets `converterInverts`.
 double translateThroughConverter(const RadioContext& s, double fKhz);
 
@@ -33,6 +34,9 @@ void setupRadio(const RadioContext& s);
 void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged);
 void shutdownRadio(const RadioContext& s);
+// The radio's link came back during a pass: the setup sequence of the pass again, and the next
+// update sends both frequencies as if they had changed.
+void resumeRadio(const RadioContext& s);
 // The PARK record of the frequency file, set up like a satellite's with both frequencies sent;
 // `RadioState::parking` holds while it runs.
 void parkRadio(const RadioContext& s);

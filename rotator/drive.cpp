@@ -4,6 +4,7 @@
 #include "text/picture.hpp"
 
 #include <cmath>
+#include <limits>
 
 namespace station {
 
@@ -69,28 +70,29 @@ void store(RotatorDrive& drive, RawPosition raw) {
     drive.rawElevation = raw.elevation;
 }
 
-// Interface 3: the raw position as the one line of ROT.DAT, replaced whole. False when it cannot be.
-bool writeRotatorFile(const RotatorContext& r) {
+// Interface 3: the raw position as the one line of ROT.DAT, replaced whole.
+WriteResult writeRotatorFile(const RotatorContext& r) {
     return r.files.replace(rotatorFileName, rotDatText(lastRaw(r.drive)));
 }
 
-// Sends the raw position just stored through interfaces 1 to 3. False when ROT.DAT cannot be replaced.
-bool sendDegrees(const RotatorContext& r) {
+// Sends the raw position just stored through interfaces 1 to 3; with interface 3, how the write
+// of ROT.DAT went.
+std::optional<WriteResult> sendDegrees(const RotatorContext& r) {
     switch (r.station.rotatorInterface) {
     case 1:
         writeToRotator(r, wCommand(lastRaw(r.drive)));
-        return true;
+        return std::nullopt;
     case 2:
         writeToRotator(r, aeCommands(lastRaw(r.drive)));
-        return true;
+        return std::nullopt;
     case 3:
         return writeRotatorFile(r);
     default:
-        return true;
+        return std::nullopt;
     }
 }
 
-bool outputPosition(RotatorContext& r, float azimuth, double elevation) {
+std::optional<WriteResult> outputPosition(RotatorContext& r, float azimuth, double elevation) {
     const Station& station = r.station;
     if (station.rotatorInterface == 0) {
         const RawPosition raw =
@@ -99,7 +101,7 @@ bool outputPosition(RotatorContext& r, float azimuth, double elevation) {
         if (station.rotatorPort > 0 && r.link != nullptr) {
             r.link->write(gFrame(raw));
         }
-        return true;
+        return std::nullopt;
     }
     if (station.rotatorInterface >= 1 && station.rotatorInterface <= 3) {
         store(r.drive, wholeDegreePosition(r.constants, azimuth, elevation));
@@ -155,12 +157,12 @@ RotatorShown drive(RotatorContext& r, RotatorTarget target, DriveMode mode) {
     }
 
     RotatorShown shown{formatPicture("####.##", a * constants.degreesPerRadian),
-                       formatPicture("####.##", e * constants.degreesPerRadian)};
+                       formatPicture("####.##", e * constants.degreesPerRadian), std::nullopt};
     if (a != rotator.lastSentAzimuth || e != rotator.lastSentElevation) {
         rotator.lastSentAzimuth = a;
         rotator.lastSentElevation = e;
         if (station.rotatorPort > 0 || station.rotatorInterface == 3) {
-            shown.fileFailed = !outputPosition(r, a, e);
+            shown.rotatorFile = outputPosition(r, a, e);
         }
     }
     return shown;
@@ -179,7 +181,14 @@ std::optional<RotatorShown> parkRotator(RotatorContext& rotator) {
     return drive(rotator, {rotator.station.parkAzimuth, rotator.station.parkElevation}, DriveMode::park);
 }
 
-bool sendCalibratedPosition(RotatorContext& rotator, RawPosition raw, CalibrationDegrees degrees) {
+void forgetSentPosition(RotatorDrive& drive) {
+    // No position compares equal to these.
+    drive.lastSentAzimuth = std::numeric_limits<float>::quiet_NaN();
+    drive.lastSentElevation = std::numeric_limits<double>::quiet_NaN();
+}
+
+std::optional<WriteResult> sendCalibratedPosition(RotatorContext& rotator, RawPosition raw,
+                                                  CalibrationDegrees degrees) {
     RotatorDrive& drive = rotator.drive;
     store(drive, raw);
     // The rotator now stands where it was sent: the drive must not take its last output as still
@@ -188,7 +197,10 @@ bool sendCalibratedPosition(RotatorContext& rotator, RawPosition raw, Calibratio
     drive.elevationCommand = degrees.elevation * rotator.constants.radiansPerDegree;
     drive.lastSentAzimuth = drive.azimuthCommand;
     drive.lastSentElevation = drive.elevationCommand;
-    return rotator.station.rotatorInterface == 0 || sendDegrees(rotator);
+    if (rotator.station.rotatorInterface == 0) {
+        return std::nullopt;
+    }
+    return sendDegrees(rotator);
 }
 
 }  // namespace station

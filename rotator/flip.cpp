@@ -115,11 +115,11 @@ FlipShown decideFlip(RotatorContext& rotator, const PassPrediction& pass) {
 
 FlipShown recordFlipState(RotatorContext& rotator) {
     if (rotator.station.flipEnabled == 0) {
-        return {"Disabled", "", false};
+        return {"Disabled", "", std::nullopt};
     }
     const std::int16_t flipState = rotator.drive.flipState;
     return {flipState == 1 ? "Flipped " : " Normal ", "",
-            !rotator.files.replace(flipFileName, flipStateFileText(flipState))};
+            rotator.files.replace(flipFileName, flipStateFileText(flipState))};
 }
 
 void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors) {

@@ -35,18 +35,18 @@ struct RotatorTarget {
 };
 
 // What a drive leaves to show: the position sent, after guard, limits and flip, in degrees;
-// and whether ROT.DAT could not be replaced.
+// and how the write of ROT.DAT went, when the position was written there.
 struct RotatorShown {
     std::string azimuth;    // "####.##"
     std::string elevation;  // "####.##"
-    bool fileFailed = false;
+    std::optional<WriteResult> rotatorFile;
 };
 
 // What the flip state leaves to show and report.
 struct FlipShown {
     std::string state;    // "Flipped ", " Normal ", or "Disabled" when flipping is off
     std::string message;  // a note for the operator, or empty
-    bool fileFailed = false;  // KVFLIP.DAT could not be replaced
+    std::optional<WriteResult> flipFile;  // the write of KVFLIP.DAT, when it was written
 };
 
 // Flip decision.
@@ -66,6 +66,9 @@ void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors
 RotatorShown driveRotator(RotatorContext& rotator, RotatorTarget target);
 // The park position, reached directly and unflipped; nothing when parking is off.
 std::optional<RotatorShown> parkRotator(RotatorContext& rotator);
+// The rotator missed what was sent (its link was down): the next drive or park sends its
+// position as if it had changed.
+void forgetSentPosition(RotatorDrive& drive);
 
 // Calibration: a position typed by hand in the units of the interface.
 struct CalibrationDegrees {
@@ -75,8 +78,10 @@ struct CalibrationDegrees {
 // The degrees that interface 0's raw counts (0 to 255) stand for.
 CalibrationDegrees rawCountDegrees(const Station& station, RawPosition raw);
 // The position becomes the drive's last output, so that the next pass drives the antenna back
-// even to where it stood; interfaces 1 to 3 are sent it. False when ROT.DAT cannot be replaced.
-bool sendCalibratedPosition(RotatorContext& rotator, RawPosition raw, CalibrationDegrees degrees);
+// even to where it stood; interfaces 1 to 3 are sent it. With interface 3: how the write of
+// ROT.DAT went.
+std::optional<WriteResult> sendCalibratedPosition(RotatorContext& rotator, RawPosition raw,
+                                                  CalibrationDegrees degrees);
 // Interface 0's latches behind the port at `baseAddress`, with their pauses; false as soon as
 // the platform refuses a port write.
 bool setLatches(PortOutput& ports, Sleeper& sleeper, int baseAddress, RawPosition raw);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <new>
 
 namespace station {
@@ -16,6 +17,13 @@ constexpr int outOfMemory = 7;
 // A pass of the entry whose job just ran that starts before now plus this (8.64 s) is that job's.
 constexpr double servedAosMarginDays = 0.0001;
 constexpr int waitRoundMs = 300;
+// A fatal message waits this long for a key: a station nobody watches must end the program so
+// that a service manager can start it again.
+constexpr int fatalWaitSeconds = 60;
+constexpr int fatalExitStatus = 1;
+// A job still running this long after the LOS of its pass is ended.
+constexpr double jobOverrunDays = 60.0 / 1440;
+constexpr double secondsPerDay = 86400;
 constexpr int waitSliceMs = 50;
 constexpr double minutesPerDay = 1440;
 // The divider between the schedule and the real-time panel.
@@ -99,9 +107,9 @@ void Scheduler::handleError(int errorNumber) {
         message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
     }
     showMessage(console.screen, message);
-    waitForKey(console);
+    waitForKey(console, fatalWaitSeconds);
     clearWhiteOnBlack(console.screen);
-    throw ProgramExit{0};
+    throw ProgramExit{fatalExitStatus};
 }
 
 void Scheduler::startUp() {
@@ -215,6 +223,13 @@ bool Scheduler::waitForFirstPass() {
             return false;
         }
         if (!first.empty() && now > first.aosDay()) {
+            // Only a clock set forward skips a whole pass: its job would run for nothing and
+            // its tracker wait for the next pass, which belongs to a later schedule.
+            if (now > first.losDay()) {
+                jobReport = "Job " + jobCommandOf(first.entry).fileName() +
+                            " not run: clock stepped past the whole pass.";
+                return false;
+            }
             return true;
         }
         if (first.empty() && recheckDay > 0 && now > recheckDay) {
@@ -227,7 +242,8 @@ void Scheduler::runScheduledJob() {
     const PassRow& first = schedule[0];
     lastJobEntry = first.entry;
     servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
-    jobReport = runJob(first.entry);
+    const double limitDays = std::max(0.0, first.losDay() + jobOverrunDays - readNow());
+    jobReport = runJob(first.entry, static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
 }
 
 void Scheduler::pollKeyboard() {
@@ -261,7 +277,7 @@ void Scheduler::switchMode() {
     clearPanel();
 }
 
-std::string Scheduler::runJob(std::string_view text) {
+std::string Scheduler::runJob(std::string_view text, std::optional<std::int64_t> limitSeconds) {
     const JobCommand command = jobCommandOf(text);
     handToJob();
     // The name is looked up as a file of the station directory and never given to a shell as
@@ -272,9 +288,12 @@ std::string Scheduler::runJob(std::string_view text) {
     }
     std::vector<std::string> argv{"/bin/sh", path->string()};
     argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
-    const int status = console.commands.run(argv);
+    const int status = console.commands.run(argv, limitSeconds);
     if (status == -1) {
         return "Job " + command.fileName() + " could not be started";
+    }
+    if (status == CommandProcessor::endedAtLimit) {
+        return "Job " + command.fileName() + " ended: still running 60 minutes after LOS.";
     }
     if (status != 0) {
         return "Job " + command.fileName() + " failed (exit status " + std::to_string(status) + ")";

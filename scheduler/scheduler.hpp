@@ -16,6 +16,7 @@
 #include "station/search_display.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,7 +50,8 @@ public:
 
     // Start-up and scheduling cycles until the Quit key or a fatal error; the exit status.
     int run();
-    // Every failure is fatal: the phase's message, a key, white on black, cleared screen.
+    // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
+    // screen, exit status 1.
     void handleError(int errorNumber) override;
 
     // The steps of start-up and of one cycle, in the order run() takes them.
@@ -61,7 +63,8 @@ public:
     void showSchedule();
     // Drops the passes already served: row 1 becomes the first pass whose job has not run.
     void chooseFirstRow();
-    // Waits for row 1's AOS; true when its job is due (false after Track or a recheck).
+    // Waits for row 1's AOS; true when its job is due (false after Track, a recheck, or a clock
+    // set past the whole pass).
     bool waitForFirstPass();
     void runScheduledJob();
 
@@ -77,8 +80,9 @@ public:
     void buildNonScheduledTable();
     void clearPanel();
 
-    // Finds and runs a job file; returns the report for the message line ("" when it ran well).
-    std::string runJob(std::string_view text);
+    // Finds and runs a job file, ended when it runs past the limit (seconds) when one is given;
+    // returns the report for the message line ("" when it ran well).
+    std::string runJob(std::string_view text, std::optional<std::int64_t> limitSeconds = std::nullopt);
 
     Console& console;
     OrbitConstants constants = schedulerConstants();

@@ -2,6 +2,8 @@
 // the tracker is left idle.
 #include "tracker/rotator_control.hpp"
 
+#include "tracker/faults.hpp"
+
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
@@ -36,9 +38,7 @@ void calibrateRawCounts(TrackerState& s) {
     const std::string position = positionText("###.#", degrees);
     s.showMessage(position);
     RotatorContext rotator = rotatorContext(s);
-    if (!sendCalibratedPosition(rotator, raw, degrees)) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    reportWrite(s, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
 
     if (s.station.rotatorPort > 0 &&
         !setLatches(s.console.ports, s.console.sleeper, s.station.rotatorPort, raw)) {
@@ -55,9 +55,7 @@ void calibrateDegrees(TrackerState& s) {
     const CalibrationDegrees degrees{static_cast<double>(raw.azimuth), static_cast<double>(raw.elevation)};
     s.showMessage(positionText("###", degrees));
     RotatorContext rotator = rotatorContext(s);
-    if (!sendCalibratedPosition(rotator, raw, degrees)) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    reportWrite(s, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
 }
 
 }  // namespace

@@ -13,6 +13,9 @@ namespace {
 
 enum class Outcome { continues, fatal };
 
+constexpr int fatalWaitSeconds = 60;
+constexpr int fatalExitStatus = 1;
+
 using Repair = void (*)(TrackerState&);
 
 struct PhaseBranch {
@@ -61,10 +64,12 @@ void Tracker::handleError(int errorNumber) {
     TrackerState& s = s_;
     Selection& selection = s.selection;
 
+    // The message stays for a key, or for a minute: a station nobody watches must end the
+    // program, so that the job that started it ends and the scheduler goes on.
     auto fatal = [&](std::string_view message) {
         s.showMessage(message);
-        waitForKey(s.console);
-        shutDown();
+        waitForKey(s.console, fatalWaitSeconds);
+        shutDown(fatalExitStatus);
     };
 
     const PhaseBranch* branch = nullptr;

@@ -2,6 +2,7 @@
 
 #include "orbit/geodesy.hpp"
 #include "station/date_time.hpp"
+#include "tracker/faults.hpp"
 
 namespace station {
 
@@ -39,20 +40,21 @@ void readGpsPosition(TrackerState& s) {
     s.showMessage("Reading GPS...");
     s.screen().present();
     const GpsReading reading = readGpsPosition(gps);
+    std::optional<WriteResult> recorded;
     if (!reading.accepted) {
         s.showMessage("Reading GPS...  FAILED!");
     } else {
         s.showMessage("Reading GPS...  OK!");
         if (reading.position) {
             takePosition(s, *reading.position);
-            if (!recordGpsSentence(s.console.files, reading.sentence)) {
-                s.errors.handleError(runtimeError::pathFileAccessError);
-            }
+            recorded = recordGpsSentence(s.console.files, reading.sentence);
         }
     }
     s.screen().present();
     s.console.sleeper.sleepMs(resultShownMs);
     s.showMessage("");
+    // After the read's result, so that it stays on the message line.
+    reportWrite(s, "KELVORIN.GPS", recorded);
 }
 
 }  // namespace station

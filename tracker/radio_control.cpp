@@ -1,5 +1,7 @@
 #include "tracker/radio_control.hpp"
 
+#include "tracker/faults.hpp"
+
 namespace station {
 
 namespace {
@@ -46,9 +48,7 @@ void updateDoppler(TrackerState& s) {
     const RadioContext radio = radioContext(s);
     const DopplerUpdate update = correctDoppler(radio, s.satellite.rangeRate);
     showFrequencies(s.screen(), update);
-    if (!sendDoppler(radio, update)) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    reportWrite(s, "radio.dat", sendDoppler(radio, update));
 }
 
 void shutdownRadio(TrackerState& s) { shutdownRadio(radioContext(s)); }

@@ -1,5 +1,7 @@
 #include "tracker/rotator_control.hpp"
 
+#include "tracker/faults.hpp"
+
 namespace station {
 
 namespace {
@@ -12,9 +14,7 @@ constexpr int valueColumn = 37;
 void show(TrackerState& s, const RotatorShown& shown) {
     s.screen().printAt(azimuthRow, valueColumn, shown.azimuth);
     s.screen().printAt(elevationRow, valueColumn, shown.elevation);
-    if (shown.fileFailed) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    reportWrite(s, "ROT.DAT", shown.rotatorFile);
 }
 
 void show(TrackerState& s, const FlipShown& shown) {
@@ -22,14 +22,13 @@ void show(TrackerState& s, const FlipShown& shown) {
         s.showMessage(shown.message);
     }
     s.screen().printAt(flipRow, valueColumn, shown.state);
-    if (shown.fileFailed) {
-        s.errors.handleError(runtimeError::pathFileAccessError);
-    }
+    reportWrite(s, "KVFLIP.DAT", shown.flipFile);
 }
 
 }  // namespace
 
 RotatorContext rotatorContext(TrackerState& s) {
+    // While the link is lost the rotator is given none: nothing is written to it.
     return {s.constants, s.station, s.rotator, s.rotatorLink.get(), s.console.files};
 }
 

@@ -6,11 +6,14 @@
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "text/picture.hpp"
+#include "tracker/faults.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 
+#include <cmath>
 #include <filesystem>
 #include <ios>
 #include <stdexcept>
@@ -21,6 +24,11 @@ namespace {
 
 // A satellite with no pass within the search bound is searched for again after this long.
 constexpr double passSearchRetryDays = 1.0 / 24;
+// A clock reading this far before the last one, or this far after it, is a step of the clock
+// (a second-by-second clock, a radio's setup or a GPS read never makes one).
+constexpr double backwardStepDays = 2.0 / 1440;
+constexpr double forwardStepDays = 10.0 / 1440;
+constexpr double minutesPerDay = 1440;
 
 std::string joinArguments(const std::vector<std::string>& args) {
     std::string joined;
@@ -90,14 +98,19 @@ void Tracker::startUp(const std::vector<std::string>& args) {
 void Tracker::openSerialLinks() {
     TrackerState& s = s_;
     Station& station = s.station;
-    // A link that does not open is reported under its phase; the handler then sets its port to 0.
-    auto openLink = [&](std::int16_t phase, std::int16_t port, std::int32_t baud, std::unique_ptr<SerialPort>& link) {
+    // A link that does not open is reported under its phase; the handler then sets its port to
+    // 0. One that opens is opened again whenever it fails later.
+    auto openLink = [&](std::int16_t phase, std::int16_t port, std::int32_t baud, ReconnectingLink& link) {
         errorPhase = phase;
         if (port > 0) {
-            link = s.console.serialPorts.open(port, baud);
-            if (!link) {
+            auto opened = s.console.serialPorts.open(port, baud);
+            if (!opened) {
                 handleError(runtimeError::deviceIoError);
+                return;
             }
+            SerialPorts& ports = s.console.serialPorts;
+            link.attach(std::move(opened), "COM" + std::to_string(port),
+                        [&ports, port, baud] { return ports.reopen(port, baud); });
         }
     };
     openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
@@ -106,13 +119,13 @@ void Tracker::openSerialLinks() {
     errorPhase = phase::none;
 }
 
-void Tracker::shutDown() {
+void Tracker::shutDown(int status) {
     TrackerState& s = s_;
     s.rotatorLink.reset();
     s.radioLink.reset();
     s.gpsLink.reset();
     clearWhiteOnBlack(s.screen());
-    throw ProgramExit{0};
+    throw ProgramExit{status};
 }
 
 bool Tracker::designationUnchanged() const {
@@ -123,6 +136,24 @@ bool Tracker::beforeTrackingStart() const { return !s_.trackingStarted(); }
 
 bool Tracker::beforeLos() const {
     return !(s_.continuousNow() > continuousDay(s_.pass.year, s_.pass.los));
+}
+
+bool Tracker::clockStepped() {
+    const double reading = s_.continuousNow();
+    const double step = reading - lastReading_;
+    lastReading_ = reading;
+    if (step < -backwardStepDays || step > forwardStepDays) {
+        clockStep_ = step;
+        return true;
+    }
+    return false;
+}
+
+void Tracker::reportClockStep() {
+    const double minutes = std::round(std::fabs(clockStep_) * minutesPerDay);
+    s_.showMessage(std::string("Clock stepped ") + (clockStep_ < 0 ? "back " : "forward ") +
+                   formatInteger(static_cast<long long>(minutes)) + " minutes: searching the pass again.");
+    clockStep_ = 0;
 }
 
 void Tracker::mainCycle() {
@@ -141,6 +172,8 @@ void Tracker::mainCycle() {
     };
     do {
         serviceCommands();
+        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
+        serviceLinks(s);
         showDateTime(s.screen(), s.console.clock);
         parkRotator(s);
         s.console.sleeper.sleepMs(1);
@@ -164,11 +197,19 @@ void Tracker::mainCycle() {
 
     loadSatellite();
     waitForPass();
+    if (clockStep_ != 0) {
+        reportClockStep();
+        return;
+    }
     if (!s.pass.found && designationUnchanged()) {
         return;  // no pass within the bound: search again
     }
     trackPass();
-    endOfPass(!beforeLos() && designationUnchanged());
+    const bool stepped = clockStep_ != 0;
+    endOfPass(!stepped && !beforeLos() && designationUnchanged());
+    if (stepped) {
+        reportClockStep();
+    }
 }
 
 void Tracker::loadSatellite() {
@@ -181,6 +222,7 @@ void Tracker::loadSatellite() {
     s.clock = readClock(s.console.clock, utcOffset);
     showElementAge(s.screen(), s.elements, s.selection.lookupName, s.clock.year, s.now());
     s.clock = readClock(s.console.clock, utcOffset);
+    lastReading_ = s.continuousNow();
 
     PassSearchSettings settings;
     settings.minimumElevation = s.station.minimumElevation;
@@ -219,6 +261,11 @@ void Tracker::waitForPass() {
     do {
         serviceCommands();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
+        // A satellite chosen meanwhile ends the wait anyway, however long the operator typed.
+        if (designationUnchanged() && clockStepped()) {
+            return;
+        }
+        serviceLinks(s);
         if (s.clock.second != s.lastSecond) {
             updatePosition();
             showDateTime(s.screen(), s.console.clock);
@@ -235,11 +282,16 @@ void Tracker::trackPass() {
     showFlipState(s);
     if (designationUnchanged()) {
         setupRadio(s);
+        s.radioSetUp = true;
     }
     // lastSecond is not reset: the first update waits for the next change of the clock's second.
     do {
         serviceCommands();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
+        if (designationUnchanged() && clockStepped()) {
+            return;
+        }
+        serviceLinks(s);
         if (s.clock.second != s.lastSecond) {
             updatePosition();
             updateDoppler(s);
@@ -257,6 +309,7 @@ void Tracker::trackPass() {
 void Tracker::endOfPass(bool losReached) {
     TrackerState& s = s_;
     shutdownRadio(s);
+    s.radioSetUp = false;
     parkRotator(s);
     s.showMessage("");
     s.tuning.tuningMode.clear();

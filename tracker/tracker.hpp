@@ -25,8 +25,9 @@ public:
     void mainCycle();
     // The per-pass input work of every loop: command line, one key, command file.
     void serviceCommands();
-    // Closes the links, leaves the screen white on black and cleared; ends with status 0.
-    [[noreturn]] void shutDown();
+    // Closes the links, leaves the screen white on black and cleared; ends with the status
+    // (0 after Quit and after a pass, 1 after a fatal error).
+    [[noreturn]] void shutDown(int status = 0);
 
 private:
     void openSerialLinks();
@@ -40,6 +41,13 @@ private:
     bool beforeTrackingStart() const;
     bool beforeLos() const;
     bool designationUnchanged() const;
+    // Takes the clock reading in `s_.clock` as the last one; true when it lies more than two
+    // minutes before the one taken before it or more than ten minutes after it: the clock was
+    // set. A pass search, which moves `s_.clock`, is not a reading.
+    bool clockStepped();
+    // After a step of the clock ended waiting or tracking: says so; the next turn of the main
+    // cycle searches the pass again from the new time.
+    void reportClockStep();
 
     TrackerState s_;
     // A designation whose element set cannot be propagated: kept idle until the designation
@@ -48,6 +56,10 @@ private:
     // When the last pass search began (continuous days): one that found no pass is run again an
     // hour later.
     double noPassSearchedAt_ = 0;
+    // The last clock reading while waiting or tracking, and the step that ended either
+    // (continuous days; 0 while the clock runs as it should).
+    double lastReading_ = 0;
+    double clockStep_ = 0;
 };
 
 }  // namespace station

@@ -5,6 +5,7 @@
 #include "config/station.hpp"
 #include "console/console.hpp"
 #include "console/error_phase.hpp"
+#include "console/reconnecting_link.hpp"
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
@@ -16,7 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <memory>
+#include <set>
 #include <string>
 
 namespace station {
@@ -62,9 +63,13 @@ struct TrackerState {
     TuningState tuning;
     GpsReader gps;
 
-    std::unique_ptr<SerialPort> rotatorLink;  // present only while the port number is positive
-    std::unique_ptr<SerialPort> radioLink;
-    std::unique_ptr<SerialPort> gpsLink;
+    // Opened at start-up while the port number is positive; a link that fails is reopened.
+    ReconnectingLink rotatorLink{"Rotator"};
+    ReconnectingLink radioLink{"Radio"};
+    ReconnectingLink gpsLink{"GPS"};
+    bool radioSetUp = false;  // the radio was set up for the pass being tracked
+    // Station files whose last write failed (reported once until one is written again).
+    std::set<std::string, std::less<>> unwritableFiles;
 
     Screen& screen() { return console.screen; }
     StationPosition stationPosition() const { return {station.latitude, station.longitude}; }

@@ -9,15 +9,18 @@
 //        sends the bytes 0x00..0xFF once; afterwards the last bytes received on it are shown
 //        in hex on row 8 and their count on row 9.
 //   "r": runs the command given on the probe's own command line through the command processor
-//        and shows "Job status N" on row 24.
+//        (with a time limit of S seconds when "--limit S" comes before the command) and shows
+//        "Job status N" on row 24 (-2: ended at its limit).
 //   "b": beeps.  "q": quits.  "!": throws an exception nobody catches.  "e": calls exit(3).
 #include "console/clock.hpp"
 #include "console/error_phase.hpp"
 #include "console/terminal.hpp"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,7 +60,8 @@ void drawFrame(Screen& screen) {
                               cp437::doubleBottomRight);
 }
 
-int runProbe(Console& console, int serialPort, const std::vector<std::string>& job) {
+int runProbe(Console& console, int serialPort, const std::vector<std::string>& job,
+             std::optional<std::int64_t> limitSeconds) {
     Screen& screen = console.screen;
     drawFrame(screen);
     std::unique_ptr<SerialPort> port;
@@ -95,7 +99,7 @@ int runProbe(Console& console, int serialPort, const std::vector<std::string>& j
             }
         }
         if (key == "r" && !job.empty()) {
-            const int status = console.commands.run(job);
+            const int status = console.commands.run(job, limitSeconds);
             showMessage(screen, "Job status " + std::to_string(status));
         }
         if (port && port->waiting() > 0) {
@@ -119,13 +123,20 @@ int runProbe(Console& console, int serialPort, const std::vector<std::string>& j
 int main(int argc, char** argv) {
     std::vector<std::string> job(argv + 1, argv + argc);
     int serialPort = 1;
-    if (job.size() >= 2 && job[0] == "--port") {
-        serialPort = std::atoi(job[1].c_str());
+    std::optional<std::int64_t> limitSeconds;
+    for (;;) {
+        if (job.size() >= 2 && job[0] == "--port") {
+            serialPort = std::atoi(job[1].c_str());
+        } else if (job.size() >= 2 && job[0] == "--limit") {
+            limitSeconds = std::atoll(job[1].c_str());
+        } else {
+            break;
+        }
         job.erase(job.begin(), job.begin() + 2);
     }
     try {
         station::TerminalConsole terminal;
-        return station::runProbe(terminal.console(), serialPort, job);
+        return station::runProbe(terminal.console(), serialPort, job, limitSeconds);
     } catch (const station::ProgramExit& exit) {
         return exit.status;
     }

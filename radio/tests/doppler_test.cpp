@@ -45,7 +45,7 @@ struct DopplerBench : RadioBench {
     DopplerUpdate last;
     std::string shownTx;
     std::string shownRx;
-    bool written = true;  // radio.dat, when one was written
+    std::optional<WriteResult> written;  // radio.dat's write, when one was made
 };
 
 TEST(DopplerCorrection, ZeroRangeRateShowsTheRecordsFrequencies) {
@@ -224,7 +224,8 @@ TEST(RadioDat, WrittenOnEveryCallEvenWithoutARadioPort) {
     bench.steadyUpdate(0);
     EXPECT_EQ(bench.dir.read("radio.dat"), " 145900000 \r\n 435800000 \r\nUSB\r\nLSB\r\n");
     EXPECT_TRUE(bench.port().sent.empty());
-    EXPECT_TRUE(bench.written);
+    ASSERT_TRUE(bench.written.has_value());
+    EXPECT_TRUE(*bench.written);
 }
 
 TEST(RadioDat, CarriesConvertedValuesAboveTwoGigahertzAndTheUplinkWithoutCorrection) {
@@ -246,7 +247,8 @@ TEST(RadioDat, AFailedWriteIsReported) {
     DopplerBench bench("D");
     std::filesystem::create_directory(bench.dir.path() / "radio.dat");
     bench.steadyUpdate(0);
-    EXPECT_FALSE(bench.written);
+    ASSERT_TRUE(bench.written.has_value());
+    EXPECT_EQ(bench.written->failure, "Is a directory");
     EXPECT_EQ(bench.rxShown(), "  435800.0");
 }
 

@@ -160,7 +160,8 @@ TEST_F(DriveRotator, RotatorFileNeedsNoPortAndIsRewrittenOnlyOnChange) {
     pointSatellite(5.8, 45.2);
     drive();
     EXPECT_EQ(dir.read("ROT.DAT"), "AZ005 EL045\r\n");
-    EXPECT_FALSE(shown.fileFailed);
+    ASSERT_TRUE(shown.rotatorFile.has_value());
+    EXPECT_TRUE(*shown.rotatorFile);
 }
 
 TEST_F(DriveRotator, RotatorFileFailureIsReported) {
@@ -168,7 +169,8 @@ TEST_F(DriveRotator, RotatorFileFailureIsReported) {
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     pointSatellite(5.7, 45.2);
     drive();
-    EXPECT_TRUE(shown.fileFailed);
+    ASSERT_TRUE(shown.rotatorFile.has_value());
+    EXPECT_EQ(shown.rotatorFile->failure, "Is a directory");
     EXPECT_EQ(shownAzimuth(), "   5.70");
 }
 
@@ -238,7 +240,8 @@ TEST_F(ParkRotator, AFailedRotatorFileIsReportedAndChangesNoSetting) {
     s.rotator.flipState = 1;
     const auto parked = park();
     ASSERT_TRUE(parked.has_value());
-    EXPECT_TRUE(parked->fileFailed);
+    ASSERT_TRUE(parked->rotatorFile.has_value());
+    EXPECT_FALSE(*parked->rotatorFile);
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
 }

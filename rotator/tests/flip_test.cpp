@@ -132,7 +132,8 @@ TEST_F(DecideFlip, FailedWriteIsReported) {
     std::filesystem::create_directory(dir.path() / "KVFLIP.DAT");
     s.rotator.flipState = 1;
     flip = record();
-    EXPECT_TRUE(flip.fileFailed);
+    ASSERT_TRUE(flip.flipFile.has_value());
+    EXPECT_EQ(flip.flipFile->failure, "Is a directory");
     EXPECT_EQ(flipField(), "Flipped ");
     EXPECT_TRUE(flip.message.empty());
 }

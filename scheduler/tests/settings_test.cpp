@@ -104,7 +104,7 @@ std::string fatalMessage(Rig& rig, const std::function<void()>& action) {
     return shown.substr(0, end + 1);
 }
 
-TEST(SchedulerErrors, EveryPhaseHasItsMessageAndEndsWithStatus0) {
+TEST(SchedulerErrors, EveryPhaseHasItsMessageAndEndsWithStatus1) {
     const std::vector<std::pair<int, std::string>> expected{
         {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
         {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
@@ -119,8 +119,35 @@ TEST(SchedulerErrors, EveryPhaseHasItsMessageAndEndsWithStatus0) {
         Rig rig(schedulerConfig({}));
         rig.scheduler.selection.lookupName = "AO-7";
         rig.scheduler.errorPhase = static_cast<std::int16_t>(phase);
-        EXPECT_EQ(fatalMessage(rig, [&] { EXPECT_THROW(rig.scheduler.handleError(7), ProgramExit); }), text);
+        int status = -1;
+        EXPECT_EQ(fatalMessage(rig,
+                               [&] {
+                                   try {
+                                       rig.scheduler.handleError(7);
+                                   } catch (const ProgramExit& exit) {
+                                       status = exit.status;
+                                   }
+                               }),
+                  text);
+        EXPECT_EQ(status, 1) << phase;
     }
+}
+
+TEST(SchedulerErrors, AFatalMessageNobodyAnswersEndsTheRunAfterAMinute) {
+    Rig rig(schedulerConfig({"ISS"}));
+    std::filesystem::remove(rig.dir.path() / "KEPS.TXT");
+    const std::int64_t start = rig.mc.clock.millis;
+    rig.mc.sleeper.limitMillis = start + 3'600'000;
+    std::string shownAt59;
+    rig.mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis == start + 59'000) {
+            shownAt59 = rig.mc.screen.rowText(24, 3, 61);
+        }
+    };
+    EXPECT_EQ(rig.scheduler.run(), 1);
+    EXPECT_EQ(shownAt59, "ERROR: Could not find keplerian data file! Cannot continue.");
+    EXPECT_EQ(rig.mc.clock.millis, start + 60'000);
+    EXPECT_EQ(rig.mc.screen.cell(24, 3), (Cell{' ', 15, 0}));
 }
 
 TEST(SchedulerErrors, MissingFilesAndUnknownSatellitesEndTheRun) {
@@ -129,7 +156,7 @@ TEST(SchedulerErrors, MissingFilesAndUnknownSatellitesEndTheRun) {
         std::filesystem::remove(rig.dir.path() / missing);
         int status = -1;
         const std::string text = fatalMessage(rig, [&] { status = rig.scheduler.run(); });
-        EXPECT_EQ(status, 0);
+        EXPECT_EQ(status, 1);
         return text;
     };
     EXPECT_EQ(runWith("KELVORIN.CFG", ""), "ERROR: Could not find KELVORIN.CFG file! Cannot continue.");
@@ -166,7 +193,7 @@ TEST(SchedulerErrors, StationValuesOverflowingTheirFieldsEndTheRun) {
         EXPECT_EQ(fatalMessage(rig, [&] { status = rig.scheduler.run(); }),
                   "ERROR in KELVORIN.CFG file!  Cannot continue.")
             << position;
-        EXPECT_EQ(status, 0);
+        EXPECT_EQ(status, 1);
     }
 }
 

@@ -16,13 +16,13 @@ protected:
             }
         };
     }
-    // Reports a failure under a phase; true when the program ended (with status 0).
+    // Reports a failure under a phase; true when the program ended (with status 1).
     bool fail(int phase, int errorNumber = runtimeError::fileNotFound) {
         tracker.errorPhase = static_cast<std::int16_t>(phase);
         try {
             tracker.handleError(errorNumber);
         } catch (const ProgramExit& exit) {
-            EXPECT_EQ(exit.status, 0);
+            EXPECT_EQ(exit.status, 1);
             return true;
         }
         return false;
@@ -129,14 +129,14 @@ TEST_F(ErrorsTest, FatalPhasesWaitForAKeyThenEndWithAClearedWhiteOnBlackScreen) 
 }
 
 TEST_F(ErrorsTest, FatalEndClosesTheSerialLinks) {
-    s.rotatorLink = mc.serialPorts.open(1, 9600);
-    s.radioLink = mc.serialPorts.open(2, 9600);
-    s.gpsLink = mc.serialPorts.open(3, 4800);
+    testing::openLink(s.rotatorLink, mc.serialPorts, 1);
+    testing::openLink(s.radioLink, mc.serialPorts, 2);
+    testing::openLink(s.gpsLink, mc.serialPorts, 3, 4800);
     mc.keyboard.push("x");
     EXPECT_TRUE(fail(5));
-    EXPECT_EQ(s.rotatorLink, nullptr);
-    EXPECT_EQ(s.radioLink, nullptr);
-    EXPECT_EQ(s.gpsLink, nullptr);
+    EXPECT_EQ(s.rotatorLink.get(), nullptr);
+    EXPECT_EQ(s.radioLink.get(), nullptr);
+    EXPECT_EQ(s.gpsLink.get(), nullptr);
 }
 
 TEST_F(ErrorsTest, UnguardedFailureIsFatalWithItsErrorNumber) {
@@ -228,7 +228,7 @@ TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {
             shown = console.screen.rowText(24, 2, 79);
         }
     };
-    EXPECT_EQ(fresh.run({}), 0);
+    EXPECT_EQ(fresh.run({}), 1);
     EXPECT_EQ(shown, onMessageLine("ERROR: Could not find configuration file! Cannot continue."));
     EXPECT_EQ(console.clock.millis, 10000);
     EXPECT_EQ(console.screen.rowText(24), std::string(80, ' '));
@@ -253,7 +253,7 @@ TEST_F(ErrorsTest, ValuesOverflowingTheirFieldsAreAConfigurationError) {
                 shown = console.screen.rowText(24, 2, 79);
             }
         };
-        EXPECT_EQ(fresh.run({"ISS"}), 0) << position;
+        EXPECT_EQ(fresh.run({"ISS"}), 1) << position;
         EXPECT_EQ(shown, onMessageLine("Error in configuration file!  Cannot continue.")) << position;
     }
 }

@@ -321,7 +321,7 @@ TEST_F(MainLoopTest, AFailureNobodyGuardedIsReportedAsUnexpected) {
         }
     };
     mc.keyboard.pushAt(start + 1000, "x");
-    EXPECT_EQ(runUntil(start + 5000), 0);
+    EXPECT_EQ(runUntil(start + 5000), 1);
     EXPECT_EQ(shown, " Unexpected error  75. Please report to the author." + std::string(27, ' '));
     EXPECT_EQ(mc.clock.millis, start + 1000);
 }
@@ -329,9 +329,9 @@ TEST_F(MainLoopTest, AFailureNobodyGuardedIsReportedAsUnexpected) {
 TEST_F(MainLoopTest, StartUpOpensTheConfiguredSerialLinks) {
     station({{15, "4800"}, {16, "1"}, {19, "2"}, {20, "19200"}, {37, "3"}, {38, "115200"}});
     tracker.startUp({});
-    EXPECT_NE(s.rotatorLink, nullptr);
-    EXPECT_NE(s.radioLink, nullptr);
-    EXPECT_NE(s.gpsLink, nullptr);
+    EXPECT_NE(s.rotatorLink.get(), nullptr);
+    EXPECT_NE(s.radioLink.get(), nullptr);
+    EXPECT_NE(s.gpsLink.get(), nullptr);
     EXPECT_EQ(mc.serialPorts.bauds, (std::map<int, std::int32_t>{{1, 4800}, {2, 19200}, {3, 115200}}));
     EXPECT_EQ(tracker.errorPhase, 0);
     EXPECT_EQ(mc.clock.millis, 0);
@@ -352,7 +352,7 @@ TEST_F(MainLoopTest, AFailedSerialLinkSwitchesItsDeviceOff) {
     EXPECT_EQ(s.station.rotatorPort, 0);
     EXPECT_EQ(s.station.radioPort, 0);
     EXPECT_EQ(s.station.gpsPort, 0);
-    EXPECT_EQ(s.rotatorLink, nullptr);
+    EXPECT_EQ(s.rotatorLink.get(), nullptr);
     EXPECT_EQ(tracker.errorPhase, 0);
 }
 

@@ -2,6 +2,7 @@
 // A tracker state over the in-memory console with the radio on port 1 and an error handler that
 // records what reached it.
 #include "console/memory.hpp"
+#include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker_state.hpp"
@@ -20,7 +21,7 @@ struct TrackerRadioBench {
         s.station.foregroundColour = 7;
         s.station.backgroundColour = 1;
         s.station.highlightColour = 14;
-        s.radioLink = mc.serialPorts.open(1, 9600);
+        testing::openLink(s.radioLink, mc.serialPorts, 1);
         s.selection.satelliteDesignation = "AO-7";
         s.selection.lookupName = "AO-7";
     }

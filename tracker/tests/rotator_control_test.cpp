@@ -21,15 +21,14 @@ TEST_F(TrackerDrivesRotator, RowsSeventeenAndEighteenShowThePositionSent) {
     EXPECT_TRUE(handler.calls.empty());
 }
 
-TEST_F(TrackerDrivesRotator, RotatorFileFailureGoesToTheHandlerUnderTheCurrentPhase) {
+TEST_F(TrackerDrivesRotator, RotatorFileFailureIsReportedAndThePositionShown) {
     s.station.rotatorInterface = 3;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
-    handler.errorPhase = 0;
     pointSatellite(5.7, 45.2);
     driveRotator(s);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0].first, 0);
-    EXPECT_EQ(handler.calls[0].second, runtimeError::pathFileAccessError);
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_EQ(row(24, 3, 68), "Could not write ROT.DAT (Is a directory). Retrying at next change.");
+    EXPECT_EQ(row(17, 37, 43), "   5.70");
 }
 
 class TrackerParksRotator : public RotatorTest {
@@ -68,12 +67,13 @@ TEST_F(TrackerParksRotator, DisabledDoesNothing) {
     EXPECT_DOUBLE_EQ(s.satellite.azimuth, radians(45));
 }
 
-TEST_F(TrackerParksRotator, SettingsComeBackWhenTheHandlerEndsTheProgram) {
+TEST_F(TrackerParksRotator, SettingsStayWhenTheParkPositionCannotBeWritten) {
     s.station.rotatorInterface = 3;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
-    handler.repair = [] { throw ProgramExit{0}; };
     s.rotator.flipState = 1;
-    EXPECT_THROW(parkRotator(s), ProgramExit);
+    parkRotator(s);
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_EQ(row(24, 3, 25), "Could not write ROT.DAT");
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
     EXPECT_EQ(row(16, 37, 44), "(Parked)");
@@ -108,13 +108,12 @@ TEST_F(TrackerShowsFlip, OverheadPassKeepsTheStateAndSaysSo) {
     EXPECT_EQ(flipField(), "Flipped ");
 }
 
-TEST_F(TrackerShowsFlip, FailedWriteGoesToTheHandlerUnderTheCurrentPhase) {
+TEST_F(TrackerShowsFlip, FailedWriteIsReportedAndTheStateShown) {
     std::filesystem::create_directory(dir.path() / "KVFLIP.DAT");
-    handler.errorPhase = 0;
     s.rotator.flipState = 1;
     showFlipState(s);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0].first, 0);
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_EQ(row(24, 3, 71), "Could not write KVFLIP.DAT (Is a directory). Retrying at next change.");
     EXPECT_EQ(flipField(), "Flipped ");
 }
 

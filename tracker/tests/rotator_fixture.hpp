@@ -2,6 +2,7 @@
 // A fresh tracker state over an in-memory console and a temporary station directory, with a
 // rotator link on port 1 and an error handler that records what reached it.
 #include "console/memory.hpp"
+#include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker_state.hpp"
@@ -23,7 +24,7 @@ protected:
         s.station.rotatorBaud = 9600;
         s.station.azimuthStopNorth = 1;
         s.station.flipEnabled = 1;
-        s.rotatorLink = mc.serialPorts.open(1, 9600);
+        station::testing::openLink(s.rotatorLink, mc.serialPorts, 1);
     }
 
     double radians(double degrees) const { return degrees * s.constants.radiansPerDegree; }

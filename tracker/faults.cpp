@@ -1,0 +1,51 @@
+#include "tracker/faults.hpp"
+
+#include "tracker/radio_control.hpp"
+#include "tracker/rotator_control.hpp"
+
+#include <string>
+
+namespace station {
+
+namespace {
+
+constexpr double secondsPerDay = 86400;
+
+}  // namespace
+
+void serviceLinks(TrackerState& s) {
+    const double now = s.continuousNow() * secondsPerDay;
+    const auto step = [&s, now](ReconnectingLink& link) {
+        const LinkChange change = link.step(now);
+        if (change == LinkChange::lost) {
+            s.showMessage(link.lostMessage());
+        } else if (change == LinkChange::restored) {
+            s.showMessage(link.restoredMessage());
+        }
+        return change == LinkChange::restored;
+    };
+    if (step(s.rotatorLink)) {
+        forgetSentPosition(s.rotator);
+    }
+    if (step(s.radioLink) && s.radioSetUp) {
+        resumeRadio(radioContext(s));
+    }
+    step(s.gpsLink);
+}
+
+void reportWrite(TrackerState& s, std::string_view fileName, const std::optional<WriteResult>& result) {
+    if (!result) {
+        return;
+    }
+    const auto known = s.unwritableFiles.find(fileName);
+    if (!*result && known == s.unwritableFiles.end()) {
+        s.unwritableFiles.emplace(fileName);
+        s.showMessage("Could not write " + std::string(fileName) + " (" + result->failure +
+                      "). Retrying at next change.");
+    } else if (*result && known != s.unwritableFiles.end()) {
+        s.unwritableFiles.erase(known);
+        s.showMessage(std::string(fileName) + " written again.");
+    }
+}
+
+}  // namespace station
