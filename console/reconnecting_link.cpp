@@ -43,6 +43,9 @@ LinkChange ReconnectingLink::step(double now) {
     }
     nextStepAt_ = now + retrySeconds;
     auto link = reopen_();
+    if (link) {
+        link->detectHangUp();
+    }
     if (!link || !link->failure().empty()) {
         return LinkChange::none;
     }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <csignal>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -142,18 +144,54 @@ TEST_F(StationFiles, UnwritableDirectoryKeepsTheOldFile) {
             if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
                 ::_exit(3);
             }
-            ::_exit(files.replace("KELVORIN.FRC", "new") ? 1 : 0);
+            const WriteResult result = files.replace("KELVORIN.FRC", "new");
+            ::_exit(result ? 1 : result.failure == "Permission denied" ? 0 : 2);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "3: privileges could not be dropped, 1: the file was replaced";
+        EXPECT_EQ(WEXITSTATUS(status), 0)
+            << "3: privileges could not be dropped, 1: the file was replaced, 2: another reason";
     } else {
         EXPECT_FALSE(files.replace("KELVORIN.FRC", "new"));
     }
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(dir.read("KELVORIN.FRC"), "old");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"KELVORIN.FRC"});
+}
+
+TEST_F(StationFiles, AFailedReplaceSaysWhy) {
+    fs::create_directory(dir.path() / "ROT.DAT");
+    const WriteResult result = files.replace("ROT.DAT", "AZ005 EL045\r\n");
+    EXPECT_FALSE(result);
+    EXPECT_EQ(result.failure, "Is a directory");
+    const WriteResult written = files.replace("radio.dat", " 145900000 \r\n");
+    EXPECT_TRUE(written);
+    EXPECT_EQ(written.failure, "");
+}
+
+// A disk that fills while the new file is written: the write fails part way.
+TEST_F(StationFiles, ADiskThatFillsLeavesTheOldFileWholeAndNoTemporary) {
+    const std::string old = "AZ005 EL045\r\n";
+    dir.write("ROT.DAT", old);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Files of this process may not grow beyond 8 bytes.
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{8, 8};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            ::_exit(3);
+        }
+        const WriteResult result = files.replace("ROT.DAT", std::string(4096, 'x'));
+        ::_exit(!result && result.failure == "File too large" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: no file size limit, 1: not refused with the reason";
+    EXPECT_EQ(dir.read("ROT.DAT"), old);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"ROT.DAT"});
 }
 
 TEST_F(StationFiles, RemoveFindsAnyCase) {

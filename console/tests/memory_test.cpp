@@ -158,6 +158,34 @@ TEST_F(MemoryBackend, WaitForKeyPollsEveryMillisecond) {
     EXPECT_EQ(mc.sleeper.sleeps, (std::vector<int>{1, 1, 1, 1, 1}));
 }
 
+TEST_F(MemoryBackend, AWaitForKeyWithALimitEndsAfterThatManyClockSeconds) {
+    mc.clock.set(2026, 10, 1, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    EXPECT_EQ(waitForKey(mc.console, 60), "");
+    EXPECT_EQ(mc.clock.millis, start + 60'000);
+
+    mc.keyboard.pushAt(mc.clock.millis + 59'999, "k");
+    EXPECT_EQ(waitForKey(mc.console, 60), "k");
+}
+
+TEST_F(MemoryBackend, AWaitForKeyWithALimitIsNotStretchedByAClockSetBack) {
+    mc.clock.set(2026, 10, 1, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis == start + 10'000) {
+            mc.clock.millis -= 3'600'000;
+        }
+    };
+    EXPECT_EQ(waitForKey(mc.console, 60), "");
+    EXPECT_EQ(mc.clock.millis, start - 3'600'000 + 60'000);
+}
+
+TEST_F(MemoryBackend, JobLimitsAreRecorded) {
+    mc.commands.run({"/bin/sh", "ISS.BAT"}, 4200);
+    mc.commands.run({"/bin/sh", "SO-50.BAT"});
+    EXPECT_EQ(mc.commands.limits, (std::vector<std::optional<std::int64_t>>{4200, std::nullopt}));
+}
+
 TEST_F(MemoryBackend, LineInputEchoesAtTheCursorAndHonoursBackspace) {
     mc.screen.locate(24, 10);
     for (const std::string& key : {std::string("I"), std::string("X"), std::string("\b"), keyUp, std::string("S"),

@@ -37,10 +37,18 @@ public:
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
     ~PseudoTerminal() {
-        ::close(master_);
-        ::close(slave_);
+        if (master_ >= 0) {
+            ::close(master_);
+            ::close(slave_);
+        }
     }
     const std::string& slaveName() const { return slaveName_; }
+    // The device goes away: the far end closes, as when a USB adapter is pulled out.
+    void hangUp() {
+        ::close(slave_);
+        ::close(master_);
+        slave_ = master_ = -1;
+    }
 
     termios slaveSettings() const {
         termios settings{};
@@ -193,6 +201,47 @@ TEST_F(PosixSerial, ClosingThePortReleasesTheDevice) {
     ASSERT_NE(again, nullptr);
     again->write(std::string("B"));
     EXPECT_EQ(pty.receive(2), (std::vector<std::uint8_t>{'A', 'B'}));
+}
+
+TEST_F(PosixSerial, AHangUpOfTheFarEndFailsTheLinkForGood) {
+    link("COM1");
+    auto port = ports.open(1, 9600);
+    ASSERT_NE(port, nullptr);
+    EXPECT_TRUE(port->write(std::string("W180 010\r")));
+    port->detectHangUp();
+    EXPECT_EQ(port->failure(), "");
+
+    pty.hangUp();
+    // Nothing written yet: only a look for the hang-up tells.
+    EXPECT_EQ(port->read(), -1);
+    EXPECT_EQ(port->failure(), "");
+    port->detectHangUp();
+    EXPECT_EQ(port->failure(), "Input/output error");
+    EXPECT_FALSE(port->write(std::string("W181 010\r")));
+    EXPECT_EQ(port->waiting(), 0);
+}
+
+TEST_F(PosixSerial, AWriteToAHungUpDeviceFails) {
+    link("COM1");
+    auto port = ports.open(1, 9600);
+    ASSERT_NE(port, nullptr);
+    pty.hangUp();
+    EXPECT_FALSE(port->write(std::string("FA;")));
+    EXPECT_EQ(port->failure(), "Input/output error");
+}
+
+TEST_F(PosixSerial, ReopenFollowsTheSameLinkAndNeverFallsBackToTheSystemDevice) {
+    link("COM2");
+    ASSERT_NE(ports.open(2, 9600), nullptr);
+    // The device comes back as another pseudo-terminal behind the same link name.
+    PseudoTerminal replacement;
+    fs::remove(dir.path() / "COM2");
+    EXPECT_EQ(ports.reopen(2, 9600), nullptr);  // not /dev/ttyS1 meanwhile
+    fs::create_symlink(replacement.slaveName(), dir.path() / "COM2");
+    auto port = ports.reopen(2, 9600);
+    ASSERT_NE(port, nullptr);
+    port->write(std::string("AZ"));
+    EXPECT_EQ(replacement.receive(2), (std::vector<std::uint8_t>{'A', 'Z'}));
 }
 
 }  // namespace
