@@ -3,6 +3,7 @@
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
 
+#include <cmath>
 #include <string>
 
 namespace station {
@@ -14,7 +15,9 @@ constexpr double secondsPerDay = 86400;
 }  // namespace
 
 void serviceLinks(TrackerState& s) {
-    const double now = s.continuousNow() * secondsPerDay;
+    // Whole milliseconds: the clock's whole seconds must not come out a hair short of a deadline
+    // set a whole number of seconds after another reading.
+    const double now = std::round(s.continuousNow() * secondsPerDay * 1000) / 1000;
     const auto step = [&s, now](ReconnectingLink& link) {
         const LinkChange change = link.step(now);
         if (change == LinkChange::lost) {

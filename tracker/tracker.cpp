@@ -6,7 +6,6 @@
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
-#include "text/picture.hpp"
 #include "tracker/faults.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
@@ -152,7 +151,7 @@ bool Tracker::clockStepped() {
 void Tracker::reportClockStep() {
     const double minutes = std::round(std::fabs(clockStep_) * minutesPerDay);
     s_.showMessage(std::string("Clock stepped ") + (clockStep_ < 0 ? "back " : "forward ") +
-                   formatInteger(static_cast<long long>(minutes)) + " minutes: searching the pass again.");
+                   std::to_string(static_cast<long long>(minutes)) + " minutes: searching the pass again.");
     clockStep_ = 0;
 }
 

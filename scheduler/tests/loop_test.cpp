@@ -147,6 +147,110 @@ TEST(SchedulerLoop, TheWaitRunsOnAcrossTheTurnOfTheYear) {
     EXPECT_EQ(probe.mc.screen.rowText(8, 12, 19), timeOfDayText(first.aosLocal));
 }
 
+TEST(SchedulerClockSteps, AClockSetPastAWholePassRunsNoJobAndSchedulesAgain) {
+    Rig probe(schedulerConfig({"ISS"}, {}, "0"));
+    probe.compute();
+    const PassTable expected = probe.scheduler.schedule;
+    Rig rig(schedulerConfig({"ISS"}, {}, "0"));
+    rig.dir.write("ISS.BAT", "");
+    rig.mc.clock.millis = rig.millisAt(expected[0].aosDay()) - 60'000;
+    const std::int64_t steppedTo = rig.millisAt(expected[0].losDay()) + 60'000;
+    Jobs jobs;
+    jobs.record(rig, 1);
+    bool stepped = false;
+    std::string message;
+    rig.mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (!stepped && millis >= rig.millisAt(expected[0].aosDay()) - 30'000) {
+            rig.mc.clock.millis = steppedTo;
+            stepped = true;
+        }
+        if (stepped && message.empty() && millis > steppedTo + 1000) {
+            message = rig.mc.screen.rowText(24, 3, 57);
+        }
+    };
+    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    EXPECT_EQ(message, "Job ISS.BAT not run: clock stepped past the whole pass.");
+    // The next pass is run at its own AOS, not the one the clock jumped over at once.
+    ASSERT_EQ(jobs.names.size(), 1u);
+    expectStartNear(jobs.millis[0], rig.millisAt(expected[1].aosDay()));
+}
+
+TEST(SchedulerClockSteps, AClockSetBackWhileWaitingWaitsLongerAndRunsTheJobOnce) {
+    Rig probe(schedulerConfig({"ISS"}, {}, "0"));
+    probe.compute();
+    const PassTable expected = probe.scheduler.schedule;
+    Rig rig(schedulerConfig({"ISS"}, {}, "0"));
+    rig.dir.write("ISS.BAT", "");
+    const std::int64_t aos = rig.millisAt(expected[0].aosDay());
+    rig.mc.clock.millis = aos - 60'000;
+    Jobs jobs;
+    jobs.record(rig, 2, 20 * 60'000);
+    bool stepped = false;
+    rig.mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (!stepped && millis >= aos - 30'000) {
+            rig.mc.clock.millis -= 3'600'000;
+            stepped = true;
+        }
+    };
+    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    ASSERT_EQ(jobs.names.size(), 2u);
+    expectStartNear(jobs.millis[0], aos);
+    expectStartNear(jobs.millis[1], rig.millisAt(expected[1].aosDay()));
+}
+
+TEST(SchedulerJobs, AScheduledJobMayRunUntilAnHourAfterItsLosATrackedOneForEver) {
+    Rig probe(schedulerConfig({"ISS"}, {}, "0"));
+    probe.compute();
+    const PassTable expected = probe.scheduler.schedule;
+    Rig rig(schedulerConfig({"ISS"}, {}, "0"));
+    rig.dir.write("ISS.BAT", "");
+    rig.dir.write("SO-50.BAT", "");
+    rig.mc.clock.millis = rig.millisAt(expected[0].aosDay()) - 10'000;
+    rig.mc.keyboard.pushAt(rig.mc.clock.millis + 1000, "t");
+    for (const char c : std::string("so-50\r")) {
+        rig.mc.keyboard.pushAt(rig.mc.clock.millis + 1000, std::string(1, c));
+    }
+    Jobs jobs;
+    jobs.record(rig, 2);
+    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    EXPECT_EQ(jobs.names, (std::vector<std::string>{"SO-50.BAT", "ISS.BAT"}));
+    ASSERT_EQ(rig.mc.commands.limits.size(), 2u);
+    EXPECT_EQ(rig.mc.commands.limits[0], std::nullopt);
+    ASSERT_TRUE(rig.mc.commands.limits[1].has_value());
+    // From the clock's whole second the job started in, rounded up.
+    const double untilLos = (rig.millisAt(expected[0].losDay()) - jobs.millis[1]) / 1000.0;
+    EXPECT_GE(static_cast<double>(*rig.mc.commands.limits[1]), untilLos + 3600);
+    EXPECT_LE(static_cast<double>(*rig.mc.commands.limits[1]), untilLos + 3600 + 2.5);
+}
+
+TEST(SchedulerJobs, AJobEndedAtItsLimitIsReportedAndTheScheduleGoesOn) {
+    Rig probe(schedulerConfig({"ISS"}, {}, "0"));
+    probe.compute();
+    const PassTable expected = probe.scheduler.schedule;
+    Rig rig(schedulerConfig({"ISS"}, {}, "0"));
+    rig.dir.write("ISS.BAT", "");
+    rig.mc.clock.millis = rig.millisAt(expected[0].aosDay()) - 10'000;
+    Jobs jobs;
+    jobs.record(rig, 2);
+    // The first job hangs until it is ended at its limit.
+    const auto record = rig.mc.commands.action;
+    rig.mc.commands.action = [&](const std::vector<std::string>& argv) {
+        record(argv);
+        rig.mc.clock.millis += *rig.mc.commands.limits.back() * 1000 + 10'000;
+        return CommandProcessor::endedAtLimit;
+    };
+    std::string message;
+    rig.mc.sleeper.onTime = [&](std::int64_t) {
+        if (jobs.names.size() == 1 && message.empty()) {
+            message = rig.mc.screen.rowText(24, 3, 56);
+        }
+    };
+    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    EXPECT_EQ(message, "Job ISS.BAT ended: still running 60 minutes after LOS.");
+    ASSERT_EQ(jobs.names.size(), 2u);
+    EXPECT_GT(jobs.millis[1], rig.millisAt(expected[0].losDay()) + 3'600'000);
+}
+
 TEST(SchedulerKeys, QuitTrackWithATypedNameAndModeTwice) {
     Rig rig(schedulerConfig({"ISS"}, {"NOAA-15"}));
     rig.dir.write("SO-50.BAT", "");

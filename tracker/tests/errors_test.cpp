@@ -235,6 +235,35 @@ TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {
     EXPECT_EQ(console.screen.cell(1, 1), (Cell{' ', 15, 0}));
 }
 
+// A station nobody watches: the job that started the tracker must end, and say it failed.
+TEST_F(ErrorsTest, AFatalMessageNobodyAnswersEndsTheProgramAfterAMinuteWithStatus1) {
+    for (const bool elementFileEmpty : {false, true}) {
+        testing::StationDir station;
+        station.write("KELVORIN.CFG", stationConfig());
+        if (elementFileEmpty) {
+            station.write("KEPS.TXT", "");  // a download that failed
+        }
+        MemoryConsole console(station.path());
+        Tracker fresh(console.console);
+        console.clock.set(2026, 10, 10, 12, 0, 0);
+        const std::int64_t start = console.clock.millis;
+        console.sleeper.limitMillis = start + 3'600'000;
+        std::string shown;
+        console.sleeper.onTime = [&](std::int64_t millis) {
+            if (millis == start + 59'999) {
+                shown = console.screen.rowText(24, 3, 79);
+                shown.erase(shown.find_last_not_of(' ') + 1);
+            }
+        };
+        EXPECT_EQ(fresh.run({"ISS"}), 1) << elementFileEmpty;
+        EXPECT_EQ(shown, elementFileEmpty ? "ERROR: Auto mode tried to track a sat that isn't in the kep file."
+                                          : "ERROR: Could not find keplerian data file! Cannot continue.");
+        EXPECT_GE(console.clock.millis, start + 60'000);
+        EXPECT_LE(console.clock.millis, start + 62'000);
+        EXPECT_EQ(console.screen.cell(24, 3), (Cell{' ', 15, 0}));
+    }
+}
+
 // Found by fuzzing KELVORIN.CFG into the pass search: an infinite search step froze the search,
 // an infinite UTC offset made every day number NaN. Both are the file's error now.
 TEST_F(ErrorsTest, ValuesOverflowingTheirFieldsAreAConfigurationError) {
