@@ -1,6 +1,6 @@
 #include "tracker/screen.hpp"
 
-#include "orbit/geodesy.hpp"
+#include "orbit/orbit_model.hpp"
 #include "station/screen_layout.hpp"
 #include "text/picture.hpp"
 
@@ -148,7 +148,7 @@ void showSatelliteValues(TrackerState& s) {
     Screen& screen = s.screen();
     const OrbitConstants& c = s.constants;
     const SatelliteState& sat = s.satellite;
-    printValue(screen, 6, 37, "####.##", geodeticLatitude(c, sat.latitude) * c.degreesPerRadian);
+    printValue(screen, 6, 37, "####.##", shownLatitude(c, sat) * c.degreesPerRadian);
     printValue(screen, 7, 37, "####.##", sat.longitude * c.degreesPerRadian);
     printValue(screen, 8, 37, "#####.#", sat.altitude);
     printValue(screen, 9, 38, "###.##", sat.phase);

@@ -153,10 +153,10 @@ void Tracker::mainCycle() {
         selection = Selection{};
         return;
     }
-    s.elements = *elements;
-    if (const std::string problem = elementSetProblem(s.elements); !problem.empty()) {
+    s.orbit = satelliteOrbit(s.station.orbitModel, *elements);
+    if (!s.orbit.problem.empty()) {
         // The orbit model cannot follow this set; the tracker idles until another satellite is chosen.
-        s.showMessage(selection.lookupName + ": " + problem);
+        s.showMessage(selection.lookupName + ": " + s.orbit.problem);
         rejectedDesignation_ = selection.satelliteDesignation;
         selection = Selection{};
         return;
@@ -179,7 +179,7 @@ void Tracker::loadSatellite() {
     blankValueFields(s);
     readGpsPosition(s);
     s.clock = readClock(s.console.clock, utcOffset);
-    showElementAge(s.screen(), s.elements, s.selection.lookupName, s.clock.year, s.now());
+    showElementAge(s.screen(), s.orbit.elements, s.selection.lookupName, s.clock.year, s.now());
     s.clock = readClock(s.console.clock, utcOffset);
 
     PassSearchSettings settings;
@@ -188,7 +188,9 @@ void Tracker::loadSatellite() {
     settings.utcOffsetHours = utcOffset;
     ScreenPassSearchDisplay display(s.screen(), s.console.clock);
     noPassSearchedAt_ = s.continuousNow();
-    s.pass = predictPass(s.constants, s.elements, s.stationPosition(), settings, s.clock, s.satellite, display);
+    s.shownModelError = Sgp4Error::none;
+    s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
+    showModelError(s.pass.modelError);
     if (s.pass.found && !s.pass.geostationary) {
         showPassTimes(s);
         decideFlip(s);
@@ -199,8 +201,16 @@ void Tracker::loadSatellite() {
 void Tracker::updatePosition() {
     TrackerState& s = s_;
     s.lastSecond = s.clock.second;
-    propagate(s.constants, s.elements, s.clock, s.satellite, [&s] { s.showMessage("Keps out of date!"); });
-    lookAngles(s.constants, s.stationPosition(), s.satellite);
+    showModelError(sampleOrbit(s.constants, s.orbit, s.observer(), s.clock, s.satellite,
+                               [&s] { s.showMessage("Keps out of date!"); }));
+}
+
+void Tracker::showModelError(Sgp4Error error) {
+    TrackerState& s = s_;
+    if (error != Sgp4Error::none && error != s.shownModelError) {
+        s.showMessage(s.selection.lookupName + ": " + sgp4ErrorText(error));
+    }
+    s.shownModelError = error;
 }
 
 void Tracker::waitForPass() {

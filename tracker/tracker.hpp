@@ -36,6 +36,9 @@ private:
     void endOfPass(bool losReached);
     // Propagation and look angles for the clock just read, once per clock second.
     void updatePosition();
+    // An instant the orbit model has no state for (the satellite has decayed, say): shown on the
+    // message line with the satellite's name when it first occurs, the last position kept.
+    void showModelError(Sgp4Error error);
     // True while the clock is before the start of tracking (two minutes before AOS).
     bool beforeTrackingStart() const;
     bool beforeLos() const;

@@ -262,7 +262,7 @@ TEST_F(MainLoopTest, ASatelliteThatNeverRisesIsFollowedAndSearchedForAgainLater)
     EXPECT_EQ(statusSince("Waiting for EQ-1"), start + 2);
     // An hour later the search runs again and finds a pass.
     ASSERT_TRUE(s.pass.found);
-    EXPECT_NEAR(s.elements.inclination, 51.6314 * s.constants.radiansPerDegree, 1e-12);
+    EXPECT_NEAR(s.orbit.elements.inclination, 51.6314 * s.constants.radiansPerDegree, 1e-12);
     EXPECT_EQ(statuses.back().status, "Waiting for EQ-1");
     EXPECT_NE(mc.screen.rowText(12, 61, 68), std::string(8, ' '));
 }
