@@ -3,6 +3,7 @@
 #include "orbit/geodesy.hpp"
 #include "orbit/sgp4_constants.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace station {
@@ -10,6 +11,34 @@ namespace station {
 namespace {
 
 constexpr double phaseUnitsPerTurn = 256;
+// Steps of the search for the end of an orbit: well inside the days between a decay and the
+// drag terms' states after it, and few enough to cost little against a pass search.
+constexpr double endSearchStepMinutes = 120;
+constexpr double endSearchAheadMinutes = 1440;
+
+// Makes sure the orbit's end is known up to `minutes` after the epoch, searching a day ahead so
+// that a search moving forward steps only once a day.
+void findEndUntil(SatelliteOrbit& orbit, double minutes) {
+    if (!(minutes > orbit.checkedUntilMinutes) || !(minutes < orbit.endMinutes)) {
+        return;
+    }
+    // An instant the model refuses by itself (a century away) is not searched up to.
+    if (propagateSgp4(orbit.sgp4, minutes).error == Sgp4Error::tooFarFromEpoch) {
+        return;
+    }
+    const double until = minutes + endSearchAheadMinutes;
+    double step = orbit.checkedUntilMinutes;
+    while (step < until) {
+        step += endSearchStepMinutes;
+        const Sgp4Error error = propagateSgp4(orbit.sgp4, step).error;
+        if (error != Sgp4Error::none && error != Sgp4Error::tooFarFromEpoch) {
+            orbit.endMinutes = step;
+            orbit.endError = error;
+            break;
+        }
+    }
+    orbit.checkedUntilMinutes = std::min(step, orbit.endMinutes);
+}
 
 // The SGP4 sample in the record both programs work on.
 void takeSgp4Sample(const OrbitConstants& constants, const Sgp4Sample& sample, const ObserverSite& site,
@@ -76,6 +105,11 @@ Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, co
     state.dayNumber = dayNumberOf(time);
     if (outOfDate && elementYearOutOfDate(orbit.elements, time.year)) {
         outOfDate();
+    }
+    const double minutes = minutesSinceEpoch(orbit.sgp4, time.year, state.dayNumber);
+    findEndUntil(orbit, minutes);
+    if (minutes >= orbit.endMinutes) {
+        return orbit.endError;
     }
     const Sgp4Sample sample = sampleSgp4(orbit.sgp4, site.geodetic, time.year, state.dayNumber);
     if (sample.state.error == Sgp4Error::none) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace station {
@@ -30,6 +31,12 @@ struct SatelliteOrbit {
     KeplerianElementSet elements;
     Sgp4Orbit sgp4;       // the SGP4 model's set-up
     std::string problem;  // why the model cannot follow the set at all; empty when it can
+    // The SGP4 model's drag terms give a satellite that has come down states again some days
+    // later, which are no orbit: the first instant after the epoch without a state, found by
+    // stepping forward from the epoch, ends the orbit for good.
+    double checkedUntilMinutes = 0;  // after the epoch; every step up to here had a state
+    double endMinutes = std::numeric_limits<double>::infinity();
+    Sgp4Error endError = Sgp4Error::none;
 };
 
 SatelliteOrbit satelliteOrbit(OrbitModel model, const KeplerianElementSet& elements);
@@ -37,8 +44,8 @@ SatelliteOrbit satelliteOrbit(OrbitModel model, const KeplerianElementSet& eleme
 // Position and look angles for the clock fields `time`, written to `state` (day number, range
 // rate from the last sample, and the rest). `outOfDate` is called when the element year and the
 // clock year differ by more than one. When the SGP4 model has no state at that instant (the
-// satellite has decayed, say) the error is returned and `state` keeps its last position, with
-// only the day number moved on.
+// satellite has decayed, or did so before) the error is returned and `state` keeps its last
+// position, with only the day number moved on.
 Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
                       const ClockTime& time, SatelliteState& state,
                       const std::function<void()>& outOfDate = {});

@@ -198,11 +198,13 @@ void Tracker::loadSatellite() {
     readFrequencyRecord(s.console.files, s.selection.satelliteDesignation, s.frequencies, *this);
 }
 
-void Tracker::updatePosition() {
+bool Tracker::updatePosition() {
     TrackerState& s = s_;
     s.lastSecond = s.clock.second;
-    showModelError(sampleOrbit(s.constants, s.orbit, s.observer(), s.clock, s.satellite,
-                               [&s] { s.showMessage("Keps out of date!"); }));
+    const Sgp4Error error = sampleOrbit(s.constants, s.orbit, s.observer(), s.clock, s.satellite,
+                                        [&s] { s.showMessage("Keps out of date!"); });
+    showModelError(error);
+    return error == Sgp4Error::none;
 }
 
 void Tracker::showModelError(Sgp4Error error) {
@@ -230,9 +232,13 @@ void Tracker::waitForPass() {
         serviceCommands();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         if (s.clock.second != s.lastSecond) {
-            updatePosition();
+            const bool positioned = updatePosition();
             showDateTime(s.screen(), s.console.clock);
-            showSatelliteValues(s);
+            if (positioned) {
+                showSatelliteValues(s);
+            } else {
+                blankSatelliteValues(s);
+            }
             parkRotator(s);
         }
         s.console.sleeper.sleepMs(1);
@@ -251,13 +257,20 @@ void Tracker::trackPass() {
         serviceCommands();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         if (s.clock.second != s.lastSecond) {
-            updatePosition();
-            updateDoppler(s);
+            // Without a position the antenna and the radio stay where they are.
+            const bool positioned = updatePosition();
+            if (positioned) {
+                updateDoppler(s);
+            }
             showDateTime(s.screen(), s.console.clock);
-            showSatelliteValues(s);
-            // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
-            if (designationUnchanged()) {
-                driveRotator(s);
+            if (positioned) {
+                showSatelliteValues(s);
+                // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
+                if (designationUnchanged()) {
+                    driveRotator(s);
+                }
+            } else {
+                blankSatelliteValues(s);
             }
         }
         s.console.sleeper.sleepMs(1);

@@ -239,6 +239,28 @@ TEST(OrbitModelSeam, DecayDuringTheSearchCountsAsBelowTheHorizon) {
     EXPECT_EQ(pass.modelError, Sgp4Error::none);
 }
 
+// Some days after the decay the model's drag terms give states again; they are no orbit, even
+// to a record whose first sample falls among them.
+TEST(OrbitModelSeam, StatesAfterADecayAreNoOrbit) {
+    const KeplerianElementSet decaying =
+        parseElementLines("1 99997U 26001A   26280.50000000  .00000000  00000-0  10000-1 0  9999",
+                          "2 99997  51.6000 100.0000 0001000   0.0000   0.0000 16.00000000    09");
+    const double laterMinutes = 10.4 * 1440;
+    Sgp4Orbit bare = initialiseSgp4(decaying).orbit;
+    ASSERT_EQ(propagateSgp4(bare, laterMinutes).error, Sgp4Error::none);
+
+    SatelliteOrbit orbit = satelliteOrbit(OrbitModel::sgp4, decaying);
+    const OrbitConstants constants = trackerConstants({2026, 10, 14, 0, 0, 0});
+    SatelliteState state;
+    const ClockTime later = clockAtMinute(2026, decaying.epochDay + laterMinutes / 1440);
+    EXPECT_EQ(sampleOrbit(constants, orbit, demoSite(), later, state), Sgp4Error::decayed);
+    EXPECT_GT(orbit.endMinutes, 2 * 1440.0);
+    EXPECT_LT(orbit.endMinutes, 3 * 1440.0);
+    // Before the end it is followed as ever.
+    const ClockTime earlier = clockAtMinute(2026, decaying.epochDay + 1);
+    EXPECT_EQ(sampleOrbit(constants, orbit, demoSite(), earlier, state), Sgp4Error::none);
+}
+
 // What the search does apart from the model stays: the geostationary shortcut and the warning
 // about element sets of another year.
 TEST(OrbitModelSeam, GeostationaryShortcutAndOutOfDateWarningStay) {
