@@ -1,5 +1,6 @@
 // The orbital core's costs: one position sample, and one pass search for a low satellite from
-// some hours before its pass, with the date and time line redrawn by three kinds of display.
+// some hours before its pass, with the date and time line redrawn by three kinds of display, and
+// the same search with each orbit model.
 #include "console/memory.hpp"
 #include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
@@ -58,17 +59,17 @@ private:
 };
 
 template <typename Display>
-void predictLeoPass(benchmark::State& run, Display& display) {
+void predictLeoPass(benchmark::State& run, Display& display, OrbitModel model = OrbitModel::builtIn) {
     const OrbitConstants constants = trackerConstants(searchStart);
-    const KeplerianElementSet elements = issElements();
-    const StationPosition station = demoStation();
+    SatelliteOrbit orbit = satelliteOrbit(model, issElements());
+    const ObserverSite site = observerSite(demoStation(), static_cast<float>(52.35 * radiansPerDegree));
     PassSearchSettings settings;
     settings.searchStep = 1;  // 60 seconds
     SatelliteState state;
     std::size_t samples = 0;
     for (auto _ : run) {
         ClockTime time = searchStart;
-        const PassPrediction pass = predictPass(constants, elements, station, settings, time, state, display);
+        const PassPrediction pass = predictPass(constants, orbit, site, settings, time, state, display);
         benchmark::DoNotOptimize(pass.maximumElevation);
     }
     {
@@ -78,7 +79,7 @@ void predictLeoPass(benchmark::State& run, Display& display) {
             void showDateTime() override { ++count; }
         } counting;
         ClockTime time = searchStart;
-        predictPass(constants, elements, station, settings, time, state, counting);
+        predictPass(constants, orbit, site, settings, time, state, counting);
         samples = counting.count;
     }
     run.counters["samples"] = static_cast<double>(samples);
@@ -89,6 +90,33 @@ void predictPassNoDisplay(benchmark::State& run) {
     predictLeoPass(run, display);
 }
 BENCHMARK(predictPassNoDisplay)->Unit(benchmark::kMicrosecond);
+
+void predictPassSgp4NoDisplay(benchmark::State& run) {
+    PassSearchDisplay display;
+    predictLeoPass(run, display, OrbitModel::sgp4);
+}
+BENCHMARK(predictPassSgp4NoDisplay)->Unit(benchmark::kMicrosecond);
+
+// The tracker's once-a-second sample through the model seam, with each model.
+void sampleThroughTheSeam(benchmark::State& run, OrbitModel model) {
+    const OrbitConstants constants = trackerConstants(searchStart);
+    SatelliteOrbit orbit = satelliteOrbit(model, issElements());
+    const ObserverSite site = observerSite(demoStation(), static_cast<float>(52.35 * radiansPerDegree));
+    SatelliteState state;
+    ClockTime time = searchStart;
+    for (auto _ : run) {
+        sampleOrbit(constants, orbit, site, time, state);
+        benchmark::DoNotOptimize(state.elevation);
+        time.second += 1;
+        if (time.second > 86400) {
+            time.second = 0;
+        }
+    }
+}
+void sampleBuiltInModel(benchmark::State& run) { sampleThroughTheSeam(run, OrbitModel::builtIn); }
+BENCHMARK(sampleBuiltInModel);
+void sampleSgp4Model(benchmark::State& run) { sampleThroughTheSeam(run, OrbitModel::sgp4); }
+BENCHMARK(sampleSgp4Model);
 
 void predictPassScreenDisplay(benchmark::State& run) {
     MemoryConsole mc;
