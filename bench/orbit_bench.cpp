@@ -1,5 +1,6 @@
 // The orbital core's costs: one position sample, and one pass search for a low satellite from
-// some hours before its pass, with the date and time line redrawn by three kinds of display.
+// some hours before its pass, with the date and time line redrawn by three kinds of display, and
+// the same search with each orbit model.
 #include "console/memory.hpp"
 #include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
@@ -58,17 +59,17 @@ private:
 };
 
 template <typename Display>
-void predictLeoPass(benchmark::State& run, Display& display) {
+void predictLeoPass(benchmark::State& run, Display& display, OrbitModel model = OrbitModel::builtIn) {
     const OrbitConstants constants = trackerConstants(searchStart);
-    const KeplerianElementSet elements = issElements();
-    const StationPosition station = demoStation();
+    SatelliteOrbit orbit = satelliteOrbit(model, issElements());
+    const ObserverSite site = observerSite(demoStation(), static_cast<float>(52.35 * radiansPerDegree));
     PassSearchSettings settings;
     settings.searchStep = 1;  // 60 seconds
     SatelliteState state;
     std::size_t samples = 0;
     for (auto _ : run) {
         ClockTime time = searchStart;
-        const PassPrediction pass = predictPass(constants, elements, station, settings, time, state, display);
+        const PassPrediction pass = predictPass(constants, orbit, site, settings, time, state, display);
         benchmark::DoNotOptimize(pass.maximumElevation);
     }
     {
@@ -78,7 +79,7 @@ void predictLeoPass(benchmark::State& run, Display& display) {
             void showDateTime() override { ++count; }
         } counting;
         ClockTime time = searchStart;
-        predictPass(constants, elements, station, settings, time, state, counting);
+        predictPass(constants, orbit, site, settings, time, state, counting);
         samples = counting.count;
     }
     run.counters["samples"] = static_cast<double>(samples);
@@ -89,6 +90,33 @@ void predictPassNoDisplay(benchmark::State& run) {
     predictLeoPass(run, display);
 }
 BENCHMARK(predictPassNoDisplay)->Unit(benchmark::kMicrosecond);
+
+void predictPassSgp4NoDisplay(benchmark::State& run) {
+    PassSearchDisplay display;
+    predictLeoPass(run, display, OrbitModel::sgp4);
+}
+BENCHMARK(predictPassSgp4NoDisplay)->Unit(benchmark::kMicrosecond);
+
+// The tracker's once-a-second sample through the model seam, with each model.
+void sampleThroughTheSeam(benchmark::State& run, OrbitModel model) {
+    const OrbitConstants constants = trackerConstants(searchStart);
+    SatelliteOrbit orbit = satelliteOrbit(model, issElements());
+    const ObserverSite site = observerSite(demoStation(), static_cast<float>(52.35 * radiansPerDegree));
+    SatelliteState state;
+    ClockTime time = searchStart;
+    for (auto _ : run) {
+        sampleOrbit(constants, orbit, site, time, state);
+        benchmark::DoNotOptimize(state.elevation);
+        time.second += 1;
+        if (time.second > 86400) {
+            time.second = 0;
+        }
+    }
+}
+void sampleBuiltInModel(benchmark::State& run) { sampleThroughTheSeam(run, OrbitModel::builtIn); }
+BENCHMARK(sampleBuiltInModel);
+void sampleSgp4Model(benchmark::State& run) { sampleThroughTheSeam(run, OrbitModel::sgp4); }
+BENCHMARK(sampleSgp4Model);
 
 void predictPassScreenDisplay(benchmark::State& run) {
     MemoryConsole mc;
@@ -109,12 +137,14 @@ BENCHMARK(predictPassRedrawEverySample)->Unit(benchmark::kMicrosecond);
 // A satellite that never rises over the station (equatorial, 500 km up, seen from 52 degrees
 // north): the search runs to its bound of 10 days, so its cost is the step's. Argument: the
 // search step in tenths of a second, as KELVORIN.CFG would give it in seconds.
-void predictPassNeverRises(benchmark::State& run, const OrbitConstants& constants) {
+void predictPassNeverRises(benchmark::State& run, const OrbitConstants& constants,
+                           OrbitModel model = OrbitModel::builtIn) {
     KeplerianElementSet equatorial;
     equatorial.epochYear = searchStart.year;
     equatorial.epochDay = dayNumberOf(searchStart);
     equatorial.meanMotion = 15.2;
-    const StationPosition station = demoStation();
+    SatelliteOrbit orbit = satelliteOrbit(model, equatorial);
+    const ObserverSite site = observerSite(demoStation(), static_cast<float>(52.35 * radiansPerDegree));
     PassSearchSettings settings;
     settings.searchStep = static_cast<float>(run.range(0) / 10.0 / 60.0);
     SatelliteState state;
@@ -125,8 +155,7 @@ void predictPassNeverRises(benchmark::State& run, const OrbitConstants& constant
     for (auto _ : run) {
         counting.count = 0;
         ClockTime time = searchStart;
-        const PassPrediction pass =
-            predictPass(constants, equatorial, station, settings, time, state, counting);
+        const PassPrediction pass = predictPass(constants, orbit, site, settings, time, state, counting);
         if (pass.found) {
             run.SkipWithError("the satellite rose");
         }
@@ -138,6 +167,11 @@ void trackerSearchNeverRises(benchmark::State& run) {
     predictPassNeverRises(run, trackerConstants(searchStart));
 }
 BENCHMARK(trackerSearchNeverRises)->Arg(600)->Arg(100)->Arg(10)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void trackerSearchNeverRisesSgp4(benchmark::State& run) {
+    predictPassNeverRises(run, trackerConstants(searchStart), OrbitModel::sgp4);
+}
+BENCHMARK(trackerSearchNeverRisesSgp4)->Arg(600)->Arg(100)->Unit(benchmark::kMillisecond);
 
 void schedulerSearchNeverRises(benchmark::State& run) { predictPassNeverRises(run, schedulerConstants()); }
 BENCHMARK(schedulerSearchNeverRises)->Arg(600)->Arg(100)->Arg(10)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -8,7 +8,21 @@
 namespace station {
 
 namespace {
+
 constexpr double radiansPerDegree = programPi / 180.0;
+
+// An empty line, or none, is the built-in model. A number naming no model is an error of the
+// file rather than a quiet fall-back to a model the operator did not choose.
+OrbitModel orbitModelOf(std::int16_t value, ErrorHandler& errors) {
+    if (value == static_cast<std::int16_t>(OrbitModel::sgp4)) {
+        return OrbitModel::sgp4;
+    }
+    if (value != static_cast<std::int16_t>(OrbitModel::builtIn)) {
+        errors.handleError(runtimeError::illegalFunctionCall);
+    }
+    return OrbitModel::builtIn;
+}
+
 }  // namespace
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
@@ -73,6 +87,10 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     s.backgroundColour = int16();
     s.foregroundColour = int16();
     s.highlightColour = int16();
+    // Past the end of a shorter file every value reads empty: the defaults.
+    s.radioDaemonAddress = values.readValue();
+    s.rotatorDaemonAddress = values.readValue();
+    s.orbitModel = orbitModelOf(int16(), errors);
     if (scheduler) {
         s.rotator450 = 0;  // field 8 is read and discarded
     }
@@ -81,6 +99,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value.
     const float latitude = static_cast<float>(latitudeDegrees * radiansPerDegree);
+    s.geodeticLatitude = latitude;
     s.longitude = static_cast<float>(longitudeDegrees * radiansPerDegree);
     s.latitude = static_cast<float>(scheduler ? schedulerGeocentricLatitude(latitude, s.longitude)
                                               : trackerGeocentricLatitude(latitude));

@@ -1,7 +1,9 @@
 #pragma once
-// KELVORIN.CFG: the station configuration, 44 values in file order, read by both programs.
+// KELVORIN.CFG: the station configuration, 44 values in file order and 3 optional ones after
+// them, read by both programs.
 #include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "orbit/orbit_model.hpp"
 
 #include <array>
 #include <cstdint>
@@ -13,6 +15,7 @@ struct Station {
     std::string stationName;      // 1, shown after "Seen from "
     std::string elementFileName;  // 2
     float latitude = 0;           // 3, radians, geocentric
+    float geodeticLatitude = 0;   // 3 as given, radians: where the SGP4 model puts the station
     float longitude = 0;          // 4, radians, east positive
     double minimumElevation = 0;  // 5, radians (single precision in the scheduler)
     float searchStep = 0;         // 6, minutes (seconds in the file)
@@ -48,6 +51,9 @@ struct Station {
     std::int16_t backgroundColour = 0;     // 42
     std::int16_t foregroundColour = 0;     // 43
     std::int16_t highlightColour = 0;      // 44
+    std::string radioDaemonAddress;        // 45, optional, kept as read
+    std::string rotatorDaemonAddress;      // 46, optional, kept as read
+    OrbitModel orbitModel = OrbitModel::builtIn;  // 47, optional: 0 built-in, 1 SGP4/SDP4
 };
 
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the

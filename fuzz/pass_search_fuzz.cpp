@@ -46,16 +46,15 @@ void trackerSearches(const Files& files, MemoryConsole& console) {
     static const KeplerianElementSet high = fuzz::demoElements("AO-7");
     static const KeplerianElementSet geostationary = fuzz::demoElements("QO-100");
     for (const KeplerianElementSet* elements : {&low, &high, &geostationary}) {
-        s.elements = *elements;
+        s.orbit = satelliteOrbit(s.station.orbitModel, *elements);
         s.clock = readClock(console.clock, s.station.utcOffsetHours);
-        showElementAge(s.screen(), s.elements, "ISS", s.clock.year, s.now());
+        showElementAge(s.screen(), s.orbit.elements, "ISS", s.clock.year, s.now());
         PassSearchSettings settings;
         settings.minimumElevation = s.station.minimumElevation;
         settings.searchStep = s.station.searchStep;
         settings.utcOffsetHours = s.station.utcOffsetHours;
         ScreenPassSearchDisplay display(console.screen, console.clock);
-        s.pass = predictPass(s.constants, s.elements, s.stationPosition(), settings, s.clock, s.satellite,
-                             display);
+        s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
         if (s.pass.found && !s.pass.geostationary) {
             showPassTimes(s);
             try {

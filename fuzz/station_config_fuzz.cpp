@@ -10,8 +10,8 @@ using namespace station;
 namespace {
 
 void check(const Station& s) {
-    for (const float value : {s.latitude, s.longitude, s.searchStep, s.trackingStep, s.parkAzimuth,
-                              s.utcOffsetHours, s.dopplerThresholdHz, s.gpsTimeOffsetSeconds}) {
+    for (const float value : {s.latitude, s.geodeticLatitude, s.longitude, s.searchStep, s.trackingStep,
+                              s.parkAzimuth, s.utcOffsetHours, s.dopplerThresholdHz, s.gpsTimeOffsetSeconds}) {
         if (!std::isfinite(value)) {
             fuzz::broken("a single-precision station field is not finite");
         }
@@ -26,6 +26,9 @@ void check(const Station& s) {
     }
     if (!(std::fabs(s.latitude) <= static_cast<float>(programPi / 2))) {
         fuzz::broken("the geocentric latitude lies beyond a pole");
+    }
+    if (s.orbitModel != OrbitModel::builtIn && s.orbitModel != OrbitModel::sgp4) {
+        fuzz::broken("the orbit model is neither of the two");
     }
     if (!(s.dopplerThresholdHz >= 1.0f)) {
         fuzz::broken("the Doppler threshold is below 1 Hz");

@@ -163,10 +163,15 @@ std::optional<KeplerianElementSet> readElementSet(const Files& files, const std:
     return result;
 }
 
+bool elementYearOutOfDate(const KeplerianElementSet& elements, int year) {
+    const int epochYear = elements.epochYear;
+    return year > epochYear + 1 || epochYear > year + 1;
+}
+
 double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,
                       const std::function<void()>& outOfDate) {
     const int epochYear = elements.epochYear;
-    if ((year > epochYear + 1 || epochYear > year + 1) && outOfDate) {
+    if (outOfDate && elementYearOutOfDate(elements, year)) {
         outOfDate();
     }
     double days = now - elements.epochDay;

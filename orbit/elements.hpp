@@ -45,6 +45,9 @@ KeplerianElementSet parseElementLines(const std::string& line1, const std::strin
 std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
                                                   Selection& selection, ErrorHandler& errors);
 
+// True when the element year and the clock year differ by more than one ("Keps out of date!").
+bool elementYearOutOfDate(const KeplerianElementSet& elements, int year);
+
 // Days from the element epoch to the day number `now` of year `year`. Calls `outOfDate` when the
 // element year and the clock year differ by more than one.
 double daysSinceEpoch(const KeplerianElementSet& elements, int year, double now,

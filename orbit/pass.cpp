@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace station {
 
@@ -12,6 +13,8 @@ namespace {
 constexpr double geostationaryTolerance = 0.01f;  // revolutions per day around 1
 constexpr float fineStepsPerStep = 50;
 constexpr float daysPerGeostationaryPass = 365;
+// The elevation of a sample the model has no state for: below any horizon.
+constexpr double noElevation = -std::numeric_limits<double>::infinity();
 
 // Six significant digits, with "." whatever the locale says.
 std::string daysText(double days) {
@@ -23,15 +26,16 @@ std::string daysText(double days) {
 // One pass search: the clock fields it moves, the samples it takes and the bounds of its scans.
 class PassSearch {
 public:
-    PassSearch(const OrbitConstants& constants, const KeplerianElementSet& elements, StationPosition station,
+    PassSearch(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
                ClockTime& time, SatelliteState& state, PassSearchDisplay& display)
-        : constants_(constants), elements_(elements), station_(station), time_(time), state_(state),
-          display_(display), outOfDate_([this] { display_.showMessage("Keps out of date!"); }) {}
+        : constants_(constants), orbit_(orbit), site_(site), time_(time), state_(state), display_(display),
+          outOfDate_([this] { display_.showMessage("Keps out of date!"); }) {}
     PassSearch(const PassSearch&) = delete;
     PassSearch& operator=(const PassSearch&) = delete;
 
-    // Samples with `step` (sample first, then test the sample just taken) while `keepGoing`
-    // holds. `afterSample` gets the minute the sample was taken at. False when the scan reached
+    // Samples with `step` (sample first, then test the elevation just taken) while `keepGoing`
+    // holds. `afterSample` gets the minute the sample was taken at and its elevation, which is
+    // below any horizon when the model has no state there. False when the scan reached
     // `limit` (a day number), could no longer move the clock on before `keepGoing` failed, or
     // reached a clock that is no longer a finite day number (an infinite step or UTC offset:
     // the propagation keeps the last position there, which is no sample).
@@ -40,14 +44,17 @@ public:
         while (true) {
             const float sampleMinute = time_.minute;
             display_.showDateTime();
-            propagate(constants_, elements_, time_, state_, outOfDate_);
-            lookAngles(constants_, station_, state_);
+            const Sgp4Error error = sampleOrbit(constants_, orbit_, site_, time_, state_, outOfDate_);
             if (!std::isfinite(state_.dayNumber)) {
                 return false;
             }
+            if (error != Sgp4Error::none && modelError_ == Sgp4Error::none) {
+                modelError_ = error;
+            }
+            const double elevation = error == Sgp4Error::none ? state_.elevation : noElevation;
             time_.minute += step;
-            afterSample(sampleMinute);
-            if (!keepGoing(state_.elevation)) {
+            afterSample(sampleMinute, elevation);
+            if (!keepGoing(elevation)) {
                 return true;
             }
             if (time_.minute == sampleMinute || !(state_.dayNumber < limit)) {
@@ -58,19 +65,21 @@ public:
 
     template <typename KeepGoing>
     bool scan(float step, double limit, KeepGoing keepGoing) {
-        return scan(step, limit, keepGoing, [](float) {});
+        return scan(step, limit, keepGoing, [](float, double) {});
     }
 
     double now() const { return dayNumberOf(time_); }
+    Sgp4Error modelError() const { return modelError_; }
 
 private:
     const OrbitConstants& constants_;
-    const KeplerianElementSet& elements_;
-    StationPosition station_;
+    SatelliteOrbit& orbit_;
+    const ObserverSite& site_;
     ClockTime& time_;
     SatelliteState& state_;
     PassSearchDisplay& display_;
     std::function<void()> outOfDate_;
+    Sgp4Error modelError_ = Sgp4Error::none;
 };
 
 }  // namespace
@@ -82,12 +91,20 @@ bool isGeostationary(const KeplerianElementSet& elements) {
 PassPrediction predictPass(const OrbitConstants& constants, const KeplerianElementSet& elements,
                            StationPosition station, const PassSearchSettings& settings, ClockTime& time,
                            SatelliteState& state, PassSearchDisplay& display) {
+    SatelliteOrbit orbit = satelliteOrbit(OrbitModel::builtIn, elements);
+    return predictPass(constants, orbit, ObserverSite{station, {}}, settings, time, state, display);
+}
+
+PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                           const PassSearchSettings& settings, ClockTime& time, SatelliteState& state,
+                           PassSearchDisplay& display) {
     PassPrediction pass;
     pass.year = time.year;
-    if (const std::string problem = elementSetProblem(elements); !problem.empty()) {
-        display.showMessage("Cannot predict a pass: " + problem);
+    if (!orbit.problem.empty()) {
+        display.showMessage("Cannot predict a pass: " + orbit.problem);
         return pass;
     }
+    const KeplerianElementSet& elements = orbit.elements;
     const bool scheduler = constants.scheduler();
     // The scheduler keeps its maximum elevation in single precision.
     auto storedElevation = [scheduler](double value) {
@@ -96,7 +113,7 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     const double horizon = settings.minimumElevation;
     const float step = settings.searchStep;
     const float fineStep = step / fineStepsPerStep;
-    PassSearch search(constants, elements, station, time, state, display);
+    PassSearch search(constants, orbit, site, time, state, display);
 
     if (isGeostationary(elements)) {
         // It stays at one point of the sky: one "pass" from now, a year of days long.
@@ -124,11 +141,13 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
 
     if (!search.scan(step, search.now() + settings.boundDays, below)) {
         display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
+        pass.modelError = search.modelError();
         return pass;
     }
     time.minute -= 2 * step;
     if (!search.scan(fineStep, search.now() + settings.boundDays, below)) {
         display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
+        pass.modelError = search.modelError();
         return pass;
     }
     pass.found = true;
@@ -141,12 +160,13 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
 
     double maximum = storedElevation(horizon);
     float maximumMinute = time.minute;
-    const bool set = search.scan(step, pass.aos + settings.boundDays, up, [&](float sampleMinute) {
-        if (state.elevation > maximum) {
-            maximum = storedElevation(state.elevation);
-            maximumMinute = sampleMinute;
-        }
-    });
+    const bool set =
+        search.scan(step, pass.aos + settings.boundDays, up, [&](float sampleMinute, double elevation) {
+            if (elevation > maximum) {
+                maximum = storedElevation(elevation);
+                maximumMinute = sampleMinute;
+            }
+        });
     // One that does not set within the bound gets its LOS there, so it is still tracked.
     if (set) {
         // A pass cannot end before it begins: with a step longer than the pass, two steps back
@@ -170,9 +190,9 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     if (search.scan(fineStep, pass.los, notAboveMaximum)) {
         search.scan(
             fineStep, pass.los, [&maximum](double elevation) { return elevation >= maximum; },
-            [&](float) {
-                if (state.elevation > maximum) {
-                    maximum = storedElevation(state.elevation);
+            [&](float, double elevation) {
+                if (elevation > maximum) {
+                    maximum = storedElevation(elevation);
                     azimuthAtMaximum = static_cast<float>(state.azimuth);
                 }
             });
@@ -183,6 +203,7 @@ PassPrediction predictPass(const OrbitConstants& constants, const KeplerianEleme
     } else {
         pass.azimuthAtMaximum = azimuthAtMaximum;
     }
+    pass.modelError = search.modelError();
     return pass;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Pass prediction: steps the clock fields forward through coarse and fine scans to find the next
 // rise above the minimum elevation (AOS), the set (LOS) and the highest elevation between.
+#include "orbit/orbit_model.hpp"
 #include "orbit/propagation.hpp"
 
 #include <string>
@@ -19,6 +20,9 @@ struct PassPrediction {
     float azimuthAtMaximum = 0;
     float azimuthAtLos = 0;
     int year = 0;                 // the year of the search start, which the day numbers belong to
+    // The first instant the SGP4 model had no state for (a decayed satellite, say), which the
+    // search took for one below the horizon; none when every sample had a state.
+    Sgp4Error modelError = Sgp4Error::none;
 };
 
 // What a pass search shows while it runs; the orbital core knows nothing of the screen.
@@ -41,7 +45,11 @@ struct PassSearchSettings {
 };
 
 // Searches from the instant in `time`, which it moves on (to the LOS for the scheduler, inside
-// the pass for the tracker). `state` is left at the last sample.
+// the pass for the tracker), with the orbit's model. `state` is left at the last sample.
+PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                           const PassSearchSettings& settings, ClockTime& time, SatelliteState& state,
+                           PassSearchDisplay& display);
+// The same with the built-in model.
 PassPrediction predictPass(const OrbitConstants& constants, const KeplerianElementSet& elements,
                            StationPosition station, const PassSearchSettings& settings, ClockTime& time,
                            SatelliteState& state, PassSearchDisplay& display);

@@ -16,7 +16,8 @@ struct StationPosition {
 struct SatelliteState {
     double dayNumber = 0;       // current day number (UTC) of the last propagation
     double orbitRadius = 0;     // km from the Earth's centre
-    double latitude = 0;        // sub-satellite latitude, radians, geocentric
+    double latitude = 0;        // sub-satellite latitude, radians, geocentric (see latitudeGeodetic)
+    bool latitudeGeodetic = false;  // the SGP4 model gives the latitude geodetic (WGS-84) already
     double longitude = 0;       // sub-satellite longitude, radians, -pi..pi, east positive
     double altitude = 0;        // km above the local Earth radius
     float phase = 0;            // 0..256: mean anomaly in 256ths of a revolution

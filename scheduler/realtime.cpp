@@ -11,6 +11,8 @@ constexpr int panelLastRow = 22;
 // The panel's text ends before the frame at column 80.
 constexpr std::size_t panelEntryWidth = 38;
 constexpr int firstPanelDataRow = 8;
+// Azimuth, elevation and range: columns 51 to 74.
+constexpr std::size_t panelValuesWidth = 24;
 // A listed pass this long after its LOS (25.92 s) makes the list be computed again.
 constexpr double listExpiryDays = 0.0003;
 }  // namespace
@@ -39,18 +41,29 @@ void Scheduler::showRealtimeView() {
     s.printAt(6, panelColumn, "            Realtime              ");
     s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
     const auto outOfDate = [this] { showMessage(console.screen, "Keps out of date!"); };
+    const ObserverSite site = observer();
     for (int a = 0; a < entryCount; ++a) {
         const std::string& entry = settings.nonScheduledEntries[a];
         ElementSlot& slot = nonScheduledSlots[a];
-        if (entry.empty() || lookupNameOf(entry).empty() || !slot.loaded ||
-            !elementSetProblem(slot.elements).empty()) {
+        if (entry.empty() || lookupNameOf(entry).empty() || !slot.loaded || !slot.orbit.problem.empty()) {
             continue;
         }
-        propagate(constants, slot.elements, clock, satellite, outOfDate);
-        lookAngles(constants, stationPosition(), satellite);
+        const Sgp4Error error = sampleOrbit(constants, slot.orbit, site, clock, satellite, outOfDate);
+        const int row = firstPanelDataRow + a;
+        if (error != Sgp4Error::none) {
+            // No position: the values are blanked rather than left at the last one, and the
+            // message line says why once.
+            s.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
+            s.printAt(row, 51, std::string(panelValuesWidth, ' '));
+            if (error != slot.shownModelError) {
+                showMessage(s, entry + ": " + sgp4ErrorText(error));
+            }
+            slot.shownModelError = error;
+            continue;
+        }
+        slot.shownModelError = Sgp4Error::none;
         // The highlight and the beep use the geometric horizon, not the station's minimum.
         const bool above = satellite.elevation > 0;
-        const int row = firstPanelDataRow + a;
         if (above) {
             s.setColours(settings.highlightColour, settings.backgroundColour);
         }

@@ -58,16 +58,17 @@ void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
         selection.satelliteDesignation = entries[i];
         selection.lookupName = lookupName;
         if (auto elements = readElementSet(console.files, station.elementFileName, selection, *this)) {
-            slots[i].elements = *elements;
+            slots[i].orbit = satelliteOrbit(station.orbitModel, *elements);
             slots[i].loaded = true;
         }
     }
 }
 
-PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& slots) {
+PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
     PassTable table;
     leftOut.clear();
     const PassSearchSettings search = searchSettings();
+    const ObserverSite site = observer();
     const std::string noPass = "no pass high enough in " + std::to_string(static_cast<int>(searchBoundDays)) + " days";
     int n = 0;
     for (int i = 0; i < entryCount; ++i) {
@@ -80,11 +81,13 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
             leftOut.push_back({entry, "no satellite name"});
             continue;
         }
-        const KeplerianElementSet& elements = slots[i].elements;
-        if (const std::string problem = elementSetProblem(elements); !problem.empty()) {
-            leftOut.push_back({entry, problem});
+        SatelliteOrbit& orbit = slots[i].orbit;
+        if (!orbit.problem.empty()) {
+            leftOut.push_back({entry, orbit.problem});
             continue;
         }
+        // A search that met an instant the model has no state for (a decay) says so.
+        Sgp4Error modelError = Sgp4Error::none;
         clock = readClock(console.clock, station.utcOffsetHours);
         for (int pass = 0; pass < 2; ++pass) {
             const double searchStart = continuousDay(clock.year, dayNumberOf(clock));
@@ -92,7 +95,10 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
             double resumedAt = searchStart;
             for (;;) {
                 const PassPrediction found =
-                    predictPass(constants, elements, stationPosition(), search, clock, satellite, display_);
+                    predictPass(constants, orbit, site, search, clock, satellite, display_);
+                if (found.modelError != Sgp4Error::none) {
+                    modelError = found.modelError;
+                }
                 if (!found.found) {
                     break;
                 }
@@ -110,7 +116,8 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
                 resumedAt = los;
             }
             if (!qualifying) {
-                leftOut.push_back({entry, noPass});
+                leftOut.push_back(
+                    {entry, modelError == Sgp4Error::none ? noPass : sgp4ErrorText(modelError)});
                 break;
             }
             table[n++] = PassRow{entry,

@@ -3,6 +3,7 @@
 // scheduled entries and the non-scheduled table built from the watched ones.
 #include "console/screen.hpp"
 #include "orbit/elements.hpp"
+#include "orbit/orbit_model.hpp"
 #include "orbit/time_base.hpp"
 #include "config/scheduler_settings.hpp"
 
@@ -19,9 +20,10 @@ inline constexpr int passRowCount = 2 * entryCount;
 inline constexpr int shownScheduleRows = 13;
 
 struct ElementSlot {
-    KeplerianElementSet elements;
+    SatelliteOrbit orbit;       // the entry's element set under the station's orbit model
     bool loaded = false;        // an element set was ever read into this slot
     std::int16_t riseFlag = 0;  // watched entries: 1 once the rise above 0 degrees was announced
+    Sgp4Error shownModelError = Sgp4Error::none;  // watched entries: the model's error last reported
 };
 using SlotList = std::array<ElementSlot, entryCount>;
 

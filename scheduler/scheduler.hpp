@@ -7,6 +7,7 @@
 #include "console/error_phase.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
+#include "orbit/orbit_model.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
 #include "scheduler/schedule.hpp"
@@ -108,10 +109,11 @@ public:
     double searchBoundDays = PassSearchSettings{}.boundDays;
 
 private:
-    PassTable buildPassTable(const EntryList& entries, const SlotList& slots);
+    PassTable buildPassTable(const EntryList& entries, SlotList& slots);
     void loadSlots(const EntryList& entries, SlotList& slots);
     PassSearchSettings searchSettings() const;
     StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
+    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();

@@ -12,6 +12,8 @@ python3 "$top/scripts/check_layers.py"
 . "$top/scripts/packages.sh"
 require_packages "${build_packages[@]}" libgtest-dev libbenchmark-dev faketime socat \
     python3-pexpect python3-pyte locales clang libclang-rt-14-dev
+# The reference SGP4 model (a black box) of the end-to-end pass on the SGP4 model.
+require_packages python3-sgp4 python3-numpy
 require_locale de_DE UTF-8
 # The man-page linter, the element downloads of kelvorin-elements, the scheduler's service session.
 require_packages mandoc curl tmux

@@ -25,6 +25,7 @@ void takePosition(TrackerState& s, const GpsPosition& position) {
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value, as the configuration does.
     const auto latitude = static_cast<float>(position.latitudeDegrees * s.constants.radiansPerDegree);
+    s.station.geodeticLatitude = latitude;
     s.station.longitude = static_cast<float>(position.longitudeDegrees * s.constants.radiansPerDegree);
     s.station.latitude = static_cast<float>(trackerGeocentricLatitude(latitude));
 }

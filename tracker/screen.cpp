@@ -1,6 +1,6 @@
 #include "tracker/screen.hpp"
 
-#include "orbit/geodesy.hpp"
+#include "orbit/orbit_model.hpp"
 #include "station/screen_layout.hpp"
 #include "text/picture.hpp"
 
@@ -84,6 +84,8 @@ constexpr Blanks valueFields[] = {
     {7, 53, 27},  {8, 53, 27},  {9, 53, 27},  {10, 53, 27}, {12, 60, 13}, {13, 60, 13},
     {14, 63, 10},
 };
+// The first nine: the satellite-position block.
+constexpr std::size_t satelliteValueFields = 9;
 
 struct AgeNote {
     int maximumAge;  // days, inclusive
@@ -148,7 +150,7 @@ void showSatelliteValues(TrackerState& s) {
     Screen& screen = s.screen();
     const OrbitConstants& c = s.constants;
     const SatelliteState& sat = s.satellite;
-    printValue(screen, 6, 37, "####.##", geodeticLatitude(c, sat.latitude) * c.degreesPerRadian);
+    printValue(screen, 6, 37, "####.##", shownLatitude(c, sat) * c.degreesPerRadian);
     printValue(screen, 7, 37, "####.##", sat.longitude * c.degreesPerRadian);
     printValue(screen, 8, 37, "#####.#", sat.altitude);
     printValue(screen, 9, 38, "###.##", sat.phase);
@@ -161,6 +163,12 @@ void showSatelliteValues(TrackerState& s) {
 
 void blankValueFields(TrackerState& s) {
     for (const Blanks& field : valueFields) {
+        s.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
+    }
+}
+
+void blankSatelliteValues(TrackerState& s) {
+    for (const Blanks& field : std::span(valueFields).first(satelliteValueFields)) {
         s.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
     }
 }

@@ -12,6 +12,8 @@ void drawScreen(TrackerState& s);
 void showSatelliteValues(TrackerState& s);
 // Blanks over every value field: when a satellite is chosen and when the tracker goes idle.
 void blankValueFields(TrackerState& s);
+// Blanks over the satellite-position block alone: while the orbit model has no position.
+void blankSatelliteValues(TrackerState& s);
 // AOS and LOS as local times of day and the maximum elevation of the predicted pass.
 void showPassTimes(TrackerState& s);
 // The selection-mode field at row 22, column 25.

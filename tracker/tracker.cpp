@@ -185,10 +185,10 @@ void Tracker::mainCycle() {
         selection = Selection{};
         return;
     }
-    s.elements = *elements;
-    if (const std::string problem = elementSetProblem(s.elements); !problem.empty()) {
+    s.orbit = satelliteOrbit(s.station.orbitModel, *elements);
+    if (!s.orbit.problem.empty()) {
         // The orbit model cannot follow this set; the tracker idles until another satellite is chosen.
-        s.showMessage(selection.lookupName + ": " + problem);
+        s.showMessage(selection.lookupName + ": " + s.orbit.problem);
         rejectedDesignation_ = selection.satelliteDesignation;
         selection = Selection{};
         return;
@@ -219,7 +219,7 @@ void Tracker::loadSatellite() {
     blankValueFields(s);
     readGpsPosition(s);
     s.clock = readClock(s.console.clock, utcOffset);
-    showElementAge(s.screen(), s.elements, s.selection.lookupName, s.clock.year, s.now());
+    showElementAge(s.screen(), s.orbit.elements, s.selection.lookupName, s.clock.year, s.now());
     s.clock = readClock(s.console.clock, utcOffset);
     lastReading_ = s.continuousNow();
 
@@ -229,7 +229,9 @@ void Tracker::loadSatellite() {
     settings.utcOffsetHours = utcOffset;
     ScreenPassSearchDisplay display(s.screen(), s.console.clock);
     noPassSearchedAt_ = s.continuousNow();
-    s.pass = predictPass(s.constants, s.elements, s.stationPosition(), settings, s.clock, s.satellite, display);
+    s.shownModelError = Sgp4Error::none;
+    s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
+    showModelError(s.pass.modelError);
     if (s.pass.found && !s.pass.geostationary) {
         showPassTimes(s);
         decideFlip(s);
@@ -237,11 +239,21 @@ void Tracker::loadSatellite() {
     readFrequencyRecord(s.console.files, s.selection.satelliteDesignation, s.frequencies, *this);
 }
 
-void Tracker::updatePosition() {
+bool Tracker::updatePosition() {
     TrackerState& s = s_;
     s.lastSecond = s.clock.second;
-    propagate(s.constants, s.elements, s.clock, s.satellite, [&s] { s.showMessage("Keps out of date!"); });
-    lookAngles(s.constants, s.stationPosition(), s.satellite);
+    const Sgp4Error error = sampleOrbit(s.constants, s.orbit, s.observer(), s.clock, s.satellite,
+                                        [&s] { s.showMessage("Keps out of date!"); });
+    showModelError(error);
+    return error == Sgp4Error::none;
+}
+
+void Tracker::showModelError(Sgp4Error error) {
+    TrackerState& s = s_;
+    if (error != Sgp4Error::none && error != s.shownModelError) {
+        s.showMessage(s.selection.lookupName + ": " + sgp4ErrorText(error));
+    }
+    s.shownModelError = error;
 }
 
 void Tracker::waitForPass() {
@@ -266,9 +278,13 @@ void Tracker::waitForPass() {
         }
         serviceLinks(s);
         if (s.clock.second != s.lastSecond) {
-            updatePosition();
+            const bool positioned = updatePosition();
             showDateTime(s.screen(), s.console.clock);
-            showSatelliteValues(s);
+            if (positioned) {
+                showSatelliteValues(s);
+            } else {
+                blankSatelliteValues(s);
+            }
             parkRotator(s);
         }
         s.console.sleeper.sleepMs(1);
@@ -292,13 +308,20 @@ void Tracker::trackPass() {
         }
         serviceLinks(s);
         if (s.clock.second != s.lastSecond) {
-            updatePosition();
-            updateDoppler(s);
+            // Without a position the antenna and the radio stay where they are.
+            const bool positioned = updatePosition();
+            if (positioned) {
+                updateDoppler(s);
+            }
             showDateTime(s.screen(), s.console.clock);
-            showSatelliteValues(s);
-            // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
-            if (designationUnchanged()) {
-                driveRotator(s);
+            if (positioned) {
+                showSatelliteValues(s);
+                // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
+                if (designationUnchanged()) {
+                    driveRotator(s);
+                }
+            } else {
+                blankSatelliteValues(s);
             }
         }
         s.console.sleeper.sleepMs(1);

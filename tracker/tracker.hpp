@@ -35,8 +35,12 @@ private:
     void waitForPass();
     void trackPass();
     void endOfPass(bool losReached);
-    // Propagation and look angles for the clock just read, once per clock second.
-    void updatePosition();
+    // Propagation and look angles for the clock just read, once per clock second; false when the
+    // orbit model has no position for it (the last one is kept, and not shown).
+    bool updatePosition();
+    // An instant the orbit model has no state for (the satellite has decayed, say): shown on the
+    // message line with the satellite's name when it first occurs, the last position kept.
+    void showModelError(Sgp4Error error);
     // True while the clock is before the start of tracking (two minutes before AOS).
     bool beforeTrackingStart() const;
     bool beforeLos() const;

@@ -9,6 +9,7 @@
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
+#include "orbit/orbit_model.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
 #include "radio/radio_state.hpp"
@@ -44,8 +45,9 @@ struct TrackerState {
     OrbitConstants constants;
     Station station;
     ClockTime clock;              // the last clock reading (moved by a pass search)
-    KeplerianElementSet elements;
+    SatelliteOrbit orbit;         // the chosen satellite's element set under the station's model
     SatelliteState satellite;
+    Sgp4Error shownModelError = Sgp4Error::none;  // the model's error now on the message line
     PassPrediction pass;
 
     Selection selection;          // satelliteDesignation and lookupName
@@ -73,6 +75,7 @@ struct TrackerState {
 
     Screen& screen() { return console.screen; }
     StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
+    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // The current UTC day number of the last clock reading.
     double now() const { return dayNumberOf(clock); }
     // "now" on the continuous scale, for comparisons with AOS and LOS across the turn of the year.

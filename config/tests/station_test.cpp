@@ -254,5 +254,67 @@ TEST(StationConfig, SchedulerReadsPortsAsHexAndItsOwnLatitude) {
     EXPECT_NEAR(s.latitude / degree, 44.8076, 1e-3);
 }
 
+// Values 45 and 46 are kept as text; 47 chooses the orbit model. A file of 44 values, or one
+// whose optional lines are empty, reads as it did before they existed.
+TEST(StationConfig, OptionalValuesAfterTheFortyFourth) {
+    struct Case {
+        std::vector<std::string> extra;
+        std::string radioDaemon;
+        std::string rotatorDaemon;
+        OrbitModel model;
+    };
+    const std::vector<Case> cases = {
+        {{}, "", "", OrbitModel::builtIn},
+        {{"", ""}, "", "", OrbitModel::builtIn},
+        {{"", "", ""}, "", "", OrbitModel::builtIn},
+        {{"", "", "1"}, "", "", OrbitModel::sgp4},
+        {{"localhost:4532", "rotators:4533", "1 the model sets are made for"}, "LOCALHOST:4532",
+         "ROTATORS:4533", OrbitModel::sgp4},
+        {{"", "", "0"}, "", "", OrbitModel::builtIn},
+        {{"", "", "sgp4"}, "", "", OrbitModel::builtIn},  // not a number: 0, as in every field
+        {{"", "", "1", "ignored"}, "", "", OrbitModel::sgp4},
+    };
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        for (const Case& c : cases) {
+            auto values = completeValues();
+            values.insert(values.end(), c.extra.begin(), c.extra.end());
+            RecordingHandler errors;
+            const Station s = readFrom(join(values, "\r\n") + "; last comment\r\n", errors, reader);
+            SCOPED_TRACE(join(c.extra, "|"));
+            EXPECT_TRUE(errors.failures.empty());
+            EXPECT_EQ(s.highlightColour, 14);
+            EXPECT_EQ(s.radioDaemonAddress, c.radioDaemon);
+            EXPECT_EQ(s.rotatorDaemonAddress, c.rotatorDaemon);
+            EXPECT_EQ(s.orbitModel, c.model);
+        }
+    }
+}
+
+// A number that names no model stops both programs rather than predicting with a model the
+// operator did not choose.
+TEST(StationConfig, OrbitModelNamingNoModelIsPhaseTwo) {
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        for (const std::string text : {"2", "-1", "70000"}) {
+            auto values = completeValues();
+            values.insert(values.end(), {"", "", text});
+            RecordingHandler errors;
+            EXPECT_THROW(readFrom(join(values, "\n"), errors, reader), ProgramExit) << text;
+            ASSERT_EQ(errors.failures.size(), 1u) << text;
+            EXPECT_EQ(errors.failures[0].first, 2) << text;
+        }
+    }
+}
+
+// The SGP4 model stands the station on the ellipsoid at the latitude as configured, not at the
+// geocentric one the built-in model works with.
+TEST(StationConfig, KeepsTheGeodeticLatitudeForTheSgp4Model) {
+    for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
+        RecordingHandler errors;
+        const Station s = readFrom(join(completeValues(), "\n"), errors, reader);
+        EXPECT_EQ(s.geodeticLatitude, static_cast<float>(45 * degree));
+        EXPECT_LT(s.latitude, s.geodeticLatitude);
+    }
+}
+
 }  // namespace
 }  // namespace station

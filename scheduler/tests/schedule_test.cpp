@@ -115,6 +115,81 @@ TEST(Schedule, EntriesWithoutAPassAreLeftOutWithAMessage) {
               "Left out: ISS (no pass high enough in 10 days), QO-100 (no");
 }
 
+// The station of the rig with value 47 at 1: the SGP4 model.
+std::string sgp4StationConfig() { return stationConfig() + "\n\n1\n"; }
+
+// Element sets the SGP4 model refuses at its epoch (an orbit inside the Earth) or follows only
+// until its decay, three days before the rig's clock.
+constexpr char fallenSets[] =
+    "LOW-1\n"
+    "1 99998U 26001A   26280.50000000  .00000000  00000-0  00000-0 0  9999\n"
+    "2 99998  51.6000 100.0000 0001000   0.0000   0.0000 17.50000000    09\n"
+    "DOWN-1\n"
+    "1 99997U 26001A   26280.50000000  .00000000  00000-0  10000-1 0  9999\n"
+    "2 99997  51.6000 100.0000 0001000   0.0000   0.0000 16.00000000    09\n";
+
+TEST(Schedule, WithTheSgp4ModelTheRowsAreItsPasses) {
+    Rig rig(schedulerConfig({"ISS", "SO-50"}, {}, "0"));
+    rig.dir.write("KELVORIN.CFG", sgp4StationConfig());
+    rig.compute();
+    ASSERT_EQ(rig.scheduler.station.orbitModel, OrbitModel::sgp4);
+    Rig builtIn(schedulerConfig({"ISS", "SO-50"}, {}, "0"));
+    builtIn.compute();
+
+    const Station& station = rig.scheduler.station;
+    const ObserverSite site = observerSite({station.latitude, station.longitude}, station.geodeticLatitude);
+    PassSearchSettings settings;
+    settings.searchStep = 1;
+    int compared = 0;
+    for (const char* name : {"ISS", "SO-50"}) {
+        SatelliteOrbit orbit = satelliteOrbit(OrbitModel::sgp4, rig.scheduler.scheduledSlots[compared].orbit.elements);
+        ClockTime time{2026, 10, 10, 0, 0, 0};
+        SatelliteState state;
+        PassSearchDisplay quiet;
+        const PassPrediction first =
+            predictPass(rig.scheduler.constants, orbit, site, settings, time, state, quiet);
+        const auto row = std::find_if(rig.scheduler.schedule.begin(), rig.scheduler.schedule.end(),
+                                      [&](const PassRow& r) { return r.entry == name; });
+        ASSERT_NE(row, rig.scheduler.schedule.end()) << name;
+        EXPECT_EQ(row->aosUtc, first.aos) << name;
+        EXPECT_EQ(row->losUtc, first.los) << name;
+        EXPECT_EQ(row->maxElevation, static_cast<float>(first.maximumElevation)) << name;
+        ++compared;
+    }
+    EXPECT_NE(rig.scheduler.schedule[0].losUtc, builtIn.scheduler.schedule[0].losUtc);
+}
+
+TEST(Schedule, SetsTheSgp4ModelCannotFollowAreLeftOutWithTheReason) {
+    Rig rig(schedulerConfig({"LOW-1", "ISS", "DOWN-1"}));
+    rig.dir.write("KELVORIN.CFG", sgp4StationConfig());
+    rig.dir.write("KEPS.TXT", rig.dir.read("KEPS.TXT") + fallenSets);
+    rig.compute();
+    EXPECT_EQ(rig.scheduler.schedule[0].entry, "ISS");
+    EXPECT_EQ(leftOutMessage(rig.scheduler.leftOut),
+              "Left out: LOW-1 (satellite has decayed), DOWN-1 (satellite has decayed)");
+    EXPECT_EQ(rig.mc.screen.rowText(24, 3, 73),
+              "Left out: LOW-1 (satellite has decayed), DOWN-1 (satellite has decayed)");
+}
+
+// A watched satellite without a position: its row keeps the name, loses the values, and the
+// message line says why once.
+TEST(RealtimeView, AWatchedSatelliteWithoutAPositionIsBlankedAndReportedOnce) {
+    Rig rig(schedulerConfig({}, {"DOWN-1", "ISS"}));
+    rig.dir.write("KELVORIN.CFG", sgp4StationConfig());
+    rig.dir.write("KEPS.TXT", rig.dir.read("KEPS.TXT") + fallenSets);
+    rig.mc.clock.set(2026, 10, 10, 12, 0, 0);
+    rig.compute();
+    rig.mc.screen.printAt(8, 42, std::string(33, 'x'));
+    rig.scheduler.clock = readClock(rig.mc.clock, 0);
+    rig.scheduler.showRealtimeView();
+    EXPECT_EQ(rig.mc.screen.rowText(8, 42, 74), "DOWN-1xxx" + std::string(24, ' '));
+    EXPECT_EQ(rig.mc.screen.rowText(24, 3, 31), "DOWN-1: satellite has decayed");
+    EXPECT_NE(rig.mc.screen.rowText(9, 51, 57), std::string(7, ' '));
+    showMessage(rig.mc.screen, "");
+    rig.scheduler.showRealtimeView();
+    EXPECT_EQ(rig.mc.screen.rowText(24, 3, 31), std::string(29, ' '));
+}
+
 // A clock that reads as no number (an infinite UTC offset once gave one) made the search span of
 // the geostationary satellite's low "passes" NaN, and the cycle never ended.
 TEST(Schedule, ClockThatIsNotANumberLeavesEntriesOut) {

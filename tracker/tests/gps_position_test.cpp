@@ -113,6 +113,9 @@ TEST_F(GpsReaderTest, GgaAndRmcTakeTheirOwnFields) {
     // 45 degrees geodetic is about 44.8076 geocentric, as for a configured latitude.
     EXPECT_NEAR(degrees(s.station.latitude), 44.8076, 1e-4);
     EXPECT_EQ(s.station.latitude, static_cast<float>(trackerGeocentricLatitude(static_cast<float>(pi / 4))));
+    // The SGP4 model stands the station at the fix's own, geodetic, latitude.
+    EXPECT_EQ(s.station.geodeticLatitude, static_cast<float>(pi / 4));
+    EXPECT_EQ(s.observer().geodetic.latitude, static_cast<float>(pi / 4));
     EXPECT_NEAR(degrees(s.station.longitude), -(11 + 31.0 / 60), floatDegreesTolerance);
 
     s.station.gpsSentence = 3;

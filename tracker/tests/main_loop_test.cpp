@@ -1,3 +1,4 @@
+#include "text/picture.hpp"
 #include "tracker/screen.hpp"
 #include "tracker_fixture.hpp"
 
@@ -6,6 +7,11 @@
 
 namespace station::trackertest {
 namespace {
+
+// The message line (columns 2 to 79) showing `text` from column 3.
+std::string messageText(const std::string& text) {
+    return " " + text + std::string(77 - text.size(), ' ');
+}
 
 // Milliseconds of simulated time (the memory clock runs on UTC) of a day number of a year.
 std::int64_t millisOf(int year, double dayNumber) {
@@ -262,7 +268,7 @@ TEST_F(MainLoopTest, ASatelliteThatNeverRisesIsFollowedAndSearchedForAgainLater)
     EXPECT_EQ(statusSince("Waiting for EQ-1"), start + 2);
     // An hour later the search runs again and finds a pass.
     ASSERT_TRUE(s.pass.found);
-    EXPECT_NEAR(s.elements.inclination, 51.6314 * s.constants.radiansPerDegree, 1e-12);
+    EXPECT_NEAR(s.orbit.elements.inclination, 51.6314 * s.constants.radiansPerDegree, 1e-12);
     EXPECT_EQ(statuses.back().status, "Waiting for EQ-1");
     EXPECT_NE(mc.screen.rowText(12, 61, 68), std::string(8, ' '));
 }
@@ -293,6 +299,101 @@ TEST_F(MainLoopTest, AnElementSetTheModelCannotFollowIsRejectedOnce) {
     EXPECT_EQ(reports, 1);
     EXPECT_GT(shown.find_last_not_of(' '), 10u);
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS"}));
+}
+
+// With value 47 at 1 the pass, the screen, the rotator and the Doppler correction work on the
+// SGP4 model's state: the values shown are the model's at the second of the last update.
+TEST_F(MainLoopTest, WithTheSgp4ModelPassAndScreenComeFromIt) {
+    station({{34, "1"}, {47, "1"}});
+    mc.clock.set(2026, 10, 10, 13, 12, 0);
+    const std::int64_t start = mc.clock.millis;
+    EXPECT_EQ(runUntil(start + 20'000, {"ISS"}), -1);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS"}));
+
+    const double radians = s.constants.radiansPerDegree;
+    const ObserverSite site = s.observer();
+    SatelliteOrbit orbit = satelliteOrbit(OrbitModel::sgp4, s.orbit.elements);
+    const ClockTime from{2026, 10, 10, 13, 12, 0};
+    SatelliteState searched;
+    PassSearchDisplay quiet;
+    PassSearchSettings settings;
+    settings.searchStep = 1;
+    ClockTime time = from;
+    const PassPrediction expected = predictPass(s.constants, orbit, site, settings, time, searched, quiet);
+    EXPECT_EQ(s.pass.aos, expected.aos);
+    EXPECT_EQ(s.pass.los, expected.los);
+    EXPECT_EQ(s.pass.maximumElevation, expected.maximumElevation);
+    time = from;
+    const PassPrediction builtIn =
+        predictPass(s.constants, s.orbit.elements, s.stationPosition(), settings, time, searched, quiet);
+    EXPECT_NE(s.pass.los, builtIn.los);
+
+    // The station stands where the configuration puts it: 52.35 degrees north, geodetic.
+    EXPECT_EQ(site.geodetic.latitude, static_cast<float>(52.35 * radians));
+    const Sgp4Sample sample = sampleSgp4(orbit.sgp4, site.geodetic, 2026, s.satellite.dayNumber);
+    ASSERT_EQ(sample.state.error, Sgp4Error::none);
+    EXPECT_NEAR(s.satellite.dayNumber, dayNumberOf(2026, 10, 10, 13, 12, 20), 1.5 / 86400);
+    EXPECT_EQ(mc.screen.rowText(6, 37, 43), formatPicture("####.##", sample.look.latitude / radians));
+    EXPECT_EQ(mc.screen.rowText(7, 37, 43), formatPicture("####.##", sample.look.longitude / radians));
+    EXPECT_EQ(mc.screen.rowText(8, 37, 43), formatPicture("#####.#", sample.look.altitude));
+    EXPECT_EQ(mc.screen.rowText(11, 37, 43), formatPicture("####.##", sample.look.azimuth / radians));
+    EXPECT_EQ(mc.screen.rowText(12, 37, 43), formatPicture("####.##", sample.look.elevation / radians));
+    EXPECT_EQ(mc.screen.rowText(13, 37, 43), formatPicture("#####.#", sample.look.range));
+    EXPECT_EQ(mc.screen.rowText(14, 37, 43), formatPicture("####.##", -sample.look.rangeRate));
+    EXPECT_EQ(s.satellite.rangeRate, sample.look.rangeRate);  // what the Doppler correction takes
+}
+
+// A set the SGP4 model refuses though the built-in model would follow it: its reason on the
+// message line after the name, and the tracker idles until another satellite is chosen.
+TEST_F(MainLoopTest, ASetTheSgp4ModelRefusesIsRejectedWithItsReason) {
+    station({{34, "1"}, {47, "1"}});
+    // 17.5 revolutions a day: an orbit inside the Earth.
+    dir.write("KEPS.TXT", dir.read("KEPS.TXT") +
+                              "LOW-1\r\n"
+                              "1 99998U 26001A   26280.50000000  .00000000  00000-0  00000-0 0  9999\r\n"
+                              "2 99998  51.6000 100.0000 0001000   0.0000   0.0000 17.50000000    09\r\n");
+    dir.write("KELVORIN.CMD", "LOW-1\r\n");
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    std::vector<std::string> shown;
+    watch = [&](std::int64_t millis) {
+        if (messageLine().find("LOW-1: ") == 1) {
+            shown.push_back(messageLine());
+            s.showMessage("");
+        }
+        if (millis == start + 2000) {
+            dir.write("KELVORIN.CMD", "ISS\r\n");
+        }
+    };
+    EXPECT_EQ(runUntil(start + 3000), -1);
+    EXPECT_EQ(shown, std::vector<std::string>{messageText("LOW-1: satellite has decayed")});
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS"}));
+}
+
+// A set the SGP4 model takes at its epoch whose satellite has come down by now: the search finds
+// no pass, the message line says why once, and the tracker waits as for one that never rises.
+TEST_F(MainLoopTest, ASatelliteDecayedByNowIsReportedOnceAndWaitedFor) {
+    station({{34, "1"}, {47, "1"}});
+    // Down two and a half days after its epoch, three days before the clock.
+    dir.write("KEPS.TXT", "DOWN-1\r\n"
+                          "1 99997U 26001A   26280.50000000  .00000000  00000-0  10000-1 0  9999\r\n"
+                          "2 99997  51.6000 100.0000 0001000   0.0000   0.0000 16.00000000    09\r\n");
+    dir.write("KELVORIN.FRC", "DOWN-1\r\n145900\r\n435800\r\nFM\r\nFM\r\n0\r\n");
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    std::vector<std::string> shown;
+    watch = [&](std::int64_t) {
+        if (messageLine().find("DOWN-1: ") == 1) {
+            shown.push_back(messageLine());
+            s.showMessage("");
+        }
+    };
+    EXPECT_EQ(runUntil(start + 5000, {"DOWN-1"}), -1);
+    EXPECT_FALSE(s.pass.found);
+    EXPECT_EQ(s.pass.modelError, Sgp4Error::decayed);
+    EXPECT_EQ(shown, std::vector<std::string>{messageText("DOWN-1: satellite has decayed")});
+    EXPECT_EQ(statuses.back().status, "Waiting for DOWN-1");
+    EXPECT_EQ(mc.screen.rowText(12, 37, 43), std::string(7, ' '));  // no position to show
 }
 
 TEST_F(MainLoopTest, AGeostationarySatelliteIsTrackedAtOnceWithoutPassTimes) {

@@ -114,6 +114,33 @@ TEST_F(ScreenTest, SatelliteValuesInTheirMasks) {
     EXPECT_EQ(mc.screen.cursorColumn(), 1);
 }
 
+// The SGP4 model gives the latitude geodetic already: shown as it is.
+TEST_F(ScreenTest, AGeodeticLatitudeIsShownAsItIs) {
+    loadStation();
+    drawScreen(s);
+    s.satellite.latitude = -12.3456 * s.constants.radiansPerDegree;
+    s.satellite.latitudeGeodetic = true;
+    showSatelliteValues(s);
+    EXPECT_EQ(mc.screen.rowText(6, 36, 44), "  -12.35 ");
+}
+
+// Without a position only the satellite's block is blanked; the pass and element panels stay.
+TEST_F(ScreenTest, BlankSatelliteValuesClearsThePositionBlockAlone) {
+    loadStation();
+    drawScreen(s);
+    for (int row = 2; row <= 24; ++row) {
+        mc.screen.printAt(row, 2, std::string(78, 'x'));
+    }
+    blankSatelliteValues(s);
+    for (int row = 6; row <= 14; ++row) {
+        EXPECT_EQ(mc.screen.rowText(row, 2, 79), std::string(34, 'x') + std::string(8, ' ') + std::string(36, 'x'))
+            << "row " << row;
+    }
+    for (int row : {5, 15, 20}) {
+        EXPECT_EQ(mc.screen.rowText(row, 2, 79), std::string(78, 'x')) << "row " << row;
+    }
+}
+
 TEST_F(ScreenTest, ValuesTooWideForTheirMasksArePrintedWholeAfterAPercentSign) {
     loadStation();
     drawScreen(s);

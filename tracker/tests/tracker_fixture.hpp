@@ -10,17 +10,22 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace station::trackertest {
 
 // KELVORIN.CFG with the values of a small station (no devices, ROT.DAT rotator, radio.dat
-// radio); `values` replaces values by their position in the file (1 to 44).
+// radio); `values` replaces values by their position in the file (1 to 44), or adds optional
+// ones after them (empty lines before them).
 inline std::string stationConfig(const std::map<int, std::string>& values = {}) {
-    std::array<std::string, 44> lines = {
+    std::vector<std::string> lines = {
         "TEST STATION", "KEPS.TXT", "52.35", "4.92", "0", "60", "1", "0", "5", "1", "1", "180", "0", "3",
         "9600", "0", "0", "D", "0", "9600", "60", "62", "0", "1", "10", "0", "0", "0", "0", "0", "0", "0",
         "0", "0", "10", "100", "0", "4800", "1", "1", "0", "1", "15", "14"};
     for (const auto& [position, value] : values) {
+        if (static_cast<std::size_t>(position) > lines.size()) {
+            lines.resize(static_cast<std::size_t>(position));
+        }
         lines.at(static_cast<std::size_t>(position - 1)) = value;
     }
     std::string text = "; test station\r\n";
