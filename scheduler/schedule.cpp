@@ -67,7 +67,6 @@ void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
 PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& slots) {
     PassTable table;
     leftOut.clear();
-    const PassSearchSettings search = searchSettings();
     const std::string noPass = "no pass high enough in " + std::to_string(static_cast<int>(searchBoundDays)) + " days";
     int n = 0;
     for (int i = 0; i < entryCount; ++i) {
@@ -91,12 +90,11 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
             std::optional<PassPrediction> qualifying;
             double resumedAt = searchStart;
             for (;;) {
-                const PassPrediction found =
-                    predictPass(constants, elements, stationPosition(), search, clock, satellite, display_);
+                const PassPrediction found = searchPass(elements);
                 if (!found.found) {
                     break;
                 }
-                if (static_cast<float>(found.maximumElevation) > settings.minimumPassElevation) {
+                if (clearsMinimum(found)) {
                     qualifying = found;
                     break;
                 }
@@ -124,6 +122,14 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, const SlotList& sl
     }
     sortPassTable(table);
     return table;
+}
+
+PassPrediction Scheduler::searchPass(const KeplerianElementSet& elements) {
+    return predictPass(constants, elements, stationPosition(), searchSettings(), clock, satellite, display_);
+}
+
+bool Scheduler::clearsMinimum(const PassPrediction& pass) const {
+    return static_cast<float>(pass.maximumElevation) > settings.minimumPassElevation;
 }
 
 void Scheduler::buildSchedule() {

@@ -1,18 +1,18 @@
 #include "scheduler/scheduler.hpp"
 
+#include "station/pass_text.hpp"
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
 #include <new>
+#include <ostream>
 
 namespace station {
 
 namespace {
 
-// The run-time error number of a failed allocation.
-constexpr int outOfMemory = 7;
 // A pass of the entry whose job just ran that starts before now plus this (8.64 s) is that job's.
 constexpr double servedAosMarginDays = 0.0001;
 constexpr int waitRoundMs = 300;
@@ -64,9 +64,18 @@ bool isPlainJobName(std::string_view name) {
     });
 }
 
-Scheduler::Scheduler(Console& c) : console(c), display_(c.screen, c.clock) {}
+Scheduler::Scheduler(Console& c)
+    : console(c), eventLog(c.files, "MIRADOS.LOG", c.clock), display_(c.screen, c.clock) {}
 
 int Scheduler::run() {
+    Screen& screen = console.screen;
+    screen.onMessage = [this](std::string_view text) { eventLog.message(text); };
+    struct Unhook {
+        Screen& screen;
+        ~Unhook() { screen.onMessage = nullptr; }
+    } unhook{screen};
+    eventLog.record(programBanner + " started");
+    int status = 0;
     try {
         try {
             startUp();
@@ -75,16 +84,17 @@ int Scheduler::run() {
             }
         } catch (const std::bad_alloc&) {
             errorPhase = phase::none;
-            handleError(outOfMemory);
+            handleError(runtimeError::outOfMemory);
         } catch (const std::exception&) {
             // Any other run-time failure no guarded operation reported.
             errorPhase = phase::none;
             handleError(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
-        return exit.status;
+        status = exit.status;
     }
-    return 0;
+    eventLog.record("Ended (exit status " + std::to_string(status) + ")");
+    return status;
 }
 
 void Scheduler::handleError(int errorNumber) {
@@ -98,6 +108,10 @@ void Scheduler::handleError(int errorNumber) {
     } else {
         message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
     }
+    if (fatalErrorsTo != nullptr) {
+        *fatalErrorsTo << message << '\n';
+        throw ProgramExit{1};
+    }
     showMessage(console.screen, message);
     waitForKey(console);
     clearWhiteOnBlack(console.screen);
@@ -110,6 +124,7 @@ void Scheduler::startUp() {
     displayMode = 1;
     listRefreshFlag = 1;
     station = readStationConfig(console.files, *this, StationReader::scheduler);
+    eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
@@ -196,6 +211,12 @@ bool Scheduler::waitForFirstPass() {
         const double searchedUntil = readNow() + searchBoundDays;
         recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
     }
+    if (first.empty()) {
+        eventLog.record(anyEntry ? "No scheduled passes" : "No scheduled satellites");
+    } else {
+        eventLog.record("Waiting for " + first.entry + ": " +
+                        passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation));
+    }
     for (;;) {
         if (first.empty()) {
             showStatus(console.screen, anyEntry ? "No scheduled passes" : "No scheduled satellites");
@@ -206,6 +227,9 @@ bool Scheduler::waitForFirstPass() {
         showDateTimeLine();
         showPanel();
         pollKeyboard();
+        if (const std::string report = eventLog.takeFailureReport(); !report.empty()) {
+            showMessage(console.screen, report);
+        }
         const double now = readNow();
         console.screen.present();
         for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
@@ -227,7 +251,8 @@ void Scheduler::runScheduledJob() {
     const PassRow& first = schedule[0];
     lastJobEntry = first.entry;
     servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
-    jobReport = runJob(first.entry);
+    jobReport = runJob(first.entry, "for the pass " + passLogText(first.year, first.aosUtc, first.losUtc,
+                                                                  first.maxElevation));
 }
 
 void Scheduler::pollKeyboard() {
@@ -251,7 +276,7 @@ void Scheduler::trackTypedSatellite() {
     s.setCursorVisible(true);
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
-    jobReport = runJob(typed);
+    jobReport = runJob(typed, "by the Track key");
     rescheduleFlag = 1;
 }
 
@@ -261,18 +286,23 @@ void Scheduler::switchMode() {
     clearPanel();
 }
 
-std::string Scheduler::runJob(std::string_view text) {
+std::string Scheduler::runJob(std::string_view text, std::string_view occasion) {
     const JobCommand command = jobCommandOf(text);
+    const std::string job = "Job " + command.fileName();
     handToJob();
     // The name is looked up as a file of the station directory and never given to a shell as
     // text, so no entry can run anything but a job file there.
     const auto path = isPlainJobName(command.name) ? console.files.find(command.fileName()) : std::nullopt;
     if (!path) {
+        eventLog.record(job + " not run " + std::string(occasion) + ": no such file");
         return "No job file " + command.fileName();
     }
     std::vector<std::string> argv{"/bin/sh", path->string()};
     argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
+    eventLog.record(job + " started " + std::string(occasion));
     const int status = console.commands.run(argv);
+    eventLog.record(status == -1 ? job + " could not be started"
+                                 : job + " ended (exit status " + std::to_string(status) + ")");
     if (status == -1) {
         return "Job " + command.fileName() + " could not be started";
     }
