@@ -1,5 +1,6 @@
 #include "console/event_log.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -59,7 +60,7 @@ int appendToLog(const std::filesystem::path& path, std::string_view text, std::u
     return error;
 }
 
-std::string times(long count, std::string_view thing) {
+std::string counted(long count, std::string_view thing) {
     return std::to_string(count) + " " + std::string(thing) + (count == 1 ? "" : "s");
 }
 
@@ -105,32 +106,59 @@ EventLog::EventLog(const Files& files, std::string name, Clock& clock)
 
 std::int64_t EventLog::now() const { return utcSecondsOf(clock_.now(), utcOffsetHours_); }
 
-void EventLog::record(std::string_view text) { write(now(), text, false); }
+void EventLog::record(std::string_view text) {
+    const std::int64_t at = now();
+    for (const Shown& shown : shown_) {
+        if (shown.repeats > 0) {
+            write(at, countedText(shown, shown.repeats));
+        }
+    }
+    shown_.clear();
+    write(at, text);
+}
 
 void EventLog::message(std::string_view text) {
     if (text.empty()) {
         return;
     }
     const std::int64_t at = now();
-    if (text == lastMessage_ && at >= lastMessageAt_ && at - lastMessageAt_ < foldSeconds) {
-        ++repeats_;
+    auto same = std::find_if(shown_.begin(), shown_.end(), [text](const Shown& shown) { return shown.text == text; });
+    if (same != shown_.end() && at >= same->loggedAt && at - same->loggedAt < foldSeconds) {
+        // Shown again within the second of its line: the screen redrawn, not a new showing.
+        if (at > same->loggedAt) {
+            ++same->repeats;
+        }
         return;
     }
-    write(at, text, true);
+    if (same != shown_.end()) {
+        // Shown again after its time: one line with the count, this showing included.
+        write(at, same->repeats > 0 ? countedText(*same, same->repeats + 1) : std::string(text));
+        shown_.erase(same);
+    } else {
+        if (shown_.size() == remembered) {
+            if (shown_.front().repeats > 0) {
+                write(at, countedText(shown_.front(), shown_.front().repeats));
+            }
+            shown_.erase(shown_.begin());
+        }
+        write(at, text);
+    }
+    shown_.push_back({std::string(text), at, 0});
 }
 
-void EventLog::write(std::int64_t at, std::string_view text, bool isMessage) {
+std::string EventLog::countedText(const Shown& shown, int times) {
+    return "Shown " + std::to_string(times) + " more " + (times == 1 ? "time" : "times") + " since " +
+           isoUtcText(shown.loggedAt) + ": " + shown.text;
+}
+
+void EventLog::write(std::int64_t at, std::string_view text) {
     std::string lines;
     if (failure_ != 0) {
         lines += logLine(at, "Log not written since " + isoUtcText(failedSince_) + " (" + std::strerror(failure_) +
-                                 "): " + times(lostLines_, "event") + " lost");
-    }
-    if (repeats_ > 0) {
-        lines += logLine(at, "The message above was shown " + times(repeats_, "more time"));
+                                 "): " + counted(lostLines_, "event") + " lost");
     }
     lines += logLine(at, text);
     const int error = appendToLog(files_.pathFor(name_), lines, limitBytes);
-
     if (error == 0) {
         failure_ = 0;
         lostLines_ = 0;
@@ -141,13 +169,6 @@ void EventLog::write(std::int64_t at, std::string_view text, bool isMessage) {
         }
         failure_ = error;
         ++lostLines_;
-    }
-    repeats_ = 0;
-    if (isMessage) {
-        lastMessage_ = text;
-        lastMessageAt_ = at;
-    } else {
-        lastMessage_.clear();
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace station {
 
@@ -32,9 +33,11 @@ public:
 
     // One event, now.
     void record(std::string_view text);
-    // A text shown on the message line. An empty one clears the line and is no event; one shown
-    // again and again (a retry every two seconds) is logged once per foldSeconds, and the next
-    // line says how many times more it was shown.
+    // A text shown on the message line. An empty one clears the line and is no event. One shown
+    // again within foldSeconds of its line (a retry every two seconds) is counted instead (not
+    // within the second of its line: that is the screen redrawn); its count is logged ("Shown
+    // 299 more times since ...: <text>") when it comes again after that time, and before the
+    // next event that is not a message.
     void message(std::string_view text);
 
     // Once per run of failures: the report of a log that cannot be written, for the message
@@ -48,7 +51,17 @@ public:
     static constexpr std::int64_t foldSeconds = 600;
 
 private:
-    void write(std::int64_t now, std::string_view text, bool isMessage);
+    // A message logged lately, and how often it was shown since without a line.
+    struct Shown {
+        std::string text;
+        std::int64_t loggedAt = 0;
+        int repeats = 0;
+    };
+    static constexpr std::size_t remembered = 16;
+
+    void write(std::int64_t now, std::string_view text);
+    // The line of a message shown more often than logged.
+    static std::string countedText(const Shown& shown, int times);
     std::int64_t now() const;
 
     const Files& files_;
@@ -56,10 +69,7 @@ private:
     Clock& clock_;
     float utcOffsetHours_ = 0;
 
-    // The message of the last line written, while no other line followed it.
-    std::string lastMessage_;
-    std::int64_t lastMessageAt_ = 0;
-    int repeats_ = 0;
+    std::vector<Shown> shown_;  // since the last event that is not a message, oldest first
 
     int failure_ = 0;  // errno of the failing log, 0 while it works
     std::int64_t failedSince_ = 0;
