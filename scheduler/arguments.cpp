@@ -78,7 +78,7 @@ SchedulerCommandLine parseSchedulerCommandLine(const std::vector<std::string>& a
     return commandLine;
 }
 
-std::string schedulerVersionText() { return "mirados " + std::string(programVersion); }
+std::string schedulerVersionText() { return "mirados " + std::string(schedulerVersion); }
 
 std::string schedulerHelpText() {
     return "Usage: mirados\n"

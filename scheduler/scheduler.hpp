@@ -25,8 +25,8 @@
 namespace station {
 
 // The version, shown in the banner of the screen and by --version.
-inline constexpr std::string_view programVersion = "2.0";
-inline const std::string programBanner = "MIRADOS " + std::string(programVersion);
+inline constexpr std::string_view schedulerVersion = "2.0";
+inline const std::string programBanner = "MIRADOS " + std::string(schedulerVersion);
 
 // A job and its arguments: the text up to the first blank names the job, the other words are
 // handed to it. The job file is the name followed by ".BAT".

@@ -21,7 +21,7 @@ TrackerCommandLine parseTrackerCommandLine(const std::vector<std::string>& args)
     return {};
 }
 
-std::string trackerVersionText() { return "kelvorin " + std::string(programVersion); }
+std::string trackerVersionText() { return "kelvorin " + std::string(trackerVersion); }
 
 std::string trackerHelpText() {
     return "Usage: kelvorin [DESIGNATION...]\n"
