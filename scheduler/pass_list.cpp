@@ -17,9 +17,11 @@ namespace {
 
 constexpr double degreesPerRadian = 180 / programPi;
 
-// The shortest text that reads back as the value, with "." whatever the locale says.
-std::string shortestText(double value) {
-    char text[32];
+// The shortest text that reads back as the value (a float as a float: 5.5, 0.1), with "."
+// whatever the locale says.
+template <typename Number>
+std::string shortestText(Number value) {
+    char text[64];
     const auto written = std::to_chars(std::begin(text), std::end(text), value);
     return std::string(text, written.ptr);
 }

@@ -147,9 +147,9 @@ TEST(PassList, TableAndSpreadsheetForms) {
               "2026-10-10,ISS,scheduled,13:30:00,13:41:15,45.3,0,101,yes\n"
               "2026-10-10,\"AO-7, B \"\"mode\"\"\",watched,22:30:00,00:11:15,4.0,12,200,no\n"
               "2026-10-10,QO-100,watched,06:00:00,06:00:00,0.0,,,no\n");
-    const PassListHeading oneDay{{2026, 10, 10, 0, 0, 0}, 1, 5.5, 0};
+    const PassListHeading oneDay{{2026, 10, 10, 0, 0, 0}, 1, 5.1f, 0};
     EXPECT_EQ(passListText(oneDay, {}),
-              "Passes from 2026-10-10 00:00:00 for 1 day, in local time (UTC = local time + 5.5 h)\n"
+              "Passes from 2026-10-10 00:00:00 for 1 day, in local time (UTC = local time + 5.1 h)\n"
               "Clears: the maximum is above the minimum pass elevation of MIRADOS.CFG, 0.0 degrees\n"
               "\n"
               "Date        Satellite  Entry      AOS       LOS       Max El  Az AOS  Az LOS  Clears\n");
