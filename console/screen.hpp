@@ -66,6 +66,20 @@ private:
     int beeps_ = 0;
 };
 
+// While it lives, `listener` hears every text shown on the screen's message line.
+class MessageListener {
+public:
+    MessageListener(Screen& screen, std::function<void(std::string_view)> listener) : screen_(screen) {
+        screen_.onMessage = std::move(listener);
+    }
+    ~MessageListener() { screen_.onMessage = nullptr; }
+    MessageListener(const MessageListener&) = delete;
+    MessageListener& operator=(const MessageListener&) = delete;
+
+private:
+    Screen& screen_;
+};
+
 // Code page 437 characters the screens use.
 namespace cp437 {
 inline constexpr char doubleVertical = '\xBA';

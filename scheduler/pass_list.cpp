@@ -180,16 +180,12 @@ std::string passListCsv(const std::vector<ListedPass>& passes) {
 
 int printPassList(Console& console, double days, bool csv, std::ostream& out, std::ostream& err) {
     std::vector<std::string> shown;
-    console.screen.onMessage = [&](std::string_view text) {
+    const MessageListener toStandardError(console.screen, [&](std::string_view text) {
         if (!text.empty() && std::find(shown.begin(), shown.end(), text) == shown.end()) {
             shown.emplace_back(text);
             err << text << '\n';
         }
-    };
-    struct Unhook {
-        Screen& screen;
-        ~Unhook() { screen.onMessage = nullptr; }
-    } unhook{console.screen};
+    });
 
     Scheduler scheduler(console);
     scheduler.fatalErrorsTo = &err;

@@ -68,12 +68,7 @@ Scheduler::Scheduler(Console& c)
     : console(c), eventLog(c.files, "MIRADOS.LOG", c.clock), display_(c.screen, c.clock) {}
 
 int Scheduler::run() {
-    Screen& screen = console.screen;
-    screen.onMessage = [this](std::string_view text) { eventLog.message(text); };
-    struct Unhook {
-        Screen& screen;
-        ~Unhook() { screen.onMessage = nullptr; }
-    } unhook{screen};
+    const MessageListener logged(console.screen, [this](std::string_view text) { eventLog.message(text); });
     eventLog.record(programBanner + " started");
     int status = 0;
     try {

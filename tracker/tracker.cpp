@@ -48,12 +48,7 @@ int errorNumberOf(const std::exception& failure) {
 }  // namespace
 
 int Tracker::run(const std::vector<std::string>& args) {
-    Screen& screen = s_.console.screen;
-    screen.onMessage = [this](std::string_view text) { log_.message(text); };
-    struct Unhook {
-        Screen& screen;
-        ~Unhook() { screen.onMessage = nullptr; }
-    } unhook{screen};
+    const MessageListener logged(s_.console.screen, [this](std::string_view text) { log_.message(text); });
     log_.record(programTitle + " started" + (args.empty() ? "" : ": command line " + joinArguments(args)));
     int status = 0;
     try {
