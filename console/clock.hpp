@@ -23,6 +23,13 @@ public:
     virtual LocalTime now() = 0;
 };
 
+// The computer's clock, through the C library, so that a preloaded time library (faketime) sets
+// the programs' time.
+class SystemClock : public Clock {
+public:
+    LocalTime now() override;
+};
+
 class Sleeper {
 public:
     virtual ~Sleeper() = default;

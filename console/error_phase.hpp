@@ -16,6 +16,7 @@ struct ProgramExit {
 namespace runtimeError {
 inline constexpr int illegalFunctionCall = 5;
 inline constexpr int overflow = 6;
+inline constexpr int outOfMemory = 7;
 inline constexpr int fileNotFound = 53;
 inline constexpr int deviceIoError = 57;
 inline constexpr int inputPastEnd = 62;

@@ -65,6 +65,9 @@ void showStatus(Screen& screen, std::string_view text) {
 void showMessage(Screen& screen, std::string_view text) {
     screen.printAt(24, 2, std::string(78, ' '));
     screen.printAt(24, 3, text.substr(0, messageLineWidth));
+    if (screen.onMessage) {
+        screen.onMessage(text);
+    }
 }
 
 namespace cp437 {

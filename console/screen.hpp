@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,8 @@ public:
     // Moves the cursor to column 1 of the next row (a line end), never scrolling.
     void newLine();
     void setCursorVisible(bool visible) { cursorVisible_ = visible; }
+    // Told of every text showMessage puts on the message line, whole: the program's log.
+    std::function<void(std::string_view)> onMessage;
 
     // Mirrors the grid to the device; called before the program waits (sleep, key poll).
     virtual void present() {}
@@ -61,6 +64,20 @@ private:
     int background_ = 0;
     bool cursorVisible_ = true;
     int beeps_ = 0;
+};
+
+// While it lives, `listener` hears every text shown on the screen's message line.
+class MessageListener {
+public:
+    MessageListener(Screen& screen, std::function<void(std::string_view)> listener) : screen_(screen) {
+        screen_.onMessage = std::move(listener);
+    }
+    ~MessageListener() { screen_.onMessage = nullptr; }
+    MessageListener(const MessageListener&) = delete;
+    MessageListener& operator=(const MessageListener&) = delete;
+
+private:
+    Screen& screen_;
 };
 
 // Code page 437 characters the screens use.
@@ -97,7 +114,7 @@ int fromUnicode(char32_t character);
 // column 79 so that it never overwrites the frame).
 void showStatus(Screen& screen, std::string_view text);
 // Row 24: blanks over columns 2 to 79, then the text from column 3, cut at column 79 so that it
-// never overwrites the frame; the cursor stays after it.
+// never overwrites the frame; the cursor stays after it. The screen's onMessage gets the text.
 void showMessage(Screen& screen, std::string_view text);
 // The characters the message line holds (columns 3 to 79).
 inline constexpr std::size_t messageLineWidth = 77;

@@ -433,18 +433,6 @@ private:
     TerminalKeyboard& keyboard_;
 };
 
-class SystemClock : public Clock {
-public:
-    // Through the C library, so that a preloaded time library (faketime) sets the programs' time.
-    LocalTime now() override {
-        const std::time_t seconds = std::time(nullptr);
-        std::tm fields{};
-        ::localtime_r(&seconds, &fields);
-        return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
-                         fields.tm_hour,        fields.tm_min,     fields.tm_sec};
-    }
-};
-
 // ---- Jobs ------------------------------------------------------------------------------------
 
 class TerminalCommands : public CommandProcessor {

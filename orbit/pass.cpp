@@ -151,9 +151,9 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
         return pass;
     }
     pass.found = true;
-    if (!scheduler) {
-        pass.azimuthAtAos = static_cast<float>(state.azimuth);
-    }
+    // The azimuths of the samples at AOS and LOS: the tracker decides the flip with them, the
+    // scheduler's pass list prints them.
+    pass.azimuthAtAos = static_cast<float>(state.azimuth);
     pass.aos = search.now();
     pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
     const float aosMinute = time.minute;
@@ -174,9 +174,7 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
         time.minute = std::max(time.minute - 2 * step, aosMinute);
         search.scan(fineStep, search.now() + settings.boundDays, up);
     }
-    if (!scheduler) {
-        pass.azimuthAtLos = static_cast<float>(state.azimuth);
-    }
+    pass.azimuthAtLos = static_cast<float>(state.azimuth);
     pass.los = search.now();
     pass.losLocal = localDayNumberOf(time, settings.utcOffsetHours);
     const float losMinute = time.minute;

@@ -16,8 +16,8 @@ struct PassPrediction {
     double los = 0;
     double losLocal = 0;
     double maximumElevation = 0;  // radians (single precision in the scheduler)
-    float azimuthAtAos = 0;       // radians, tracker only
-    float azimuthAtMaximum = 0;
+    float azimuthAtAos = 0;       // radians
+    float azimuthAtMaximum = 0;   // tracker only
     float azimuthAtLos = 0;
     int year = 0;                 // the year of the search start, which the day numbers belong to
     // The first instant the SGP4 model had no state for (a decayed satellite, say), which the

@@ -85,6 +85,29 @@ std::string timeOfDayText(double dayNumber) {
     return twoDigitText(t.hours) + ":" + twoDigitText(t.minutes) + ":" + twoDigitText(t.seconds);
 }
 
+std::optional<CalendarTime> calendarTimeOf(int year, double dayNumber) {
+    constexpr double farthestDays = 36525;
+    if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > farthestDays) {
+        return std::nullopt;
+    }
+    const auto daysIn = [](int y) { return (y % 4 == 0) ? 366 : 365; };
+    int dayOfYear = static_cast<int>(std::floor(dayNumber));
+    while (dayOfYear > daysIn(year)) {
+        dayOfYear -= daysIn(year);
+        ++year;
+    }
+    while (dayOfYear < 1) {
+        --year;
+        dayOfYear += daysIn(year);
+    }
+    int month = 12;
+    while (month > 1 && daysBeforeMonth(month, year) >= dayOfYear) {
+        --month;
+    }
+    const DayTime time = splitDayFraction(dayNumber);
+    return CalendarTime{year, month, dayOfYear - daysBeforeMonth(month, year), time.hours, time.minutes, time.seconds};
+}
+
 double continuousDay(int year, double dayNumber) {
     double days = 0;
     for (int y = 2000; y < year; ++y) {

@@ -4,6 +4,7 @@
 // inverse sine and cosine. Leap years are the years divisible by 4, everywhere.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace station {
@@ -39,6 +40,19 @@ struct DayTime {
 DayTime splitDayFraction(double dayNumber);
 // "hh:mm:ss" of the fraction of a day number.
 std::string timeOfDayText(double dayNumber);
+
+// The calendar date and time of day (truncated to the second, as timeOfDayText) of a day number
+// of `year`; a day number past the year's last day or below 1 lies in a later or earlier year.
+// Nothing for a day number that is not finite or lies more than a few decades away.
+struct CalendarTime {
+    int year = 0;
+    int month = 0;  // 1..12
+    int day = 0;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+std::optional<CalendarTime> calendarTimeOf(int year, double dayNumber);
 
 // Days on a scale that runs on across the turn of the year (1.0 = 1 January 2000 00:00), for
 // comparing instants whose day numbers belong to different years.

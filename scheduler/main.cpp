@@ -1,7 +1,24 @@
+#include "console/memory.hpp"
 #include "console/terminal.hpp"
+#include "scheduler/arguments.hpp"
 #include "scheduler/scheduler.hpp"
 
-int main() {
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    {
+        // The pass list needs no terminal: it runs on the in-memory platform over the station
+        // directory, every entry searched from one reading of the computer's clock.
+        station::MemoryConsole headless(".");
+        const station::LocalTime now = station::SystemClock().now();
+        headless.clock.set(now.year, now.month, now.day, now.hour, now.minute, now.second);
+        if (const auto status = station::answerSchedulerOptions(args, headless.console, std::cout, std::cerr)) {
+            return *status;
+        }
+    }
     try {
         station::TerminalConsole terminal;
         station::Scheduler scheduler(terminal.console());

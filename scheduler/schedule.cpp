@@ -67,8 +67,6 @@ void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
 PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
     PassTable table;
     leftOut.clear();
-    const PassSearchSettings search = searchSettings();
-    const ObserverSite site = observer();
     const std::string noPass = "no pass high enough in " + std::to_string(static_cast<int>(searchBoundDays)) + " days";
     int n = 0;
     for (int i = 0; i < entryCount; ++i) {
@@ -94,15 +92,14 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
             std::optional<PassPrediction> qualifying;
             double resumedAt = searchStart;
             for (;;) {
-                const PassPrediction found =
-                    predictPass(constants, orbit, site, search, clock, satellite, display_);
+                const PassPrediction found = searchPass(orbit);
                 if (found.modelError != Sgp4Error::none) {
                     modelError = found.modelError;
                 }
                 if (!found.found) {
                     break;
                 }
-                if (static_cast<float>(found.maximumElevation) > settings.minimumPassElevation) {
+                if (clearsMinimum(found)) {
                     qualifying = found;
                     break;
                 }
@@ -131,6 +128,14 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
     }
     sortPassTable(table);
     return table;
+}
+
+PassPrediction Scheduler::searchPass(SatelliteOrbit& orbit) {
+    return predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+}
+
+bool Scheduler::clearsMinimum(const PassPrediction& pass) const {
+    return static_cast<float>(pass.maximumElevation) > settings.minimumPassElevation;
 }
 
 void Scheduler::buildSchedule() {

@@ -1,5 +1,6 @@
 #include "scheduler/scheduler.hpp"
 
+#include "station/pass_text.hpp"
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
@@ -7,13 +8,12 @@
 #include <array>
 #include <cmath>
 #include <new>
+#include <ostream>
 
 namespace station {
 
 namespace {
 
-// The run-time error number of a failed allocation.
-constexpr int outOfMemory = 7;
 // A pass of the entry whose job just ran that starts before now plus this (8.64 s) is that job's.
 constexpr double servedAosMarginDays = 0.0001;
 constexpr int waitRoundMs = 300;
@@ -72,9 +72,13 @@ bool isPlainJobName(std::string_view name) {
     });
 }
 
-Scheduler::Scheduler(Console& c) : console(c), display_(c.screen, c.clock) {}
+Scheduler::Scheduler(Console& c)
+    : console(c), eventLog(c.files, "MIRADOS.LOG", c.clock), display_(c.screen, c.clock) {}
 
 int Scheduler::run() {
+    const MessageListener logged(console.screen, [this](std::string_view text) { eventLog.message(text); });
+    eventLog.record(programBanner + " started");
+    int status = 0;
     try {
         try {
             startUp();
@@ -83,16 +87,17 @@ int Scheduler::run() {
             }
         } catch (const std::bad_alloc&) {
             errorPhase = phase::none;
-            handleError(outOfMemory);
+            handleError(runtimeError::outOfMemory);
         } catch (const std::exception&) {
             // Any other run-time failure no guarded operation reported.
             errorPhase = phase::none;
             handleError(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
-        return exit.status;
+        status = exit.status;
     }
-    return 0;
+    eventLog.record("Ended (exit status " + std::to_string(status) + ")");
+    return status;
 }
 
 void Scheduler::handleError(int errorNumber) {
@@ -106,6 +111,10 @@ void Scheduler::handleError(int errorNumber) {
     } else {
         message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
     }
+    if (fatalErrorsTo != nullptr) {
+        *fatalErrorsTo << message << '\n';
+        throw ProgramExit{1};
+    }
     showMessage(console.screen, message);
     waitForKey(console, fatalWaitSeconds);
     clearWhiteOnBlack(console.screen);
@@ -118,6 +127,7 @@ void Scheduler::startUp() {
     displayMode = 1;
     listRefreshFlag = 1;
     station = readStationConfig(console.files, *this, StationReader::scheduler);
+    eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
@@ -204,6 +214,12 @@ bool Scheduler::waitForFirstPass() {
         const double searchedUntil = readNow() + searchBoundDays;
         recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
     }
+    if (first.empty()) {
+        eventLog.record(anyEntry ? "No scheduled passes" : "No scheduled satellites");
+    } else {
+        eventLog.record("Waiting for " + first.entry + ": " +
+                        passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation));
+    }
     for (;;) {
         if (first.empty()) {
             showStatus(console.screen, anyEntry ? "No scheduled passes" : "No scheduled satellites");
@@ -214,6 +230,9 @@ bool Scheduler::waitForFirstPass() {
         showDateTimeLine();
         showPanel();
         pollKeyboard();
+        if (const std::string report = eventLog.takeFailureReport(); !report.empty()) {
+            showMessage(console.screen, report);
+        }
         const double now = readNow();
         console.screen.present();
         for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
@@ -243,7 +262,9 @@ void Scheduler::runScheduledJob() {
     lastJobEntry = first.entry;
     servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
     const double limitDays = std::max(0.0, first.losDay() + jobOverrunDays - readNow());
-    jobReport = runJob(first.entry, static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
+    jobReport = runJob(first.entry,
+                       "for the pass " + passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation),
+                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
 }
 
 void Scheduler::pollKeyboard() {
@@ -267,7 +288,7 @@ void Scheduler::trackTypedSatellite() {
     s.setCursorVisible(true);
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
-    jobReport = runJob(typed);
+    jobReport = runJob(typed, "by the Track key");
     rescheduleFlag = 1;
 }
 
@@ -277,18 +298,24 @@ void Scheduler::switchMode() {
     clearPanel();
 }
 
-std::string Scheduler::runJob(std::string_view text, std::optional<std::int64_t> limitSeconds) {
+std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
+                              std::optional<std::int64_t> limitSeconds) {
     const JobCommand command = jobCommandOf(text);
+    const std::string job = "Job " + command.fileName();
     handToJob();
     // The name is looked up as a file of the station directory and never given to a shell as
     // text, so no entry can run anything but a job file there.
     const auto path = isPlainJobName(command.name) ? console.files.find(command.fileName()) : std::nullopt;
     if (!path) {
+        eventLog.record(job + " not run " + std::string(occasion) + ": no such file");
         return "No job file " + command.fileName();
     }
     std::vector<std::string> argv{"/bin/sh", path->string()};
     argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
+    eventLog.record(job + " started " + std::string(occasion));
     const int status = console.commands.run(argv, limitSeconds);
+    eventLog.record(status == -1 ? job + " could not be started"
+                                 : job + " ended (exit status " + std::to_string(status) + ")");
     if (status == -1) {
         return "Job " + command.fileName() + " could not be started";
     }

@@ -5,6 +5,7 @@
 #include "config/station.hpp"
 #include "console/console.hpp"
 #include "console/error_phase.hpp"
+#include "console/event_log.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
 #include "orbit/orbit_model.hpp"
@@ -17,6 +18,7 @@
 #include "station/search_display.hpp"
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +26,9 @@
 
 namespace station {
 
-inline const std::string programBanner = "MIRADOS 2.0";
+// The version, shown in the banner of the screen and by --version.
+inline constexpr std::string_view schedulerVersion = "2.0";
+inline const std::string programBanner = "MIRADOS " + std::string(schedulerVersion);
 
 // A job and its arguments: the text up to the first blank names the job, the other words are
 // handed to it. The job file is the name followed by ".BAT".
@@ -50,9 +54,10 @@ public:
     explicit Scheduler(Console& console);
 
     // Start-up and scheduling cycles until the Quit key or a fatal error; the exit status.
+    // Meanwhile every message shown, every job and its pass go to MIRADOS.LOG.
     int run();
     // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
-    // screen, exit status 1.
+    // screen, exit status 1; or, with fatalErrorsTo set, the message there and the end with status 1.
     void handleError(int errorNumber) override;
 
     // The steps of start-up and of one cycle, in the order run() takes them.
@@ -82,8 +87,10 @@ public:
     void clearPanel();
 
     // Finds and runs a job file, ended when it runs past the limit (seconds) when one is given;
-    // returns the report for the message line ("" when it ran well).
-    std::string runJob(std::string_view text, std::optional<std::int64_t> limitSeconds = std::nullopt);
+    // returns the report for the message line ("" when it ran well). `occasion` tells the log why
+    // it runs: the pass, or the Track key.
+    std::string runJob(std::string_view text, std::string_view occasion,
+                       std::optional<std::int64_t> limitSeconds = std::nullopt);
 
     Console& console;
     OrbitConstants constants = schedulerConstants();
@@ -107,6 +114,15 @@ public:
 
     // A search gives up on an entry after this many days without a pass above the minimum.
     double searchBoundDays = PassSearchSettings{}.boundDays;
+
+    EventLog eventLog;
+    // Set when the scheduler runs without a screen (the pass list): where fatal messages go.
+    std::ostream* fatalErrorsTo = nullptr;
+
+    // The pass search of the schedule from the clock, which it moves on to the LOS.
+    PassPrediction searchPass(SatelliteOrbit& orbit);
+    // True when the pass counts for the schedule: its maximum above MIRADOS.CFG's minimum.
+    bool clearsMinimum(const PassPrediction& pass) const;
 
 private:
     PassTable buildPassTable(const EntryList& entries, SlotList& slots);

@@ -71,6 +71,13 @@ void Tracker::serviceCommands() {
     if (s.automaticMode == 1 && s.commandLineMode == 0) {
         pollCommandFile(s);
     }
+
+    // The tuning line is the message line: the report waits for the end of tuning.
+    if (s.tuning.tuningMode.empty()) {
+        if (const std::string report = log_.takeFailureReport(); !report.empty()) {
+            s.showMessage(report);
+        }
+    }
 }
 
 }  // namespace station

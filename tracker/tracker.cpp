@@ -4,6 +4,7 @@
 #include "tracker/tracker.hpp"
 
 #include "station/date_time.hpp"
+#include "station/pass_text.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
 #include "tracker/faults.hpp"
@@ -54,6 +55,9 @@ int errorNumberOf(const std::exception& failure) {
 }  // namespace
 
 int Tracker::run(const std::vector<std::string>& args) {
+    const MessageListener logged(s_.console.screen, [this](std::string_view text) { log_.message(text); });
+    log_.record(programTitle + " started" + (args.empty() ? "" : ": command line " + joinArguments(args)));
+    int status = 0;
     try {
         try {
             startUp(args);
@@ -70,8 +74,10 @@ int Tracker::run(const std::vector<std::string>& args) {
             }
         }
     } catch (const ProgramExit& exit) {
-        return exit.status;
+        status = exit.status;
     }
+    log_.record("Ended (exit status " + std::to_string(status) + ")");
+    return status;
 }
 
 void Tracker::startUp(const std::vector<std::string>& args) {
@@ -88,6 +94,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
     s.commandLine = joinArguments(args);
 
     s.station = readStationConfig(s.console.files, *this);
+    log_.setUtcOffsetHours(s.station.utcOffsetHours);
 
     drawScreen(s);
     showFlipState(s);
@@ -173,12 +180,18 @@ void Tracker::mainCycle() {
         serviceCommands();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         serviceLinks(s);
+        if (!idleLogged_ && idle()) {
+            log_.record("Idling");
+            idleLogged_ = true;
+            loggedDesignation_.clear();
+        }
         showDateTime(s.screen(), s.console.clock);
         parkRotator(s);
         s.console.sleeper.sleepMs(1);
     } while (idle());
 
     s.trackedDesignation = selection.satelliteDesignation;
+    logSelection();
     // After a satellite missing from the file the operator may have typed another one, or none.
     const auto elements = readElementSet(s.console.files, s.station.elementFileName, selection, *this);
     if (selection.satelliteDesignation.empty() || !elements) {
@@ -216,6 +229,7 @@ void Tracker::loadSatellite() {
     const float utcOffset = s.station.utcOffsetHours;
     // The element loader may have asked for a new designation.
     s.trackedDesignation = s.selection.satelliteDesignation;
+    logSelection();
     blankValueFields(s);
     readGpsPosition(s);
     s.clock = readClock(s.console.clock, utcOffset);
@@ -232,11 +246,36 @@ void Tracker::loadSatellite() {
     s.shownModelError = Sgp4Error::none;
     s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
     showModelError(s.pass.modelError);
+    logPass();
     if (s.pass.found && !s.pass.geostationary) {
         showPassTimes(s);
         decideFlip(s);
     }
     readFrequencyRecord(s.console.files, s.selection.satelliteDesignation, s.frequencies, *this);
+}
+
+void Tracker::logSelection() {
+    const TrackerState& s = s_;
+    if (s.trackedDesignation.empty() || s.trackedDesignation == loggedDesignation_) {
+        return;
+    }
+    const char* source = s.commandLineMode == 1 ? "command line" : s.automaticMode == 1 ? "KELVORIN.CMD" : "typed";
+    log_.record("Satellite " + s.trackedDesignation + " selected (" + source + ")");
+    loggedDesignation_ = s.trackedDesignation;
+    idleLogged_ = false;
+}
+
+void Tracker::logPass() {
+    const PassPrediction& pass = s_.pass;
+    const std::string& name = s_.trackedDesignation;
+    if (!pass.found) {
+        log_.record("No pass of " + name + " found; searching again in an hour");
+    } else if (pass.geostationary) {
+        log_.record(name + " is geostationary: followed from now on");
+    } else {
+        log_.record("Pass of " + name + ": " + passLogText(pass.year, pass.aos, pass.los, pass.maximumElevation) +
+                    ", azimuth " + azimuthText(pass.azimuthAtAos) + " to " + azimuthText(pass.azimuthAtLos));
+    }
 }
 
 bool Tracker::updatePosition() {
@@ -259,6 +298,9 @@ void Tracker::showModelError(Sgp4Error error) {
 void Tracker::waitForPass() {
     TrackerState& s = s_;
     s.showStatus("Waiting for " + s.selection.satelliteDesignation);
+    if (s.pass.found && designationUnchanged()) {
+        log_.record("Waiting for " + s.trackedDesignation);
+    }
     s.lastSecond = -1;
     auto keepWaiting = [&] {
         if (!designationUnchanged()) {
@@ -294,6 +336,11 @@ void Tracker::waitForPass() {
 void Tracker::trackPass() {
     TrackerState& s = s_;
     s.showStatus("Tracking " + s.selection.satelliteDesignation);
+    // A satellite chosen while waiting ends the wait: that is no tracking of either.
+    trackingLogged_ = designationUnchanged();
+    if (trackingLogged_) {
+        log_.record("Tracking " + s.trackedDesignation);
+    }
     showFlipState(s);
     if (designationUnchanged()) {
         setupRadio(s);
@@ -335,6 +382,11 @@ void Tracker::endOfPass(bool losReached) {
     parkRotator(s);
     s.showMessage("");
     s.tuning.tuningMode.clear();
+    if (trackingLogged_) {
+        log_.record(losReached ? "LOS of " + s.trackedDesignation + ": end of pass"
+                               : "Tracking of " + s.trackedDesignation + " ended before LOS");
+        trackingLogged_ = false;
+    }
     // Only a pass that ran to its LOS ends the program; a satellite changed before then is loaded.
     if (losReached && s.station.quitAfterPass == 1 && s.automaticMode == 1) {
         shutDown();

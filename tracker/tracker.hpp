@@ -1,6 +1,7 @@
 #pragma once
 // The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys, the ways a
 // satellite is chosen and the one error handler of the program.
+#include "console/event_log.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <string>
@@ -10,14 +11,16 @@ namespace station {
 
 class Tracker : public ErrorHandler {
 public:
-    explicit Tracker(Console& console) : s_(console, *this) {}
+    explicit Tracker(Console& console) : s_(console, *this), log_(console.files, "KELVORIN.LOG", console.clock) {}
 
-    // Start-up, then the main cycle until the program ends; returns the exit status.
+    // Start-up, then the main cycle until the program ends; returns the exit status. Meanwhile
+    // every message shown and every change of state goes to KELVORIN.LOG.
     int run(const std::vector<std::string>& args);
 
     void handleError(int errorNumber) override;
 
     TrackerState& state() { return s_; }
+    EventLog& log() { return log_; }
 
     // The steps of the program, public so tests can drive them one at a time.
     void startUp(const std::vector<std::string>& args);
@@ -52,8 +55,17 @@ private:
     // After a step of the clock ended waiting or tracking: says so; the next turn of the main
     // cycle searches the pass again from the new time.
     void reportClockStep();
+    // The log's lines of a newly selected satellite and of the pass just predicted.
+    void logSelection();
+    void logPass();
 
     TrackerState s_;
+    EventLog log_;
+    // The designation the log last named as selected ("" after Idling), and whether it says
+    // the current pass is being tracked.
+    std::string loggedDesignation_;
+    bool idleLogged_ = false;
+    bool trackingLogged_ = false;
     // A designation whose element set cannot be propagated: kept idle until the designation
     // changes, so the command file naming it does not reload the element file on every pass.
     std::string rejectedDesignation_;

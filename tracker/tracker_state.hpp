@@ -20,10 +20,13 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace station {
 
-inline const std::string programTitle = "KELVORIN 4.1 dev";
+// The version, shown in the title of the screen and by --version.
+inline constexpr std::string_view trackerVersion = "4.1 dev";
+inline const std::string programTitle = "KELVORIN " + std::string(trackerVersion);
 
 // The command file as last read. A poll whose file shows the same identity, size and times
 // takes the line read then instead of opening the file again; every so many polls it is read

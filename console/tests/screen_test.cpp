@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace station {
 namespace {
@@ -136,6 +137,17 @@ TEST(MessageLine, ALongTextStopsBeforeTheFrame) {
     showMessage(screen, std::string(76, 'x') + "yz" + "beyond");
     EXPECT_EQ(screen.rowText(24, 3, 80), std::string(76, 'x') + "y" + cp437::doubleVertical);
     EXPECT_EQ(screen.cursorColumn(), 80);
+}
+
+TEST(MessageLine, TheListenerHearsEveryTextWholeTheStatusLineNot) {
+    Screen screen;
+    std::vector<std::string> heard;
+    screen.onMessage = [&heard](std::string_view text) { heard.emplace_back(text); };
+    const std::string longText = std::string(80, 'x') + " and more";
+    showMessage(screen, longText);
+    showMessage(screen, "");
+    showStatus(screen, "Tracking ISS");
+    EXPECT_EQ(heard, (std::vector<std::string>{longText, ""}));
 }
 
 TEST(CodePage437, LineDrawingAndArrowsMapToUnicode) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace station {
 namespace {
@@ -60,6 +62,30 @@ TEST(ContinuousDay, RunsOnAcrossTheTurnOfTheYear) {
     EXPECT_EQ(continuousDay(1999, 365.5), 0.5);
     // A pass found on 31 December and reported as day 366.2 of 2026 is the 1 January 2027 day 1.2.
     EXPECT_DOUBLE_EQ(continuousDay(2026, 366.2), continuousDay(2027, 1.2));
+}
+
+TEST(CalendarTime, DayNumbersBeyondTheYearFallInTheNextOrThePrevious) {
+    auto text = [](int year, double dayNumber) {
+        const auto t = calendarTimeOf(year, dayNumber);
+        if (!t) {
+            return std::string("none");
+        }
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t->year, t->month, t->day, t->hour,
+                      t->minute, t->second);
+        return std::string(buffer);
+    };
+    EXPECT_EQ(text(2026, 1.5), "2026-01-01 12:00:00");
+    EXPECT_EQ(text(2026, 283.0 + 59.999 / 86400), "2026-10-10 00:00:59");  // truncated as the screens show it
+    EXPECT_EQ(text(2026, 365.75), "2026-12-31 18:00:00");
+    EXPECT_EQ(text(2026, 366.25), "2027-01-01 06:00:00");  // a search that ran into the next year
+    EXPECT_EQ(text(2026, 0.5), "2025-12-31 12:00:00");     // a local time before UTC's new year
+    EXPECT_EQ(text(2028, 60.0), "2028-02-29 00:00:00");
+    EXPECT_EQ(text(2028, 61.0), "2028-03-01 00:00:00");
+    EXPECT_EQ(text(2027, 60.0), "2027-03-01 00:00:00");
+    EXPECT_EQ(text(2026, 365.0 + 365 + 2), "2028-01-02 00:00:00");
+    EXPECT_EQ(text(2026, std::nan("")), "none");
+    EXPECT_EQ(text(2026, 1e300), "none");
 }
 
 TEST(GuardedArcs, SnapNearTheirLimits) {

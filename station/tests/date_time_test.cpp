@@ -1,9 +1,12 @@
 #include "station/date_time.hpp"
 
 #include "console/memory.hpp"
+#include "station/pass_text.hpp"
 #include "text/picture.hpp"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace station {
 namespace {
@@ -33,6 +36,24 @@ TEST(ClockTexts, TwoDigitsAndTheDateTimeLine) {
     mc.clock.set(2026, 1, 2, 3, 4, 5);
     showDateTime(mc.screen, mc.clock);
     EXPECT_EQ(mc.screen.rowText(4, 1, 24), "   2-JAN-2026  03:04:05 ");
+}
+
+TEST(PassText, IsoUtcTimesWholeAzimuthsAndOneDecimalElevations) {
+    constexpr double degree = 3.1415926535898 / 180;
+    EXPECT_EQ(isoUtcText(2026, 283.5 + 12.9 / 86400), "2026-10-10T12:00:12Z");
+    EXPECT_EQ(isoUtcText(2026, 366.0), "2027-01-01T00:00:00Z");
+    EXPECT_EQ(isoUtcText(2026, std::nan("")), "unknown time");
+    EXPECT_EQ(isoDateText(2026, 283.99), "2026-10-10");
+    EXPECT_EQ(passLogText(2026, 283.5, 283.5 + 600.0 / 86400, 45.25 * degree),
+              "AOS 2026-10-10T12:00:00Z, LOS 2026-10-10T12:10:00Z, maximum elevation 45.3 degrees");
+    EXPECT_EQ(azimuthText(123.4 * degree), "123");
+    EXPECT_EQ(azimuthText(359.6 * degree), "0");
+    EXPECT_EQ(azimuthText(-0.4 * degree), "0");
+    EXPECT_EQ(azimuthText(-90 * degree), "270");
+    EXPECT_EQ(azimuthText(std::nan("")), "?");
+    EXPECT_EQ(elevationText(5.04 * degree), "5.0");
+    EXPECT_EQ(elevationText(-0.26 * degree), "-0.3");
+    EXPECT_EQ(elevationText(90 * degree), "90.0");
 }
 
 }  // namespace
