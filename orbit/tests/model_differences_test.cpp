@@ -20,7 +20,8 @@ namespace station {
 namespace {
 
 using testing::degree;
-using testing::sgp4DataLines;
+using testing::NamedSet;
+using testing::realSets;
 using testing::stationAt;
 
 constexpr double secondsPerDay = 86400;
@@ -67,22 +68,6 @@ struct Differences {
         unmatched += other.unmatched;
     }
 };
-
-struct NamedSet {
-    std::string name;
-    KeplerianElementSet elements;
-};
-
-std::vector<NamedSet> sharedSets() {
-    const std::vector<std::string> lines = sgp4DataLines("sgp4_look_angles.txt");
-    std::vector<NamedSet> sets;
-    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
-        if (lines[i].rfind("set ", 0) == 0) {
-            sets.push_back({lines[i].substr(4), parseElementLines(lines[i + 1], lines[i + 2])});
-        }
-    }
-    return sets;
-}
 
 ClockTime clockAt(int year, double day, double minute, double second = 0) {
     return {static_cast<std::int16_t>(year), 1, static_cast<float>(day), 0, static_cast<float>(minute),
@@ -183,7 +168,7 @@ void print(const char* name, const Differences& d, const char* note) {
 }
 
 TEST(ModelDifferences, OnTheSharedSetsThroughTheSeam) {
-    const std::vector<NamedSet> sets = sharedSets();
+    const std::vector<NamedSet> sets = realSets();
     ASSERT_EQ(sets.size(), 36u);
     Differences lowOrbits;
     int lowSets = 0;

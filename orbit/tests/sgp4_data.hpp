@@ -1,6 +1,8 @@
 #pragma once
 // The SGP4 tests' reference data (orbit/tests/data, made by make_sgp4_data.py). A missing or
 // unreadable file throws, which fails the test that wanted it.
+#include "orbit/elements.hpp"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -41,6 +43,23 @@ inline std::vector<double> numbersOf(const std::string& line) {
         numbers.push_back(x);
     }
     return numbers;
+}
+
+struct NamedSet {
+    std::string name;
+    KeplerianElementSet elements;
+};
+
+// The real element sets of the look-angle reference data, each under its name.
+inline std::vector<NamedSet> realSets() {
+    const std::vector<std::string> lines = sgp4DataLines("sgp4_look_angles.txt");
+    std::vector<NamedSet> sets;
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+        if (lines[i].rfind("set ", 0) == 0) {
+            sets.push_back({lines[i].substr(4), parseElementLines(lines[i + 1], lines[i + 2])});
+        }
+    }
+    return sets;
 }
 
 }  // namespace station::testing

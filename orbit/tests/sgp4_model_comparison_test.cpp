@@ -19,29 +19,13 @@ namespace station {
 namespace {
 
 using testing::degree;
-using testing::sgp4DataLines;
+using testing::NamedSet;
+using testing::realSets;
 using testing::stationAt;
 
 constexpr double demoLatitude = 52.35;
 constexpr double demoLongitude = 4.92;
 constexpr double secondsPerDay = 86400;
-
-struct NamedSet {
-    std::string name;
-    KeplerianElementSet elements;
-};
-
-// The real sets of the look-angle reference data.
-std::vector<NamedSet> realSets() {
-    const std::vector<std::string> lines = sgp4DataLines("sgp4_look_angles.txt");
-    std::vector<NamedSet> sets;
-    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
-        if (lines[i].rfind("set ", 0) == 0) {
-            sets.push_back({lines[i].substr(4), parseElementLines(lines[i + 1], lines[i + 2])});
-        }
-    }
-    return sets;
-}
 
 // The clock fields of minute `minute` of day `day` (UTC).
 ClockTime clockAt(int year, double day, double minute) {

@@ -1,20 +1,10 @@
 #include "scheduler/tests/rig.hpp"
 #include "station/date_time.hpp"
 #include "station/pass_text.hpp"
-
-#include <sstream>
+#include "text/testsupport/lines.hpp"
 
 namespace station::testing {
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 // "2026-10-10T06:44:10Z" of the simulated clock (on UTC).
 std::string utcText(std::int64_t millis) { return isoUtcText(millis / 1000); }

@@ -1,5 +1,6 @@
 #include "scheduler/pass_list.hpp"
 #include "scheduler/tests/rig.hpp"
+#include "text/testsupport/lines.hpp"
 
 #include <map>
 #include <sstream>
@@ -8,15 +9,6 @@ namespace station::testing {
 namespace {
 
 constexpr double degree = 3.1415926535898 / 180;
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 struct Printed {
     int status = -1;

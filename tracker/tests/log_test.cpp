@@ -1,19 +1,12 @@
 #include "tracker_fixture.hpp"
+#include "text/testsupport/lines.hpp"
 
 #include <filesystem>
-#include <sstream>
 
 namespace station::trackertest {
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
+using station::testing::linesOf;
 
 // ISS over the test station on 10 October 2026 from about 13:09:31 to 13:19:40 UTC; the memory
 // clock runs on UTC.
