@@ -230,6 +230,58 @@ def _pc_colour(value, bold=False):
     return pc
 
 
+class FakeClock:
+    """A clock that tests set while the programs run: a libfaketime timestamp file, read anew at
+    every clock reading (FAKETIME_TIMESTAMP_FILE with FAKETIME_NO_CACHE=1).
+
+    FakeClock(start, speed=None): ``start`` a ``datetime``; pass it as ``faketime=`` to
+    ``Program``. ``step(timedelta)`` sets every program's clock forward (or back) by that much
+    at once; the clocks run on from there at the same speed. Removed on ``close()``."""
+
+    def __init__(self, start, speed=None):
+        handle, self.path = tempfile.mkstemp(prefix="faketime-", suffix=".txt")
+        os.close(handle)
+        os.chmod(self.path, 0o644)
+        _live.add(self)
+        self.start = start
+        self.speed = speed
+        self._write()
+
+    def _write(self):
+        setting = "@" + self.start.strftime("%Y-%m-%d %H:%M:%S")
+        if self.speed is not None:
+            setting += " x%g" % self.speed
+        # Replaced whole, so that no reading finds half a setting.
+        temporary = self.path + ".new"
+        with open(temporary, "w") as out:
+            out.write(setting + "\n")
+        os.chmod(temporary, 0o644)
+        os.replace(temporary, self.path)
+
+    def step(self, delta):
+        """Sets the clocks by `delta` (a timedelta; negative sets them back)."""
+        self.start += delta
+        self._write()
+
+    def close(self):
+        _live.discard(self)
+        for path in (self.path, self.path + ".new"):
+            if os.path.exists(path):
+                os.unlink(path)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def unprivileged():
+    """For ``Program(user=...)``: runs the program as the user nobody when the tests run as
+    root (the superuser writes into read-only directories); None otherwise."""
+    return 65534 if os.geteuid() == 0 else None
+
+
 class Program:
     """One program running in an 80x25 pseudo-terminal, its output rendered by pyte.
 
@@ -238,18 +290,20 @@ class Program:
     ``argv``      the command (list; argv[0] the program path, see ``binary``).
     ``cwd``       working directory: a ``StationDir`` or a path.
     ``faketime``  "YYYY-MM-DD hh:mm:ss": the program's clock starts there (libfaketime preloaded,
-                  FAKETIME_DONT_RESET=1 so that jobs it starts go on from its time, not restart).
+                  FAKETIME_DONT_RESET=1 so that jobs it starts go on from its time, not restart);
+                  or a ``FakeClock`` that the test sets while the program runs.
     ``speed``     a clock speed factor under faketime (10 runs ten times faster; sleeps shrink).
     ``frozen``    with faketime: the clock stands still at that time (sleeps still take time).
     ``env``       extra environment variables.
     ``rows``/``columns`` the terminal size (e.g. 20x60 to see the "enlarge" message).
+    ``user``      a user id to run the program as (see ``unprivileged``); None: the test's own.
 
     Rows and columns are 1-based everywhere, as on the station's screens. Screen texts are
     Unicode as rendered (box characters are the Unicode equivalents of code page 437).
     """
 
     def __init__(self, argv, cwd, faketime=None, speed=None, env=None, rows=ROWS, columns=COLUMNS,
-                 term="xterm-256color", frozen=False):
+                 term="xterm-256color", frozen=False, user=None):
         self.rows = rows
         self.columns = columns
         self.screen = _Screen(columns, rows)
@@ -267,13 +321,25 @@ class Program:
             library = faketime_library()
             if library is None:
                 raise unittest.SkipTest("libfaketime is not installed")
-            setting = faketime if frozen else "@" + faketime
-            if speed is not None and not frozen:
-                setting += " x%g" % speed
-            environment.update({"LD_PRELOAD": library, "FAKETIME": setting, "FAKETIME_DONT_RESET": "1"})
+            environment.update({"LD_PRELOAD": library, "FAKETIME_DONT_RESET": "1"})
+            if isinstance(faketime, FakeClock):
+                environment.pop("FAKETIME", None)
+                environment.update({"FAKETIME_TIMESTAMP_FILE": faketime.path, "FAKETIME_NO_CACHE": "1"})
+            else:
+                setting = faketime if frozen else "@" + faketime
+                if speed is not None and not frozen:
+                    setting += " x%g" % speed
+                environment["FAKETIME"] = setting
         environment.update(env or {})
+
+        def become_user():
+            os.setgroups([])
+            os.setgid(user)
+            os.setuid(user)
+
         self.child = pexpect.spawn(argv[0], list(argv[1:]), cwd=directory, env=environment,
-                                   dimensions=(rows, columns), encoding=None)
+                                   dimensions=(rows, columns), encoding=None,
+                                   preexec_fn=become_user if user is not None else None)
         _live.add(self)
 
     # ----- reading the screen -------------------------------------------------------------

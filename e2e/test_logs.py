@@ -81,11 +81,12 @@ class PassAndJob(unittest.TestCase):
             self.assertEqual(texts[-1], "Ended (exit status 0)")
             if os.environ.get("SHOW_LOGS"):
                 print(station.read_text("MIRADOS.LOG") + station.read_text("KELVORIN.LOG"))
-            # The job started at AOS and ended at or after the LOS of its pass (whole seconds).
+            # The job started at AOS and ended after the LOS of its pass.
             started, ended = scheduler[2][0], scheduler[3][0]
             los = datetime.datetime.strptime(waiting.group(2), "%Y-%m-%dT%H:%M:%SZ")
             self.assertGreaterEqual(started, aos)
             self.assertLessEqual(started, aos + datetime.timedelta(seconds=30))
+            # Both in whole seconds of the log: the job may end in the second of the LOS.
             self.assertGreaterEqual(ended, los)
 
             tracker = events(station, "KELVORIN.LOG")

@@ -314,8 +314,13 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
     eventLog.record(job + " started " + std::string(occasion));
     const int status = console.commands.run(argv, limitSeconds);
-    eventLog.record(status == -1 ? job + " could not be started"
-                                 : job + " ended (exit status " + std::to_string(status) + ")");
+    if (status == -1) {
+        eventLog.record(job + " could not be started");
+    } else if (status == CommandProcessor::endedAtLimit) {
+        eventLog.record(job + " ended at its limit, 60 minutes after LOS");
+    } else {
+        eventLog.record(job + " ended (exit status " + std::to_string(status) + ")");
+    }
     if (status == -1) {
         return "Job " + command.fileName() + " could not be started";
     }

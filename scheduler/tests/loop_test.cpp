@@ -249,6 +249,10 @@ TEST(SchedulerJobs, AJobEndedAtItsLimitIsReportedAndTheScheduleGoesOn) {
     EXPECT_EQ(message, "Job ISS.BAT ended: still running 60 minutes after LOS.");
     ASSERT_EQ(jobs.names.size(), 2u);
     EXPECT_GT(jobs.millis[1], rig.millisAt(expected[0].losDay()) + 3'600'000);
+    // The log tells the end at the limit, not the stand-in status the job processor gives.
+    const std::string log = rig.dir.read("MIRADOS.LOG");
+    EXPECT_NE(log.find("Z Job ISS.BAT ended at its limit, 60 minutes after LOS\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("exit status -2"), std::string::npos) << log;
 }
 
 TEST(SchedulerKeys, QuitTrackWithATypedNameAndModeTwice) {

@@ -80,6 +80,28 @@ TEST_F(FaultsTest, ARotatorLinkLostMidPassIsReportedOnceAndGetsThePositionWhenIt
     EXPECT_EQ(std::stoi(command[2]), std::stoi(shownWhenRestored.substr(7)));
 }
 
+TEST_F(FaultsTest, AParkedRotatorGetsItsParkPositionAgainWhenItsLinkComesBack) {
+    // "W" text on port 1, parked at 180 degrees azimuth while idle: a position that never
+    // changes, so only the link's return sends it again.
+    station({{11, "1"}, {12, "180"}, {13, "0"}, {14, "1"}, {16, "1"}, {19, "0"}});
+    dir.write("KELVORIN.CMD", "NONE\r\n");
+    const MemorySerialPort& rotator = mc.serialPorts.port(1);
+    std::size_t sentAtLoss = 0;
+    watch = [&](std::int64_t millis) {
+        if (millis == start + 2000) {
+            sentAtLoss = rotator.sent.size();
+            dropOut(1);
+        }
+        if (millis == start + 4000) {
+            comeBack(1);
+        }
+    };
+    EXPECT_EQ(runUntil(start + 12'000), -1);
+    EXPECT_EQ(rotator.sentText().substr(0, sentAtLoss), "W180 000\r");
+    EXPECT_GT(shownAt("Rotator link restored."), start + 4000);
+    EXPECT_EQ(rotator.sentText().substr(sentAtLoss), "W180 000\r");
+}
+
 TEST_F(FaultsTest, ARadioLinkBackMidPassGetsItsSetupAgainThenBothFrequencies) {
     // Semicolon commands on port 2; a retune step so large that the pass itself never resends.
     station({{14, "1"}, {16, "0"}, {18, "K"}, {19, "2"}, {25, "100000"}});
