@@ -23,7 +23,7 @@ struct RadioProtocol {
     ShutdownOperation shutdown;
 };
 
-constexpr std::array<RadioProtocol, 7> radioProtocols = {{
+constexpr std::array<RadioProtocol, 8> radioProtocols = {{
     {"Y", setupFiveByte, updateFiveByte, shutdownFiveByte},
     {"Y2", setupFiveByte, updateFiveByte, shutdownFiveByte},
     {"Y3", setupFiveByte, updateFiveByte, shutdownFiveByte},
@@ -31,6 +31,7 @@ constexpr std::array<RadioProtocol, 7> radioProtocols = {{
     {"I2", setupAddressedFrame, updateAddressedFrame, parkRadio},
     {"K", setupSemicolon, updateSemicolon, parkRadio},
     {"A", setupRfText, updateRfText, shutdownRfText},
+    {daemonRadioCode, setupDaemon, updateDaemon, parkRadio},
 }};
 
 const RadioProtocol* protocolOf(const std::string& code) {
