@@ -1,5 +1,6 @@
 #include "console/network.hpp"
 
+#include <algorithm>
 #include <charconv>
 
 namespace station {
@@ -29,12 +30,21 @@ std::optional<std::uint16_t> portNumber(std::string_view digits) {
 }
 
 // The part after the host: empty (the default port) or ":port".
+// Host names compare without regard to case, and station files may come upper-cased: the host is
+// kept in lower case, as messages name it.
+std::string hostName(std::string_view host) {
+    std::string name(host);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return name;
+}
+
 std::optional<NetworkAddress> withPort(std::string_view host, std::string_view rest, std::uint16_t defaultPort) {
     if (host.empty()) {
         return std::nullopt;
     }
     if (rest.empty()) {
-        return NetworkAddress{std::string(host), defaultPort};
+        return NetworkAddress{hostName(host), defaultPort};
     }
     if (rest.front() != ':') {
         return std::nullopt;
@@ -43,7 +53,7 @@ std::optional<NetworkAddress> withPort(std::string_view host, std::string_view r
     if (!port) {
         return std::nullopt;
     }
-    return NetworkAddress{std::string(host), *port};
+    return NetworkAddress{hostName(host), *port};
 }
 
 }  // namespace
@@ -62,7 +72,7 @@ std::optional<NetworkAddress> parseNetworkAddress(std::string_view text, std::ui
     }
     const auto colon = text.find(':');
     if (colon != std::string_view::npos && text.find(':', colon + 1) != std::string_view::npos) {
-        return NetworkAddress{std::string(text), defaultPort};
+        return NetworkAddress{hostName(text), defaultPort};
     }
     if (colon == std::string_view::npos) {
         return withPort(text, {}, defaultPort);

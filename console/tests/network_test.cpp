@@ -29,6 +29,8 @@ TEST(NetworkAddress, HostAndPortWithDefaults) {
         {"[::1]:4533", NetworkAddress{"::1", 4533}},
         {"[::1]", NetworkAddress{"::1", 4532}},
         {"fe80::1", NetworkAddress{"fe80::1", 4532}},
+        {"LOCALHOST:4540", NetworkAddress{"localhost", 4540}},
+        {"[FE80::A]", NetworkAddress{"fe80::a", 4532}},
         {"mast:", std::nullopt},
         {"mast:0", std::nullopt},
         {"mast:65536", std::nullopt},
