@@ -65,6 +65,13 @@ inline constexpr std::int16_t daemonRotatorInterface = 4;
 inline constexpr std::uint16_t radioDaemonPort = 4532;
 inline constexpr std::uint16_t rotatorDaemonPort = 4533;
 
+// A radio or rotator is controlled when its serial port number is positive, or through its
+// daemon, which needs no port.
+inline bool radioControlled(const Station& s) { return s.radioPort > 0 || s.radioType == daemonRadioCode; }
+inline bool rotatorOnLink(const Station& s) {
+    return s.rotatorPort > 0 || s.rotatorInterface == daemonRotatorInterface;
+}
+
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };

@@ -103,9 +103,9 @@ class NetworkControlTest(unittest.TestCase):
         self.rotator_port = free_port()
 
     def config(self, **extra):
-        # Code H and interface 4 (both ports positive), uplink corrected, 10 Hz retune step, no
+        # Code H and interface 4 (no port numbers), uplink corrected, 10 Hz retune step, no
         # converters, 5-degree rotator steps, no parking unless asked.
-        values = dict(v9=5, v11=0, v14=4, v16=1, v18="H", v19=1, v24=1, v25=DOPPLER_THRESHOLD_HZ,
+        values = dict(v9=5, v11=0, v14=4, v16=0, v18="H", v19=0, v24=1, v25=DOPPLER_THRESHOLD_HZ,
                       v45="127.0.0.1:%d" % self.radio_port, v46="127.0.0.1:%d" % self.rotator_port)
         values.update(extra)
         return station_config(**values)

@@ -53,7 +53,7 @@ void exchangeSideband(std::string& mode) {
 }
 
 bool radioCommanded(const RadioContext& s) {
-    return s.frequencies.noFrequencyData == 0 && s.station.radioPort > 0;
+    return s.frequencies.noFrequencyData == 0 && radioControlled(s.station);
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ void setupRadio(const RadioContext& s) {
 
 void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged) {
-    if (s.station.radioPort <= 0) {
+    if (!radioControlled(s.station)) {
         return;
     }
     if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {

@@ -66,9 +66,6 @@ void writeToRotator(const RotatorContext& r, const std::string& text) {
 // Interface 4: the position in degrees to the rotator daemon; a refusal waits in the drive
 // record to be shown.
 void sendToDaemon(const RotatorContext& r, double azimuthDegrees, double elevationDegrees) {
-    if (r.station.rotatorPort <= 0) {
-        return;
-    }
     if (auto refused = sendDaemonCommand(r.link, r.drive.daemonRefusals, "Rotator daemon",
                                          positionCommand(azimuthDegrees, elevationDegrees))) {
         r.drive.refusalToShow = std::move(*refused);
@@ -177,7 +174,7 @@ RotatorShown drive(RotatorContext& r, RotatorTarget target, DriveMode mode) {
     if (a != rotator.lastSentAzimuth || e != rotator.lastSentElevation) {
         rotator.lastSentAzimuth = a;
         rotator.lastSentElevation = e;
-        if (station.rotatorPort > 0 || station.rotatorInterface == 3) {
+        if (rotatorOnLink(station) || station.rotatorInterface == 3) {
             shown.rotatorFile = outputPosition(r, a, e);
         }
     }

@@ -120,12 +120,12 @@ void Tracker::openSerialLinks() {
         }
     };
     if (station.rotatorInterface == daemonRotatorInterface) {
-        openDaemonLink(station.rotatorPort, station.rotatorDaemonAddress, rotatorDaemonPort, s.rotatorLink);
+        openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, s.rotatorLink);
     } else {
         openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
     }
     if (station.radioType == daemonRadioCode) {
-        openDaemonLink(station.radioPort, station.radioDaemonAddress, radioDaemonPort, s.radioLink);
+        openDaemonLink(station.radioDaemonAddress, radioDaemonPort, s.radioLink);
     } else {
         openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
     }
@@ -133,11 +133,7 @@ void Tracker::openSerialLinks() {
     errorPhase = phase::none;
 }
 
-void Tracker::openDaemonLink(std::int16_t port, const std::string& addressValue, std::uint16_t defaultPort,
-                             ReconnectingLink& link) {
-    if (port <= 0) {
-        return;
-    }
+void Tracker::openDaemonLink(const std::string& addressValue, std::uint16_t defaultPort, ReconnectingLink& link) {
     TrackerState& s = s_;
     const auto address = parseNetworkAddress(addressValue, defaultPort);
     if (!address) {

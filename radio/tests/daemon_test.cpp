@@ -128,9 +128,10 @@ TEST_F(DaemonTest, ParkSendsTheParkRecordWithBothFrequencies) {
     EXPECT_EQ(received, (Lines{"S 1 VFOB", "M FM 0", "X FM 0", "I 145800000", "F 435800000"}));
 }
 
-TEST_F(DaemonTest, ShutdownParksTheRadioAndTheDispatchReachesTheDaemon) {
+TEST_F(DaemonTest, ShutdownParksTheRadioAndTheDispatchReachesTheDaemonWithoutAPortNumber) {
     bench.dir.write("KELVORIN.FRC", "PARK\r\n145800\r\n435800\r\nFM\r\nFM\r\n0\r\n");
     s.station.converterLo = {};
+    s.station.radioPort = 0;
     setupRadio(bench.context());
     EXPECT_EQ(received, (Lines{"S 1 VFOB", "M LSB 0", "X USB 0"}));
     received.clear();

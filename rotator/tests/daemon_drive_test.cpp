@@ -69,12 +69,16 @@ TEST_F(DaemonDrive, ARefusedParkWaitsToBeShownOnce) {
     EXPECT_EQ(s.rotator.refusalToShow, "");
 }
 
-TEST_F(DaemonDrive, NoPortNoLinkNothingSent) {
+TEST_F(DaemonDrive, NeedsNoPortNumberAndWithoutALinkSendsNothing) {
     s.station.rotatorPort = 0;
     pointSatellite(100, 20);
     drive();
-    EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(shown.azimuth, " 100.00");
+    EXPECT_EQ(lines, (std::vector<std::string>{"P 100.00 20.00"}));
+    s.rotatorLink.reset();
+    pointSatellite(110, 20);
+    drive();
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_EQ(shown.azimuth, " 110.00");
 }
 
 TEST_F(DaemonDrive, CalibrationSendsTheTypedDegrees) {

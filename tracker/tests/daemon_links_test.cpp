@@ -22,7 +22,8 @@ protected:
 };
 
 TEST_F(DaemonLinksTest, ARadioDaemonStartedMidPassIsSetUpAndGetsBothFrequencies) {
-    station({{14, "4"}, {16, "1"}, {18, "H"}, {19, "1"}, {45, "localhost:4540"}, {46, ""}});
+    // The daemons need no port numbers.
+    station({{14, "4"}, {16, "0"}, {18, "H"}, {19, "0"}, {45, "localhost:4540"}, {46, ""}});
     std::vector<std::string> radio;
     std::vector<std::string> rotator;
     answering("localhost:4540", radio);
