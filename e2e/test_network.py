@@ -57,16 +57,27 @@ class Daemon:
             self.process = None
 
     def query(self, command, lines):
-        """The answer to a read command: its first `lines` lines."""
-        with socket.create_connection(("127.0.0.1", self.port), timeout=2) as client:
-            client.sendall((command + "\n").encode())
-            answer = b""
-            while answer.count(b"\n") < lines:
-                chunk = client.recv(4096)
-                if not chunk:
-                    break
-                answer += chunk
-        return answer.decode().split("\n")[:lines]
+        """The answer to a read command: its first `lines` lines. A connection the daemon drops
+        (it serves several clients at once, and a busy machine makes it slow) is made again, twice
+        at most; a daemon that died fails the test."""
+        for attempt in range(3):
+            if self.process is None or self.process.poll() is not None:
+                raise AssertionError("%s is not running (exit status %r)"
+                                     % (self.argv[0], None if self.process is None else self.process.returncode))
+            try:
+                with socket.create_connection(("127.0.0.1", self.port), timeout=2) as client:
+                    client.sendall((command + "\n").encode())
+                    answer = b""
+                    while answer.count(b"\n") < lines:
+                        chunk = client.recv(4096)
+                        if not chunk:
+                            raise ConnectionResetError("closed after %r" % answer)
+                        answer += chunk
+                return answer.decode().split("\n")[:lines]
+            except (ConnectionError, socket.timeout):
+                if attempt == 2:
+                    raise
+                time.sleep(0.2)
 
     def __enter__(self):
         return self

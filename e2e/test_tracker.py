@@ -55,7 +55,8 @@ class ConfigurationTest(unittest.TestCase):
             program.wait_for("ERROR: Could not find configuration file! Cannot continue.", row=24, column=3)
             self.assertTrue(program.alive())
             program.send("x")
-            self.assertEqual(program.wait_exit(), 0)
+            # A fatal end, after the key as after the minute, is status 1.
+            self.assertEqual(program.wait_exit(), 1)
             self.assertEqual(program.screen_text().strip(), "")
             self.assertEqual(program.cell(24, 3).data, " ")
 

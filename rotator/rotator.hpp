@@ -1,5 +1,5 @@
 #pragma once
-// Rotator control: flip decision, step drive with end-stop guard, the four interfaces, park and
+// Rotator control: flip decision, step drive with end-stop guard, the five interfaces, park and
 // the arithmetic and output of a calibration. The tracker lends the records the rotator works on
 // and shows what it returns.
 #include "config/station.hpp"
