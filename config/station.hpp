@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace station {
 
@@ -26,11 +27,12 @@ struct Station {
     std::int16_t parkEnabled = 0;       // 11
     float parkAzimuth = 0;              // 12, radians
     double parkElevation = 0;           // 13, radians
-    std::int16_t rotatorInterface = 0;  // 14: 0 "G" frame, 1 "W" text, 2 "A"/"E" text, 3 ROT.DAT
+    std::int16_t rotatorInterface = 0;  // 14: 0 "G" frame, 1 "W" text, 2 "A"/"E" text, 3 ROT.DAT,
+                                        //     4 the rotator daemon at 46
     std::int32_t rotatorBaud = 0;       // 15, bit/s
     std::int16_t rotatorPort = 0;       // 16, 0 or less: no rotator
     float utcOffsetHours = 0;           // 17, hours added to the clock to get UTC
-    std::string radioType;              // 18, radio code
+    std::string radioType;              // 18, radio code ("H": the radio daemon at 45)
     std::int16_t radioPort = 0;         // 19
     std::int32_t radioBaud = 0;         // 20
     std::string radioAddress;           // 21, two hex digits
@@ -51,10 +53,24 @@ struct Station {
     std::int16_t backgroundColour = 0;     // 42
     std::int16_t foregroundColour = 0;     // 43
     std::int16_t highlightColour = 0;      // 44
-    std::string radioDaemonAddress;        // 45, optional, kept as read
+    std::string radioDaemonAddress;        // 45, optional, kept as read: "host:port"
     std::string rotatorDaemonAddress;      // 46, optional, kept as read
     OrbitModel orbitModel = OrbitModel::builtIn;  // 47, optional: 0 built-in, 1 SGP4/SDP4
 };
+
+// The network control daemons: radio code H and rotator interface 4 reach them at the addresses
+// of values 45 and 46, by default on this machine at their usual ports.
+inline constexpr std::string_view daemonRadioCode = "H";
+inline constexpr std::int16_t daemonRotatorInterface = 4;
+inline constexpr std::uint16_t radioDaemonPort = 4532;
+inline constexpr std::uint16_t rotatorDaemonPort = 4533;
+
+// A radio or rotator is controlled when its serial port number is positive, or through its
+// daemon, which needs no port.
+inline bool radioControlled(const Station& s) { return s.radioPort > 0 || s.radioType == daemonRadioCode; }
+inline bool rotatorOnLink(const Station& s) {
+    return s.rotatorPort > 0 || s.rotatorInterface == daemonRotatorInterface;
+}
 
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
 // minimum elevation in single precision and makes the latitude geocentric its own way.

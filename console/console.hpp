@@ -4,6 +4,7 @@
 #include "console/clock.hpp"
 #include "console/files.hpp"
 #include "console/keyboard.hpp"
+#include "console/network.hpp"
 #include "console/screen.hpp"
 #include "console/serial.hpp"
 
@@ -17,6 +18,7 @@ struct Console {
     Clock& clock;
     Sleeper& sleeper;
     SerialPorts& serialPorts;
+    NetworkLinks& network;
     CommandProcessor& commands;
     PortOutput& ports;
     Files& files;

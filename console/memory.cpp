@@ -72,11 +72,22 @@ namespace {
 class MemoryLink : public SerialPort {
 public:
     explicit MemoryLink(std::shared_ptr<MemorySerialPort> port) : port_(std::move(port)) {}
+    explicit MemoryLink(std::string failure) : failure_(std::move(failure)) {}
     bool write(std::span<const std::uint8_t> bytes) override {
         if (!working()) {
             return false;
         }
         port_->sent.insert(port_->sent.end(), bytes.begin(), bytes.end());
+        if (port_->answer) {
+            for (const std::uint8_t byte : bytes) {
+                if (byte != '\n') {
+                    port_->lineSoFar += static_cast<char>(byte);
+                    continue;
+                }
+                port_->feed(port_->answer(port_->lineSoFar));
+                port_->lineSoFar.clear();
+            }
+        }
         return true;
     }
     int waiting() override { return working() ? static_cast<int>(port_->incoming.size()) : 0; }
@@ -89,11 +100,28 @@ public:
         return byte;
     }
     void detectHangUp() override { working(); }
+    // Time does not pass here: a line not fed already never comes.
+    std::optional<std::string> readLine(int timeoutMs) override {
+        if (!working()) {
+            return std::nullopt;
+        }
+        const auto end = std::find(port_->incoming.begin(), port_->incoming.end(), '\n');
+        if (end == port_->incoming.end()) {
+            failure_ = "No reply within " + std::to_string(timeoutMs) + " ms";
+            return std::nullopt;
+        }
+        std::string line(port_->incoming.begin(), end);
+        port_->incoming.erase(port_->incoming.begin(), end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        return line;
+    }
     const std::string& failure() const override { return failure_; }
 
 private:
     bool working() {
-        if (failure_.empty() && !port_->fault.empty()) {
+        if (failure_.empty() && port_ && !port_->fault.empty()) {
             failure_ = port_->fault;
         }
         return failure_.empty();
@@ -117,6 +145,20 @@ std::unique_ptr<SerialPort> MemorySerialPorts::reopen(int port, std::int32_t bau
 
 MemorySerialPort& MemorySerialPorts::port(int n) {
     return *ports.try_emplace(n, std::make_shared<MemorySerialPort>()).first->second;
+}
+
+std::unique_ptr<SerialPort> MemoryNetwork::connect(const NetworkAddress& address) {
+    const std::string name = addressText(address);
+    connections.push_back(name);
+    const auto known = daemons.find(name);
+    if (known == daemons.end() || !known->second->fault.empty()) {
+        return std::make_unique<MemoryLink>(std::string("Connection refused"));
+    }
+    return std::make_unique<MemoryLink>(known->second);
+}
+
+MemorySerialPort& MemoryNetwork::daemon(const std::string& address) {
+    return *daemons.try_emplace(address, std::make_shared<MemorySerialPort>()).first->second;
 }
 
 int MemoryCommands::run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {

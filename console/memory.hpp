@@ -2,6 +2,7 @@
 // The in-memory platform for tests: the screen grid, a scripted keyboard, a settable clock that
 // sleeps advance, recording serial ports, recorded command lines and port outputs.
 #include "console/console.hpp"
+#include "console/network.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -84,6 +85,10 @@ public:
     void feed(const std::string& text) { incoming.insert(incoming.end(), text.begin(), text.end()); }
     // Bytes fed and not read yet.
     int waiting() const { return static_cast<int>(incoming.size()); }
+    // A device that answers: each line sent (without its LF) is given to it, and what it returns
+    // is fed back. A line it returns no text for goes unanswered.
+    std::function<std::string(const std::string& line)> answer;
+    std::string lineSoFar;  // sent bytes after the last LF
 };
 
 class MemorySerialPorts : public SerialPorts {
@@ -98,6 +103,17 @@ public:
     // Every open and reopen, by port number.
     std::vector<int> opened;
     MemorySerialPort& port(int n);
+};
+
+// Daemons by address text ("localhost:4532"): a connection to an address not listed is refused.
+// A daemon whose `fault` is set refuses connections and fails the links open to it.
+class MemoryNetwork : public NetworkLinks {
+public:
+    std::unique_ptr<SerialPort> connect(const NetworkAddress& address) override;
+    std::map<std::string, std::shared_ptr<MemorySerialPort>> daemons;
+    MemorySerialPort& daemon(const std::string& address);
+    // Every connection attempt, by address text.
+    std::vector<std::string> connections;
 };
 
 class MemoryCommands : public CommandProcessor {
@@ -127,10 +143,11 @@ public:
     MemoryKeyboard keyboard{clock};
     MemorySleeper sleeper{clock, keyboard};
     MemorySerialPorts serialPorts;
+    MemoryNetwork network;
     MemoryCommands commands;
     MemoryPorts ports;
     Files files;
-    Console console{screen, keyboard, clock, sleeper, serialPorts, commands, ports, files};
+    Console console{screen, keyboard, clock, sleeper, serialPorts, network, commands, ports, files};
 };
 
 }  // namespace station

@@ -34,6 +34,7 @@ public:
     // The working link: null while it is lost, and when there is none.
     SerialPort* get() const { return link_.get(); }
     bool lost() const { return lost_; }
+    const std::string& role() const { return role_; }
     // From this instant on, step() has something to do (seconds on the program's clock).
     double nextStepAt() const { return nextStepAt_; }
 

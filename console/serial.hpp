@@ -26,6 +26,10 @@ public:
     virtual int read() = 0;
     // Looks, without waiting, whether the far end has hung up; a hang-up fails the link.
     virtual void detectHangUp() = 0;
+    // The next line of text, up to its LF (taken off, and a CR before it), waiting at most
+    // `timeoutMs` for it. For devices that answer every command: one whose answer does not come
+    // in time is gone, so the link fails ("No reply within 200 ms") and nothing is returned.
+    virtual std::optional<std::string> readLine(int timeoutMs) = 0;
     // Why the link failed, in the system's words ("Input/output error"); empty while it works.
     virtual const std::string& failure() const = 0;
 };

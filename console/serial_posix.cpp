@@ -1,5 +1,7 @@
 #include "console/serial_posix.hpp"
 
+#include "console/line_reader.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -77,10 +79,15 @@ public:
             fail(std::strerror(errno));
             return 0;
         }
-        return count;
+        return count + static_cast<int>(pending_.size());
     }
 
     int read() override {
+        if (!pending_.empty()) {
+            const auto byte = static_cast<std::uint8_t>(pending_.front());
+            pending_.erase(0, 1);
+            return byte;
+        }
         std::uint8_t byte = 0;
         while (failure_.empty()) {
             const ssize_t n = ::read(fd_, &byte, 1);
@@ -111,12 +118,20 @@ public:
         }
     }
 
+    std::optional<std::string> readLine(int timeoutMs) override {
+        if (!failure_.empty()) {
+            return std::nullopt;
+        }
+        return readLineFrom(fd_, pending_, timeoutMs, failure_);
+    }
+
     const std::string& failure() const override { return failure_; }
 
 private:
     void fail(std::string reason) { failure_ = std::move(reason); }
 
     int fd_;
+    std::string pending_;  // read by readLine beyond its line
     std::string failure_;
 };
 

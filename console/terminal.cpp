@@ -1,6 +1,7 @@
 #include "console/terminal.hpp"
 
 #include "console/error_phase.hpp"
+#include "console/network_posix.hpp"
 #include "console/serial_posix.hpp"
 
 #include <algorithm>
@@ -671,9 +672,10 @@ struct TerminalConsole::Parts {
     TerminalSleeper sleeper{screen, keyboard};
     Files files{"."};
     PosixSerialPorts serialPorts{files};
+    PosixNetworkLinks network;
     TerminalCommands commands{screen};
     IoPortOutput ports;
-    Console console{screen, keyboard, clock, sleeper, serialPorts, commands, ports, files};
+    Console console{screen, keyboard, clock, sleeper, serialPorts, network, commands, ports, files};
     SCREEN* terminal = nullptr;
 };
 

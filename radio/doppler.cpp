@@ -133,7 +133,7 @@ std::optional<WriteResult> sendDoppler(const RadioContext& s, const DopplerUpdat
     }
     DopplerState& d = s.doppler;
     const bool fileOutput = s.station.radioType == "D";
-    if (s.station.radioPort <= 0 && !fileOutput) {
+    if (!radioControlled(s.station) && !fileOutput) {
         return std::nullopt;
     }
     d.txKhz = translateThroughConverter(s, d.txKhz);

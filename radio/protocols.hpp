@@ -49,4 +49,15 @@ inline constexpr std::string_view rfTextExit = "EX\r";
 std::string rfTextModeCommand(const std::string& mode);
 std::string rfTextFrequencyCommand(std::int32_t tenHz);
 
+// Radio daemon commands (code H), each a line of its own (sent with its LF by the transport).
+inline constexpr std::string_view daemonSplitOn = "S 1 VFOB";
+// The daemon's name of a mode text ("FMW" is "FM"); empty when the mode text matches no line of
+// the mode table.
+std::string_view daemonModeName(const std::string& mode);
+// "M USB 0" (main VFO, the downlink) or "X USB 0" (split VFO, the uplink): passband 0 keeps the
+// radio's own for the mode. Empty when the mode has no daemon name.
+std::string daemonModeCommand(char command, const std::string& mode);
+// "F 145900000" (main VFO) or "I 435000000" (split VFO), in whole Hz.
+std::string daemonFrequencyCommand(char command, std::int32_t tenHz);
+
 }  // namespace station

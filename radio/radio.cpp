@@ -23,7 +23,7 @@ struct RadioProtocol {
     ShutdownOperation shutdown;
 };
 
-constexpr std::array<RadioProtocol, 7> radioProtocols = {{
+constexpr std::array<RadioProtocol, 8> radioProtocols = {{
     {"Y", setupFiveByte, updateFiveByte, shutdownFiveByte},
     {"Y2", setupFiveByte, updateFiveByte, shutdownFiveByte},
     {"Y3", setupFiveByte, updateFiveByte, shutdownFiveByte},
@@ -31,6 +31,7 @@ constexpr std::array<RadioProtocol, 7> radioProtocols = {{
     {"I2", setupAddressedFrame, updateAddressedFrame, parkRadio},
     {"K", setupSemicolon, updateSemicolon, parkRadio},
     {"A", setupRfText, updateRfText, shutdownRfText},
+    {daemonRadioCode, setupDaemon, updateDaemon, parkRadio},
 }};
 
 const RadioProtocol* protocolOf(const std::string& code) {
@@ -52,7 +53,7 @@ void exchangeSideband(std::string& mode) {
 }
 
 bool radioCommanded(const RadioContext& s) {
-    return s.frequencies.noFrequencyData == 0 && s.station.radioPort > 0;
+    return s.frequencies.noFrequencyData == 0 && radioControlled(s.station);
 }
 
 }  // namespace
@@ -80,7 +81,7 @@ void setupRadio(const RadioContext& s) {
 
 void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged) {
-    if (s.station.radioPort <= 0) {
+    if (!radioControlled(s.station)) {
         return;
     }
     if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "console/network.hpp"
+
 #include <cstdint>
 #include <string>
 
@@ -24,6 +26,7 @@ struct RadioState {
     std::string modeFrameEnd;
     bool outOfRangeReported = false;  // a frequency the protocol cannot carry was reported once
     bool parking = false;  // the park record is being looked up and sent (a missing one is no fault)
+    DaemonRefusals daemonRefusals;  // code H: commands the radio daemon refused, told once
 };
 
 // Manual tuning: empty when not tuning, else what the arrows change ("T", "R", "D", "I").

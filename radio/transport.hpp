@@ -69,5 +69,8 @@ void setupRfText(const RadioContext& s);  // code A
 void updateRfText(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                   bool rxChanged);
 void shutdownRfText(const RadioContext& s);
+void setupDaemon(const RadioContext& s);  // code H
+void updateDaemon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+                  bool rxChanged);
 
 }  // namespace station

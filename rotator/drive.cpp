@@ -63,6 +63,15 @@ void writeToRotator(const RotatorContext& r, const std::string& text) {
     }
 }
 
+// Interface 4: the position in degrees to the rotator daemon; a refusal waits in the drive
+// record to be shown.
+void sendToDaemon(const RotatorContext& r, double azimuthDegrees, double elevationDegrees) {
+    if (auto refused = sendDaemonCommand(r.link, r.drive.daemonRefusals, "Rotator daemon",
+                                         positionCommand(azimuthDegrees, elevationDegrees))) {
+        r.drive.refusalToShow = std::move(*refused);
+    }
+}
+
 RawPosition lastRaw(const RotatorDrive& drive) { return {drive.rawAzimuth, drive.rawElevation}; }
 
 void store(RotatorDrive& drive, RawPosition raw) {
@@ -103,8 +112,12 @@ std::optional<WriteResult> outputPosition(RotatorContext& r, float azimuth, doub
         }
         return std::nullopt;
     }
-    if (station.rotatorInterface >= 1 && station.rotatorInterface <= 3) {
+    if (station.rotatorInterface >= 1 && station.rotatorInterface <= daemonRotatorInterface) {
         store(r.drive, wholeDegreePosition(r.constants, azimuth, elevation));
+    }
+    if (station.rotatorInterface == daemonRotatorInterface) {
+        sendToDaemon(r, azimuth * r.constants.degreesPerRadian, elevation * r.constants.degreesPerRadian);
+        return std::nullopt;
     }
     return sendDegrees(r);
 }
@@ -161,7 +174,7 @@ RotatorShown drive(RotatorContext& r, RotatorTarget target, DriveMode mode) {
     if (a != rotator.lastSentAzimuth || e != rotator.lastSentElevation) {
         rotator.lastSentAzimuth = a;
         rotator.lastSentElevation = e;
-        if (station.rotatorPort > 0 || station.rotatorInterface == 3) {
+        if (rotatorOnLink(station) || station.rotatorInterface == 3) {
             shown.rotatorFile = outputPosition(r, a, e);
         }
     }
@@ -198,6 +211,10 @@ std::optional<WriteResult> sendCalibratedPosition(RotatorContext& rotator, RawPo
     drive.lastSentAzimuth = drive.azimuthCommand;
     drive.lastSentElevation = drive.elevationCommand;
     if (rotator.station.rotatorInterface == 0) {
+        return std::nullopt;
+    }
+    if (rotator.station.rotatorInterface == daemonRotatorInterface) {
+        sendToDaemon(rotator, degrees.azimuth, degrees.elevation);
         return std::nullopt;
     }
     return sendDegrees(rotator);

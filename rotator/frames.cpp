@@ -4,10 +4,12 @@
 //   interface 1   "W" a a a " " e e e CR                       template "W000 000\r"
 //   interface 2   "A" CR <az digits> CR "E" CR <el digits> CR
 //   interface 3   ROT.DAT: "AZ" a a a " EL" e e e CR LF        template "AZ000 EL000"
+//   interface 4   "P " <az> " " <el> LF                          degrees, two decimals
 #include "rotator/frames.hpp"
 
 #include "text/picture.hpp"
 
+#include <charconv>
 #include <cmath>
 
 namespace station {
@@ -73,6 +75,18 @@ std::string wCommand(RawPosition raw) {
     putDigitsRight(text, 3, 3, raw.azimuth);
     putDigitsRight(text, 7, 3, raw.elevation);
     return text;
+}
+
+namespace {
+std::string twoDecimals(double degrees) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed, 2).ptr;
+    return std::string(text, end);
+}
+}  // namespace
+
+std::string positionCommand(double azimuthDegrees, double elevationDegrees) {
+    return "P " + twoDecimals(azimuthDegrees) + " " + twoDecimals(elevationDegrees);
 }
 
 std::string aeCommands(RawPosition raw) {

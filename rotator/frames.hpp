@@ -1,6 +1,6 @@
 #pragma once
 // What reaches the rotator, built apart from any I/O: the binary frame of interface 0, the texts
-// of interfaces 1 and 2, the ROT.DAT line of interface 3 and the KVFLIP.DAT line.
+// of interfaces 1, 2 and 4, the ROT.DAT line of interface 3 and the KVFLIP.DAT line.
 #include "orbit/constants.hpp"
 
 #include <cstdint>
@@ -34,6 +34,9 @@ std::vector<std::uint8_t> gFrame(RawPosition raw);
 std::string wCommand(RawPosition raw);
 // "A\r<az>\rE\r<el>\r": decimal digits without leading zeros.
 std::string aeCommands(RawPosition raw);
+// "P aaa.aa eee.ee": interface 4, the rotator daemon's position command, in degrees to two
+// decimals (sent as a line of its own).
+std::string positionCommand(double azimuthDegrees, double elevationDegrees);
 // "AZaaa ELeee\r\n": the whole content of ROT.DAT.
 std::string rotDatText(RawPosition raw);
 // " n \r\n": the whole content of KVFLIP.DAT (a minus sign takes the place of the blank).

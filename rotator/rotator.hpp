@@ -1,5 +1,5 @@
 #pragma once
-// Rotator control: flip decision, step drive with end-stop guard, the four interfaces, park and
+// Rotator control: flip decision, step drive with end-stop guard, the five interfaces, park and
 // the arithmetic and output of a calibration. The tracker lends the records the rotator works on
 // and shows what it returns.
 #include "config/station.hpp"
@@ -62,7 +62,8 @@ FlipShown recordFlipState(RotatorContext& rotator);
 // The flip state saved by the last run, read as a guarded operation.
 void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors);
 
-// Drive: steps the held command towards the target and sends the position when it changed.
+// Drive: steps the held command towards the target and sends the position when it changed (a
+// refusal of the rotator daemon waits in `RotatorDrive::refusalToShow`).
 RotatorShown driveRotator(RotatorContext& rotator, RotatorTarget target);
 // The park position, reached directly and unflipped; nothing when parking is off.
 std::optional<RotatorShown> parkRotator(RotatorContext& rotator);
@@ -78,7 +79,8 @@ struct CalibrationDegrees {
 // The degrees that interface 0's raw counts (0 to 255) stand for.
 CalibrationDegrees rawCountDegrees(const Station& station, RawPosition raw);
 // The position becomes the drive's last output, so that the next pass drives the antenna back
-// even to where it stood; interfaces 1 to 3 are sent it. With interface 3: how the write of
+// even to where it stood; interfaces 1 to 4 are sent it (a refusal of the rotator daemon waits
+// in `RotatorDrive::refusalToShow`). With interface 3: how the write of
 // ROT.DAT went.
 std::optional<WriteResult> sendCalibratedPosition(RotatorContext& rotator, RawPosition raw,
                                                   CalibrationDegrees degrees);

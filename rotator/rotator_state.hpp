@@ -1,5 +1,8 @@
 #pragma once
+#include "console/network.hpp"
+
 #include <cstdint>
+#include <string>
 
 namespace station {
 
@@ -12,6 +15,8 @@ struct RotatorDrive {
     std::int16_t rawAzimuth = 0;   // last output in the interface's units
     std::int16_t rawElevation = 0;
     std::int16_t flipState = 0;    // 0 normal, 1 flipped
+    DaemonRefusals daemonRefusals;  // interface 4: commands the rotator daemon refused, told once
+    std::string refusalToShow;      // a refusal not shown yet
 };
 
 }  // namespace station

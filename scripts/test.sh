@@ -17,6 +17,8 @@ require_packages python3-sgp4 python3-numpy
 require_locale de_DE UTF-8
 # The man-page linter, the element downloads of kelvorin-elements, the scheduler's service session.
 require_packages mandoc curl tmux
+# The radio and rotator control daemons, whose dummy devices the network control is tested on.
+require_packages libhamlib-utils
 jobs=$(nproc)
 
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DGROUNDSTATION_TESTS=ON \

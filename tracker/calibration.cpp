@@ -56,6 +56,7 @@ void calibrateDegrees(TrackerState& s) {
     s.showMessage(positionText("###", degrees));
     RotatorContext rotator = rotatorContext(s);
     reportWrite(s, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
+    showRotatorRefusal(s);
 }
 
 }  // namespace

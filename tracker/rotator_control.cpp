@@ -15,6 +15,7 @@ void show(TrackerState& s, const RotatorShown& shown) {
     s.screen().printAt(azimuthRow, valueColumn, shown.azimuth);
     s.screen().printAt(elevationRow, valueColumn, shown.elevation);
     reportWrite(s, "ROT.DAT", shown.rotatorFile);
+    showRotatorRefusal(s);
 }
 
 void show(TrackerState& s, const FlipShown& shown) {
@@ -26,6 +27,13 @@ void show(TrackerState& s, const FlipShown& shown) {
 }
 
 }  // namespace
+
+void showRotatorRefusal(TrackerState& s) {
+    if (!s.rotator.refusalToShow.empty()) {
+        s.showMessage(s.rotator.refusalToShow);
+        s.rotator.refusalToShow.clear();
+    }
+}
 
 RotatorContext rotatorContext(TrackerState& s) {
     // While the link is lost the rotator is given none: nothing is written to it.

@@ -16,6 +16,8 @@ void parkRotator(TrackerState& s);
 void decideFlip(TrackerState& s);
 // Row 16, column 37; records the state in KVFLIP.DAT.
 void showFlipState(TrackerState& s);
+// A position the rotator daemon refused, on the message line.
+void showRotatorRefusal(TrackerState& s);
 // The calibration dialogue ("C" key); leaves the tracker idle.
 void calibrateRotator(TrackerState& s);
 

@@ -119,10 +119,32 @@ void Tracker::openSerialLinks() {
                         [&ports, port, baud] { return ports.reopen(port, baud); });
         }
     };
-    openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
-    openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
+    if (station.rotatorInterface == daemonRotatorInterface) {
+        openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, s.rotatorLink);
+    } else {
+        openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
+    }
+    if (station.radioType == daemonRadioCode) {
+        openDaemonLink(station.radioDaemonAddress, radioDaemonPort, s.radioLink);
+    } else {
+        openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
+    }
     openLink(trackerPhase::gpsLink, station.gpsPort, station.gpsBaud, s.gpsLink);
     errorPhase = phase::none;
+}
+
+void Tracker::openDaemonLink(const std::string& addressValue, std::uint16_t defaultPort, ReconnectingLink& link) {
+    TrackerState& s = s_;
+    const auto address = parseNetworkAddress(addressValue, defaultPort);
+    if (!address) {
+        s.showMessage(link.role() + " daemon address \"" + addressValue + "\" not understood: not connected.");
+        return;
+    }
+    // A daemon not running yet is a lost link from the start: reported at the first step, and
+    // connected to every few seconds until it answers.
+    NetworkLinks& network = s.console.network;
+    link.attach(network.connect(*address), addressText(*address),
+                [&network, where = *address] { return network.connect(where); });
 }
 
 void Tracker::shutDown(int status) {

@@ -34,6 +34,9 @@ public:
 
 private:
     void openSerialLinks();
+    // Code H and interface 4: the link to a daemon at the address of value 45 or 46 (no port
+    // number needed).
+    void openDaemonLink(const std::string& addressValue, std::uint16_t defaultPort, ReconnectingLink& link);
     void loadSatellite();
     void waitForPass();
     void trackPass();

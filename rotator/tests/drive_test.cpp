@@ -191,7 +191,7 @@ TEST_F(DriveRotator, WithoutAPortPositionsAreShownButNotSent) {
 }
 
 TEST_F(DriveRotator, AnUnknownInterfaceSendsNothing) {
-    s.station.rotatorInterface = 4;
+    s.station.rotatorInterface = 5;
     pointSatellite(10, 10);
     drive();
     EXPECT_TRUE(sent().empty());
