@@ -395,7 +395,10 @@ void Tracker::awaitNextEvent(std::int64_t readAt) {
     // The clock's next second brings the once-a-second update; the device links' retries and
     // hang-up checks, whole seconds after a reading, fall on one too.
     const bool fromCommandFile = s.automaticMode == 1 && s.commandLineMode == 0;
-    const WakeUp seen = s.console.sleeper.waitUntil(nextSecondMillis(readAt), {true, fromCommandFile});
+    // A command file that could not be read is tried again after a millisecond, as ever: its
+    // two messages' pauses already space the tries.
+    const std::int64_t deadline = fromCommandFile && !s.commandFile.valid ? readAt + 1 : nextSecondMillis(readAt);
+    const WakeUp seen = s.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
     if (seen.fileChanged) {
         s.commandFile.valid = false;
     }
