@@ -16,11 +16,20 @@ std::string dateTimeText(const LocalTime& time) {
 }
 
 LocalTime SystemClock::now() {
-    const std::time_t seconds = std::time(nullptr);
+    // The same reading as epochMillis(): time() may lag it by a clock tick, and a wait that
+    // ends on the second's change must then see the new second.
+    const std::time_t seconds = static_cast<std::time_t>(nextSecondMillis(epochMillis()) / 1000 - 1);
     std::tm fields{};
     ::localtime_r(&seconds, &fields);
     return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday,
                      fields.tm_hour,        fields.tm_min,     fields.tm_sec};
+}
+
+std::int64_t SystemClock::epochMillis() {
+    // Through the C library, so that a preloaded time library (faketime) sets it.
+    timespec reading{};
+    ::clock_gettime(CLOCK_REALTIME, &reading);
+    return static_cast<std::int64_t>(reading.tv_sec) * 1000 + reading.tv_nsec / 1'000'000;
 }
 
 }  // namespace station

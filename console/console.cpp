@@ -9,7 +9,7 @@ std::string waitForKey(Console& console) {
         if (!key.empty()) {
             return key;
         }
-        console.sleeper.sleepMs(1);
+        console.sleeper.waitUntil(nextSecondMillis(console.clock.epochMillis()));
     }
 }
 
@@ -22,6 +22,9 @@ std::string waitForKey(Console& console, int seconds) {
         if (!key.empty()) {
             return key;
         }
+        // Read before the time it is compared with: a second that changes in between ends the
+        // wait at once instead of being slept through.
+        const std::int64_t readAt = console.clock.epochMillis();
         const LocalTime now = console.clock.now();
         if (now != last) {
             last = now;
@@ -29,7 +32,7 @@ std::string waitForKey(Console& console, int seconds) {
                 return {};
             }
         }
-        console.sleeper.sleepMs(1);
+        console.sleeper.waitUntil(nextSecondMillis(readAt));
     }
 }
 

@@ -24,7 +24,7 @@ struct Console {
     Files& files;
 };
 
-// Shows the screen, then polls the keyboard until a key comes, sleeping 1 ms between polls.
+// Shows the screen and waits until a key comes (sleeping until then).
 std::string waitForKey(Console& console);
 // The same, but gives up once the clock's reading has changed `seconds` times (a minute for 60,
 // whatever the clock is set to meanwhile): then it returns nothing.

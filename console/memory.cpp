@@ -57,13 +57,54 @@ void MemorySleeper::sleepMs(int milliseconds, bool endOnKey) {
     if (endOnKey && nextKey > clock_.millis && nextKey < target) {
         target = nextKey;
     }
-    clock_.millis = target;
+    advanceTo(target);
+}
+
+void MemorySleeper::advanceTo(std::int64_t millis) {
+    clock_.millis = millis;
     if (limitMillis != 0 && clock_.millis > limitMillis) {
         throw SimulatedTimeExhausted();
     }
     if (onTime) {
         onTime(clock_.millis);
     }
+}
+
+void MemorySleeper::watchFile(std::string_view name) {
+    if (watchable) {
+        fileWatch_.watch(directory, name);
+    }
+}
+
+WakeUp MemorySleeper::waitUntil(std::int64_t deadlineMillis, WakeOn wakeOn) {
+    if (recordSleeps) {
+        waits.push_back(deadlineMillis);
+    }
+    WakeUp seen;
+    auto look = [&] {
+        seen.key = wakeOn.key && keyboard_.keyWaiting();
+        seen.fileChanged = fileWatch_.takeChanges() || seen.fileChanged;
+        return seen.key || (wakeOn.watchedFile && seen.fileChanged);
+    };
+    if (look()) {
+        return seen;
+    }
+    const std::int64_t deadline =
+        wakeOn.watchedFile && !fileWatched() ? std::min(deadlineMillis, clock_.millis + 1) : deadlineMillis;
+    while (clock_.millis < deadline) {
+        std::int64_t next = deadline;
+        if (onTime) {
+            next = clock_.millis + 1;
+        } else if (const std::int64_t key = keyboard_.nextKeyTime(); wakeOn.key && key > clock_.millis) {
+            next = std::min(next, key);
+        }
+        advanceTo(next);
+        // A clock the test set meanwhile ends the wait, as a clock set on the computer does.
+        if (look() || clock_.millis != next) {
+            return seen;
+        }
+    }
+    return seen;
 }
 
 namespace {
@@ -175,6 +216,8 @@ bool MemoryPorts::output(int address, std::uint8_t value) {
     return true;
 }
 
-MemoryConsole::MemoryConsole(std::filesystem::path directory) : files(std::move(directory)) {}
+MemoryConsole::MemoryConsole(std::filesystem::path directory) : files(std::move(directory)) {
+    sleeper.directory = files.directory();
+}
 
 }  // namespace station

@@ -2,6 +2,7 @@
 // The in-memory platform for tests: the screen grid, a scripted keyboard, a settable clock that
 // sleeps advance, recording serial ports, recorded command lines and port outputs.
 #include "console/console.hpp"
+#include "console/file_watch.hpp"
 #include "console/network.hpp"
 
 #include <chrono>
@@ -26,6 +27,7 @@ public:
     // Simulated time in milliseconds since 1970, read as local time without any zone offset.
     std::int64_t millis = 0;
     LocalTime now() override;
+    std::int64_t epochMillis() override { return millis; }
     void set(int year, int month, int day, int hour, int minute, int second);
     void setEpochSeconds(std::int64_t seconds) { millis = seconds * 1000; }
 };
@@ -54,21 +56,39 @@ private:
     std::deque<Timed> keys_;
 };
 
+// Sleeps and waits advance the simulated clock. A wait ends at its deadline, at the arrival of a
+// scripted key, or when the watched file of `directory` changes; while a test watches the time
+// (onTime), a wait goes through every millisecond, so that what the test does at any instant
+// (write a file, press nothing, feed a port) is seen when it happens.
 class MemorySleeper : public Sleeper {
 public:
     MemorySleeper(MemoryClock& clock, MemoryKeyboard& keyboard) : clock_(clock), keyboard_(keyboard) {}
     void sleepMs(int milliseconds, bool endOnKey) override;
-    // Simulated time after which a sleep throws SimulatedTimeExhausted (0: no limit).
+    void watchFile(std::string_view name) override;
+    bool fileWatched() const override { return fileWatch_.watching(); }
+    WakeUp waitUntil(std::int64_t deadlineMillis, WakeOn wakeOn = {}) override;
+    // Simulated time after which a sleep or wait throws SimulatedTimeExhausted (0: no limit).
     std::int64_t limitMillis = 0;
-    // Called after every sleep with the new time: tests change files or feed ports here.
+    // Called after every sleep, and at every millisecond of a wait, with the new time: tests
+    // change files or feed ports here.
     std::function<void(std::int64_t millis)> onTime;
-    // Every sleep requested, in milliseconds.
+    // Every sleep requested, in milliseconds, and every wait's deadline.
     std::vector<int> sleeps;
+    std::vector<std::int64_t> waits;
     bool recordSleeps = false;
+    // The station directory of the watched file (MemoryConsole sets its own).
+    std::filesystem::path directory = ".";
+    // False makes watchFile() fail, as on a system without inotify.
+    bool watchable = true;
 
 private:
+    void advanceTo(std::int64_t millis);
+
     MemoryClock& clock_;
     MemoryKeyboard& keyboard_;
+    // The kernel's watch of the real station directory the tests write in: a change a test
+    // makes at some simulated instant is seen at that instant.
+    FileWatch fileWatch_;
 };
 
 // The device end of a serial port: what reached it and what it will send. The program's links to

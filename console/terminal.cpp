@@ -1,6 +1,7 @@
 #include "console/terminal.hpp"
 
 #include "console/error_phase.hpp"
+#include "console/file_watch.hpp"
 #include "console/network_posix.hpp"
 #include "console/serial_posix.hpp"
 
@@ -17,7 +18,9 @@
 #include <exception>
 #include <fcntl.h>
 #include <langinfo.h>
+#include <limits>
 #include <optional>
+#include <poll.h>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -401,7 +404,8 @@ private:
 
 class TerminalSleeper : public Sleeper {
 public:
-    TerminalSleeper(TerminalScreen& screen, TerminalKeyboard& keyboard) : screen_(screen), keyboard_(keyboard) {}
+    TerminalSleeper(TerminalScreen& screen, TerminalKeyboard& keyboard, Clock& clock, std::filesystem::path directory)
+        : screen_(screen), keyboard_(keyboard), clock_(clock), directory_(std::move(directory)) {}
 
     void sleepMs(int milliseconds, bool endOnKey) override {
         screen_.present();
@@ -427,11 +431,117 @@ public:
         }
     }
 
+    void watchFile(std::string_view name) override { fileWatch_.watch(directory_, name); }
+
+    bool fileWatched() const override { return fileWatch_.watching(); }
+
+    // One poll() on the keyboard and the file watch, its timeout taken from the clock, so that
+    // the process sleeps until something happens. A preloaded time library (faketime) fakes the
+    // clock and scales poll()'s timeout by its speed; the clock is read again after every wake-up
+    // in any case, and an early end only costs another round.
+    WakeUp waitUntil(std::int64_t deadlineMillis, WakeOn wakeOn) override {
+        screen_.present();
+        const StopSignalsHeld held;
+        WakeUp seen;
+        std::int64_t lastRemaining = std::numeric_limits<std::int64_t>::max();
+        bool keysQuiet = false;
+        for (;;) {
+            throwIfStopped();
+            if (wakeOn.key && !keysQuiet) {
+                seen.key = keyboard_.keyWaiting();
+            }
+            seen.fileChanged = fileWatch_.takeChanges() || seen.fileChanged;
+            if (seen.key || (seen.fileChanged && wakeOn.watchedFile)) {
+                return seen;
+            }
+            const std::int64_t remaining = deadlineMillis - clock_.epochMillis();
+            // Past the deadline, or the clock set back meanwhile: the caller reads it again.
+            if (remaining <= 0 || remaining > lastRemaining) {
+                return seen;
+            }
+            lastRemaining = remaining;
+            // Without a watch the caller looks at the file itself, as often as it always did.
+            const bool lookingForFile = wakeOn.watchedFile && !fileWatch_.watching();
+            std::int64_t timeout = lookingForFile ? 1 : std::min(remaining, maxPollMs);
+
+            std::array<pollfd, 2> descriptors{};
+            nfds_t count = 0;
+            const bool listenToKeys = wakeOn.key && keyboardOpen_ && cursesActive && !keysQuiet;
+            if (listenToKeys) {
+                descriptors[count++] = {STDIN_FILENO, POLLIN, 0};
+            } else if (keysQuiet) {
+                // Input that made no key (a resize, an escape sequence being put together) is
+                // left alone for the terminal's escape delay, never polled in a tight loop.
+                timeout = std::min<std::int64_t>(timeout, keysQuietMs);
+            }
+            keysQuiet = false;
+            if (fileWatch_.watching()) {
+                descriptors[count++] = {fileWatch_.descriptor(), POLLIN, 0};
+            }
+            const timespec limit{static_cast<time_t>(timeout / 1000), static_cast<long>(timeout % 1000) * 1000000L};
+            const int ready = ::ppoll(descriptors.data(), count, &limit, &held.waitingMask());
+            if (ready < 0) {
+                // A signal: an end request is thrown at the top; anything else (a resize) is the
+                // caller's to look at.
+                throwIfStopped();
+                return seen;
+            }
+            if (lookingForFile && ready == 0) {
+                return seen;
+            }
+            if (listenToKeys && descriptors[0].revents != 0) {
+                if ((descriptors[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                    keyboardOpen_ = false;  // no key can come any more; the end request will
+                } else if (!keyboard_.keyWaiting()) {
+                    keysQuiet = true;
+                } else {
+                    seen.key = true;
+                    return seen;
+                }
+            }
+        }
+    }
+
 private:
     // Keys and end requests are looked at this often during a long sleep.
     static constexpr int sliceMs = 10;
+    // A wait polls at most this long at a time, so that a clock set forward is seen soon.
+    static constexpr std::int64_t maxPollMs = 1000;
+    // The terminal's escape delay (set_escdelay below).
+    static constexpr std::int64_t keysQuietMs = 25;
+
+    // The end requests are held back while a wait decides to sleep, and let through only
+    // during the sleep itself, so that one arriving in between is never slept through.
+    class StopSignalsHeld {
+    public:
+        StopSignalsHeld() {
+            sigset_t stops;
+            sigemptyset(&stops);
+            for (int signalNumber : stopSignals) {
+                sigaddset(&stops, signalNumber);
+            }
+            ::sigprocmask(SIG_BLOCK, &stops, &previous_);
+            waiting_ = previous_;
+            for (int signalNumber : stopSignals) {
+                sigdelset(&waiting_, signalNumber);
+            }
+        }
+        ~StopSignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+        StopSignalsHeld(const StopSignalsHeld&) = delete;
+        StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+        const sigset_t& waitingMask() const { return waiting_; }
+
+    private:
+        sigset_t previous_;
+        sigset_t waiting_;
+    };
+
     TerminalScreen& screen_;
     TerminalKeyboard& keyboard_;
+    Clock& clock_;
+    std::filesystem::path directory_;
+    FileWatch fileWatch_;
+    bool keyboardOpen_ = true;
 };
 
 // ---- Jobs ------------------------------------------------------------------------------------
@@ -669,8 +779,8 @@ struct TerminalConsole::Parts {
     TerminalScreen screen;
     TerminalKeyboard keyboard{screen};
     SystemClock clock;
-    TerminalSleeper sleeper{screen, keyboard};
     Files files{"."};
+    TerminalSleeper sleeper{screen, keyboard, clock, files.directory()};
     PosixSerialPorts serialPorts{files};
     PosixNetworkLinks network;
     TerminalCommands commands{screen};

@@ -38,8 +38,12 @@ std::string firstLineOf(std::string_view text) {
 
 namespace {
 
-// The command file is read in full at least this often, in polls (about a tenth of a second).
+// Without a watch, the command file is read in full at least this often, in polls (about a
+// tenth of a second).
 constexpr int pollsPerFullRead = 100;
+// With a watch, it is read again this often even when no change was reported: file systems that
+// do not report every change (network ones) are still followed.
+constexpr std::int64_t watchedRereadMillis = 10'000;
 
 std::optional<std::array<std::int64_t, 5>> stampOf(const std::filesystem::path& path) {
     struct stat status {};
@@ -55,9 +59,16 @@ std::optional<std::array<std::int64_t, 5>> stampOf(const std::filesystem::path& 
                                        nanoseconds(status.st_ctim)};
 }
 
-// True when the file looks as it did at the last full read, which is not too long ago.
-bool unchangedSinceLastRead(CommandFileWatch& watch) {
-    if (!watch.valid || ++watch.pollsSinceRead >= pollsPerFullRead) {
+// True when the file is as it was at the last full read, which is not too long ago.
+bool unchangedSinceLastRead(CommandFileWatch& watch, Console& console) {
+    if (!watch.valid) {
+        return false;
+    }
+    if (console.sleeper.fileWatched()) {
+        const std::int64_t since = console.clock.epochMillis() - watch.readAtMillis;
+        return since >= 0 && since < watchedRereadMillis;
+    }
+    if (++watch.pollsSinceRead >= pollsPerFullRead) {
         return false;
     }
     const auto stamp = stampOf(watch.path);
@@ -70,7 +81,7 @@ void pollCommandFile(TrackerState& s) {
     ErrorHandler& errors = s.errors;
     CommandFileWatch& watch = s.commandFile;
     errors.errorPhase = trackerPhase::commandFileOpen;
-    if (unchangedSinceLastRead(watch)) {
+    if (unchangedSinceLastRead(watch, s.console)) {
         errors.errorPhase = trackerPhase::commandFileRead;
         s.selection.satelliteDesignation = watch.firstLine;
     } else {
@@ -89,7 +100,7 @@ void pollCommandFile(TrackerState& s) {
         if (content) {
             s.selection.satelliteDesignation = firstLineOf(*content);
             if (path && stamp) {
-                watch = {true, *path, *stamp, s.selection.satelliteDesignation, 0};
+                watch = {true, *path, *stamp, s.selection.satelliteDesignation, 0, s.console.clock.epochMillis()};
             }
         } else {
             errors.handleError(file ? runtimeError::deviceIoError : runtimeError::illegalFunctionCall);

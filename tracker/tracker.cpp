@@ -12,6 +12,7 @@
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
+#include "tracker/selection.hpp"
 
 #include <cmath>
 #include <filesystem>
@@ -82,6 +83,8 @@ int Tracker::run(const std::vector<std::string>& args) {
 
 void Tracker::startUp(const std::vector<std::string>& args) {
     TrackerState& s = s_;
+    // Watched before its first read, so that no change is missed in between.
+    s.console.sleeper.watchFile(commandFileName);
     s.gps.gpsTimeoutSeconds = 6;
     // The station's UTC offset is not known yet; the sidereal ratio only needs the date.
     s.clock = readClock(s.console.clock, 0);
@@ -198,8 +201,9 @@ void Tracker::mainCycle() {
         }
         return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
     };
-    do {
+    for (;;) {
         serviceCommands();
+        const std::int64_t readAt = s.console.clock.epochMillis();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         serviceLinks(s);
         if (!idleLogged_ && idle()) {
@@ -209,8 +213,11 @@ void Tracker::mainCycle() {
         }
         showDateTime(s.screen(), s.console.clock);
         parkRotator(s);
-        s.console.sleeper.sleepMs(1);
-    } while (idle());
+        if (!idle()) {
+            break;
+        }
+        awaitNextEvent(readAt);
+    }
 
     s.trackedDesignation = selection.satelliteDesignation;
     logSelection();
@@ -333,8 +340,9 @@ void Tracker::waitForPass() {
         }
         return beforeTrackingStart();
     };
-    do {
+    for (;;) {
         serviceCommands();
+        const std::int64_t readAt = s.console.clock.epochMillis();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         // A satellite chosen meanwhile ends the wait anyway, however long the operator typed.
         if (designationUnchanged() && clockStepped()) {
@@ -351,8 +359,11 @@ void Tracker::waitForPass() {
             }
             parkRotator(s);
         }
-        s.console.sleeper.sleepMs(1);
-    } while (keepWaiting());
+        if (!keepWaiting()) {
+            break;
+        }
+        awaitNextEvent(readAt);
+    }
 }
 
 void Tracker::trackPass() {
@@ -369,8 +380,9 @@ void Tracker::trackPass() {
         s.radioSetUp = true;
     }
     // lastSecond is not reset: the first update waits for the next change of the clock's second.
-    do {
+    for (;;) {
         serviceCommands();
+        const std::int64_t readAt = s.console.clock.epochMillis();
         s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
         if (designationUnchanged() && clockStepped()) {
             return;
@@ -393,8 +405,25 @@ void Tracker::trackPass() {
                 blankSatelliteValues(s);
             }
         }
-        s.console.sleeper.sleepMs(1);
-    } while (beforeLos() && designationUnchanged());
+        if (!beforeLos() || !designationUnchanged()) {
+            break;
+        }
+        awaitNextEvent(readAt);
+    }
+}
+
+void Tracker::awaitNextEvent(std::int64_t readAt) {
+    TrackerState& s = s_;
+    // The clock's next second brings the once-a-second update; the device links' retries and
+    // hang-up checks, whole seconds after a reading, fall on one too.
+    const bool fromCommandFile = s.automaticMode == 1 && s.commandLineMode == 0;
+    // A command file that could not be read is tried again after a millisecond, as ever: its
+    // two messages' pauses already space the tries.
+    const std::int64_t deadline = fromCommandFile && !s.commandFile.valid ? readAt + 1 : nextSecondMillis(readAt);
+    const WakeUp seen = s.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
+    if (seen.fileChanged) {
+        s.commandFile.valid = false;
+    }
 }
 
 void Tracker::endOfPass(bool losReached) {

@@ -41,6 +41,10 @@ private:
     void waitForPass();
     void trackPass();
     void endOfPass(bool losReached);
+    // The wait at the end of a loop pass whose loop goes on: until a key, a change of the command
+    // file (when it chooses the satellite) or the first instant of the second after the
+    // clock's reading `readAt` (epoch milliseconds, read before the pass read the clock).
+    void awaitNextEvent(std::int64_t readAt);
     // Propagation and look angles for the clock just read, once per clock second; false when the
     // orbit model has no position for it (the last one is kept, and not shown).
     bool updatePosition();

@@ -28,15 +28,17 @@ namespace station {
 inline constexpr std::string_view trackerVersion = "4.1 dev";
 inline const std::string programTitle = "KELVORIN " + std::string(trackerVersion);
 
-// The command file as last read. A poll whose file shows the same identity, size and times
-// takes the line read then instead of opening the file again; every so many polls it is read
-// anyway, in case a rewrite kept size and times.
+// The command file as last read. While the platform watches the file, the line read then is
+// taken until a wait reports a change (or, in case a change went unreported, until it is some
+// seconds old). Without a watch, a poll whose file shows the same identity, size and times takes
+// it; every so many polls it is read anyway, in case a rewrite kept size and times.
 struct CommandFileWatch {
     bool valid = false;
     std::filesystem::path path;
     std::array<std::int64_t, 5> stamp{};  // device, inode, size, modification and change time (ns)
     std::string firstLine;
     int pollsSinceRead = 0;
+    std::int64_t readAtMillis = 0;  // the clock (epoch milliseconds) at the last read
 };
 
 struct TrackerState {

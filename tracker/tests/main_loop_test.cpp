@@ -23,8 +23,8 @@ std::int64_t millisOf(int year, double dayNumber) {
 }
 
 // The first loop pass that sees the clock's whole second beyond an instant ends the state it is
-// in; its 1 ms sleep ends one millisecond into that second.
-std::int64_t firstPassAfter(std::int64_t millis) { return (millis / 1000 + 1) * 1000 + 1; }
+// in: the loop's wait ends at the first millisecond of that second.
+std::int64_t firstPassAfter(std::int64_t millis) { return (millis / 1000 + 1) * 1000; }
 
 struct StatusChange {
     std::int64_t millis;
@@ -91,10 +91,10 @@ TEST_F(MainLoopTest, StartedInMidPassTracksAtOnceAndEndsAfterLos) {
     EXPECT_LT(millisOf(2026, s.pass.aos), start);
     const std::int64_t los = millisOf(2026, s.pass.los);
     EXPECT_GT(los, start + 6 * 60'000);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS"}));
-    // One pass of the waiting loop, then tracking; the end comes with the first second past LOS.
-    EXPECT_EQ(statusSince("Waiting for ISS"), start + 2);
-    EXPECT_EQ(statusSince("Tracking ISS"), start + 3);
+    // Idling and waiting each end in their first pass, without a wait: the first wait, and the
+    // first status seen after one, is tracking's. The end comes with the first second past LOS.
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS"}));
+    EXPECT_EQ(statusSince("Tracking ISS"), start + 1);
     EXPECT_EQ(mc.clock.millis, firstPassAfter(los));
 }
 
@@ -113,16 +113,14 @@ TEST_F(MainLoopTest, WaitsUntilTwoMinutesBeforeAosShowingTheSatelliteOnceASecond
     EXPECT_EQ(runUntil(start + 200'000, {"ISS"}), -1);
 
     const std::int64_t trackingFrom = millisOf(2026, s.pass.aos) - 120'000;
-    EXPECT_EQ(statusSince("Waiting for ISS"), start + 2);
+    EXPECT_EQ(statusSince("Waiting for ISS"), start + 1);
     EXPECT_EQ(statusSince("Tracking ISS"), firstPassAfter(trackingFrom) + 1);
-    // Idling draws the date and time line on every pass; waiting and tracking only in the
-    // once-a-second update: on the first pass of the waiting loop, then on the first pass of
-    // every second.
+    // Waiting draws the date and time line only in the once-a-second update: on the first pass
+    // of the waiting loop, then on the pass that the change of every second wakes (each seen
+    // at the next millisecond).
     ASSERT_GT(redraws.size(), 150u);
-    EXPECT_EQ(redraws[0], start + 1);
-    EXPECT_EQ(redraws[1], start + 2);
-    for (std::size_t i = 2; i < redraws.size(); ++i) {
-        EXPECT_EQ(redraws[i], start + static_cast<std::int64_t>(i - 1) * 1000 + 1) << i;
+    for (std::size_t i = 0; i < redraws.size(); ++i) {
+        EXPECT_EQ(redraws[i], start + static_cast<std::int64_t>(i) * 1000 + 1) << i;
     }
     EXPECT_EQ(mc.screen.rowText(12, 56, 68), "AOS: " + timeOfDayText(s.pass.aosLocal));
     EXPECT_EQ(mc.screen.rowText(13, 56, 68), "LOS: " + timeOfDayText(s.pass.losLocal));
@@ -139,9 +137,8 @@ TEST_F(MainLoopTest, AfterLosTheNextPassIsAwaitedWithoutAKey) {
         }
     };
     EXPECT_EQ(runUntil(start + 10 * 60'000, {"ISS"}), -1);
-    EXPECT_EQ(statusTexts(),
-              (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS", "Waiting for ISS"}));
-    EXPECT_EQ(statusSince("Tracking ISS"), start + 3);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS", "Waiting for ISS"}));
+    EXPECT_EQ(statusSince("Tracking ISS"), start + 1);
     EXPECT_GT(s.pass.aos, firstLos + 1.0 / 24);
     EXPECT_EQ(mc.screen.rowText(12, 61, 68), timeOfDayText(s.pass.aosLocal));
     EXPECT_EQ(mc.screen.rowText(24, 2, 79), std::string(78, ' '));
@@ -153,7 +150,7 @@ TEST_F(MainLoopTest, QuitAfterPassInAutomaticModeEndsTheProgramAfterLos) {
     mc.clock.set(2026, 10, 10, 13, 18, 0);
     const std::int64_t start = mc.clock.millis;
     EXPECT_EQ(runUntil(start + 600'000), 0);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS"}));
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS"}));
     EXPECT_EQ(mc.clock.millis, firstPassAfter(millisOf(2026, s.pass.los)));
 }
 
@@ -165,8 +162,7 @@ TEST_F(MainLoopTest, QuitAfterPassInManualModeKeepsFollowingTheSatellite) {
     mc.keyboard.push("t");
     mc.keyboard.type("iss");
     EXPECT_EQ(runUntil(start + 300'000), -1);
-    EXPECT_EQ(statusTexts(),
-              (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS", "Waiting for ISS"}));
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS", "Waiting for ISS"}));
     EXPECT_EQ(mc.screen.rowText(22, 25, 36), "Manual      ");
 }
 
@@ -182,16 +178,95 @@ TEST_F(MainLoopTest, ADesignationChangedWhileWaitingPassesThroughTrackingOnce) {
             dir.write("KELVORIN.CMD", "so-50\r\n");
         }
     };
-    // The tracker ends after a pass only when the pass ran to its LOS.
+    // The tracker ends after a pass only when the pass ran to its LOS. The change ends the wait
+    // at once; tracking the new satellite ends in its first pass, before any wait.
     EXPECT_EQ(runUntil(start + 8000), -1);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking SO-50",
-                                                       "Waiting for SO-50"}));
-    EXPECT_EQ(statusSince("Tracking SO-50"), start + 5002);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Waiting for ISS", "Waiting for SO-50"}));
+    EXPECT_EQ(statusSince("Waiting for SO-50"), start + 5001);
     EXPECT_EQ(s.selection.lookupName, "SO-50");
     EXPECT_EQ(s.trackedDesignation, "SO-50");
     // The rotator was not driven towards the satellite it no longer follows: it stayed parked.
     EXPECT_EQ(dir.read("ROT.DAT"), rotatorFile);
     EXPECT_EQ(mc.screen.rowText(16, 37, 44), "(Parked)");
+}
+
+// KELVORIN.CMD replaced by a rename half-way through a second: the wait ends on the change, not
+// on the next second, and the new satellite is waited for from that millisecond on.
+TEST_F(MainLoopTest, ACommandFileReplacedByRenameIsNoticedWhileTheTrackerWaits) {
+    station({{34, "1"}});
+    dir.write("KELVORIN.CMD", "ISS\r\n");
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    std::string dateLineAtChange;
+    watch = [&](std::int64_t millis) {
+        if (millis == start + 5500) {
+            dir.write("KELVORIN.NEW", "SO-50\r\n");
+            std::filesystem::rename(dir.path() / "KELVORIN.NEW", dir.path() / "KELVORIN.CMD");
+            dateLineAtChange = mc.screen.rowText(4, 3, 23);
+        }
+    };
+    EXPECT_EQ(runUntil(start + 8000), -1);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Waiting for ISS", "Waiting for SO-50"}));
+    EXPECT_EQ(statusSince("Waiting for SO-50"), start + 5501);
+    EXPECT_EQ(dateLineAtChange, "10-OCT-2026  12:00:05");
+    EXPECT_EQ(s.trackedDesignation, "SO-50");
+}
+
+// Waiting, the tracker wakes once a second and for nothing else: sixty seconds are sixty waits,
+// each until the first millisecond of the next second.
+TEST_F(MainLoopTest, WaitingWakesOnceASecond) {
+    station({{34, "1"}});
+    dir.write("KELVORIN.CMD", "ISS\r\n");
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    mc.sleeper.onTime = nullptr;  // nothing happens in between: the waits go straight to their ends
+    mc.sleeper.recordSleeps = true;
+    EXPECT_EQ(runUntil(start + 60'000), -1);
+    EXPECT_EQ(s.trackedDesignation, "ISS");
+    ASSERT_EQ(mc.sleeper.waits.size(), 61u);
+    for (std::size_t i = 0; i < mc.sleeper.waits.size(); ++i) {
+        EXPECT_EQ(mc.sleeper.waits[i], start + static_cast<std::int64_t>(i + 1) * 1000) << i;
+    }
+    EXPECT_TRUE(mc.sleeper.sleeps.empty());
+}
+
+// Where the directory cannot be watched, the loops poll as often as ever: the renamed file is
+// still seen within a millisecond.
+TEST_F(MainLoopTest, WithoutAWatchTheCommandFileIsPolledEveryMillisecond) {
+    station({{34, "1"}});
+    dir.write("KELVORIN.CMD", "ISS\r\n");
+    mc.sleeper.watchable = false;
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    watch = [&](std::int64_t millis) {
+        if (millis == start + 5500) {
+            dir.write("KELVORIN.NEW", "SO-50\r\n");
+            std::filesystem::rename(dir.path() / "KELVORIN.NEW", dir.path() / "KELVORIN.CMD");
+        }
+    };
+    EXPECT_EQ(runUntil(start + 8000), -1);
+    EXPECT_FALSE(mc.sleeper.fileWatched());
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Waiting for ISS", "Waiting for SO-50"}));
+    EXPECT_EQ(statusSince("Waiting for SO-50"), start + 5501);
+}
+
+// A change the watch did not report (a network file system, say) is still taken within ten
+// seconds.
+TEST_F(MainLoopTest, AnUnreportedChangeIsTakenAtTheNextRereadTenSecondsOn) {
+    station({{34, "1"}});
+    dir.write("KELVORIN.CMD", "ISS\r\n");
+    mc.clock.set(2026, 10, 10, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    watch = [&](std::int64_t millis) {
+        if (millis == start + 2500) {
+            dir.write("KELVORIN.CMD", "AO-91\r\n");
+            // A wait of no length takes the report away before the tracker's wait sees it.
+            mc.sleeper.waitUntil(millis, {true, true});
+        }
+    };
+    EXPECT_EQ(runUntil(start + 14'000), -1);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Waiting for ISS", "Waiting for AO-91"}));
+    EXPECT_EQ(statusSince("Waiting for AO-91"), start + 10'001);
 }
 
 TEST_F(MainLoopTest, NoneInTheCommandFileSendsTheTrackerBackToIdling) {
@@ -205,8 +280,8 @@ TEST_F(MainLoopTest, NoneInTheCommandFileSendsTheTrackerBackToIdling) {
         }
     };
     EXPECT_EQ(runUntil(start + 6000), -1);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS", "Idling"}));
-    EXPECT_EQ(statuses.back().millis, start + 3002);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS", "Idling"}));
+    EXPECT_EQ(statuses.back().millis, start + 3001);
     // The value fields are blanked when the tracker goes idle.
     EXPECT_EQ(mc.screen.rowText(6, 36, 43), std::string(8, ' '));
     EXPECT_EQ(mc.screen.rowText(12, 60, 72), std::string(13, ' '));
@@ -219,8 +294,8 @@ TEST_F(MainLoopTest, StopKeyEndsTrackingInManualMode) {
     mc.keyboard.push("m");
     mc.keyboard.pushAt(start + 4500, "s");
     EXPECT_EQ(runUntil(start + 7000, {"iss"}), -1);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS", "Idling"}));
-    EXPECT_EQ(statuses.back().millis, start + 4502);
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS", "Idling"}));
+    EXPECT_EQ(statuses.back().millis, start + 4501);
 }
 
 // NOAA-18 rises about 00:18 UTC on 1 January 2027 and sets about 00:27.
@@ -265,7 +340,7 @@ TEST_F(MainLoopTest, ASatelliteThatNeverRisesIsFollowedAndSearchedForAgainLater)
     EXPECT_EQ(runUntil(start + 3'700'000, {"EQ-1"}), -1);
     EXPECT_EQ(message, " No pass within 10 days" + std::string(55, ' '));
     EXPECT_EQ(latitude, "   0.00");
-    EXPECT_EQ(statusSince("Waiting for EQ-1"), start + 2);
+    EXPECT_EQ(statusSince("Waiting for EQ-1"), start + 1);
     // An hour later the search runs again and finds a pass.
     ASSERT_TRUE(s.pass.found);
     EXPECT_NEAR(s.orbit.elements.inclination, 51.6314 * s.constants.radiansPerDegree, 1e-12);
@@ -308,7 +383,7 @@ TEST_F(MainLoopTest, WithTheSgp4ModelPassAndScreenComeFromIt) {
     mc.clock.set(2026, 10, 10, 13, 12, 0);
     const std::int64_t start = mc.clock.millis;
     EXPECT_EQ(runUntil(start + 20'000, {"ISS"}), -1);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for ISS", "Tracking ISS"}));
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS"}));
 
     const double radians = s.constants.radiansPerDegree;
     const ObserverSite site = s.observer();
@@ -402,7 +477,8 @@ TEST_F(MainLoopTest, AGeostationarySatelliteIsTrackedAtOnceWithoutPassTimes) {
     const std::int64_t start = mc.clock.millis;
     EXPECT_EQ(runUntil(start + 5000, {"QO-100"}), -1);
     EXPECT_TRUE(s.pass.geostationary);
-    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Waiting for QO-100", "Tracking QO-100"}));
+    // Idling is seen during the element age's message.
+    EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Idling", "Tracking QO-100"}));
     EXPECT_EQ(mc.screen.rowText(12, 56, 72), "AOS:" + std::string(13, ' '));
     EXPECT_EQ(mc.screen.rowText(14, 56, 72), "Max El:" + std::string(10, ' '));
 }
