@@ -4,14 +4,16 @@
 #     time (user + system, /proc/PID/stat) in % of one core, and wake-ups per second (voluntary
 #     context switches, /proc/PID/status), over a window of wall time each;
 #   - kelvorin's reactions (median of the tries): a key ("M" and "A" in turn, until the selection
-#     field shows the new mode), a KELVORIN.CMD replaced by a rename (until the status line names
-#     the new satellite), and the once-a-second update (from the clock's change of second until
+#     field shows the new mode), a KELVORIN.CMD replaced by a rename (until the status line
+#     changes, and until it names the new satellite after the pass search), and the once-a-second update (from the clock's change of second until
 #     the date and time line shows the new second).
 # Each program runs in an 80x25 pseudo-terminal in a copy of the demo station, under faketime
 # with a whole number of seconds added to the clock (so its seconds change when the real ones
 # do, and the update's delay can be read from the real clock).
 #
 #   bench/idle_cost.sh [earlier commit, default: where this branch left main] [seconds per window, default 60]
+#
+# A window of 0 seconds measures the reactions only.
 #
 # The earlier commit is built (kelvorin and mirados, Release) in a temporary git worktree, or
 # taken from IDLE_COST_BASE_BUILD (a build folder of it). Needs /usr/bin/python3 with pexpect
@@ -120,17 +122,21 @@ class Run:
         wall = time.monotonic() - wall
         return 100 * (cpu_seconds(pid) - cpu) / wall, (wake_ups(pid) - woken) / wall
 
-    def reaction(self, act, shown):
-        """Seconds from act() until the screen satisfies shown()."""
+    def reaction(self, act, shown, first=None):
+        """Seconds from act() until the screen satisfies shown(); with `first`, the seconds until
+        it satisfies first() (which shown() implies) too, as a pair."""
         self.settle(random.uniform(0.05, 0.3))  # anywhere within the clock's second
         began = time.time()
         act()
+        first_seen = None
         while True:
             arrived = self.pump(5)
             if arrived is None or arrived - began > 10:
                 sys.exit("no reaction:\n" + "\n".join(self.screen.display))
+            if first is not None and first_seen is None and first():
+                first_seen = arrived - began
             if shown():
-                return arrived - began
+                return arrived - began if first is None else (first_seen, arrived - began)
 
     def close(self):
         self.child.send("q")
@@ -155,20 +161,22 @@ def measure(build):
     figures = {}
     kelvorin, mirados = os.path.join(build, "kelvorin"), os.path.join(build, "mirados")
     # ISS over the demo station: a pass from about 13:09 to 13:19 UTC on 10 October 2026.
-    for case, start, shown in (("waiting", "2026-10-10 12:00:00", "Waiting for ISS"),
-                               ("tracking", "2026-10-10 13:11:00", "Tracking ISS")):
+    cases = (("waiting", "2026-10-10 12:00:00", "Waiting for ISS"),
+             ("tracking", "2026-10-10 13:11:00", "Tracking ISS"))
+    for case, start, shown in cases if seconds > 0 else ():
         progress("kelvorin " + case)
         run = Run(kelvorin, start)
         run.wait_for(lambda: status(run) == shown)
         run.settle()
         figures["kelvorin " + case] = run.cost()
         run.close()
-    progress("mirados waiting")
-    run = Run(mirados, "2026-10-10 12:00:00")
-    run.wait_for(lambda: status(run).startswith("Waiting for"))
-    run.settle()
-    figures["mirados waiting"] = run.cost()
-    run.close()
+    if seconds > 0:
+        progress("mirados waiting")
+        run = Run(mirados, "2026-10-10 12:00:00")
+        run.wait_for(lambda: status(run).startswith("Waiting for"))
+        run.settle()
+        figures["mirados waiting"] = run.cost()
+        run.close()
 
     run = Run(kelvorin, "2026-10-10 12:00:00")
     run.wait_for(lambda: status(run) == "Waiting for ISS")
@@ -179,15 +187,19 @@ def measure(build):
         key, mode = ("M", "Manual") if i % 2 == 0 else ("A", "Automatic")
         keys.append(run.reaction(lambda: run.child.send(key), lambda: run.text(22, 25, 12).strip() == mode))
     progress("renames")
-    renames = []
+    renames, named = [], []
     for i in range(tries):
         name = "SO-50" if i % 2 == 0 else "ISS"
+        before = status(run)
         def replace():
             path = os.path.join(run.station, "KELVORIN.NEW")
             with open(path, "w") as out:
                 out.write(name + "\r\n")
             os.rename(path, os.path.join(run.station, "KELVORIN.CMD"))
-        renames.append(run.reaction(replace, lambda: name in status(run)))
+        # Acted on: the status line changes (the pass search begins); named: after the search.
+        acted, shown = run.reaction(replace, lambda: name in status(run), lambda: status(run) != before)
+        renames.append(acted)
+        named.append(shown)
         run.wait_for(lambda: status(run) == "Waiting for " + name)
     progress("updates")
     updates = []
@@ -199,7 +211,7 @@ def measure(build):
             shown = run.text(4, 3, 21)
             updates.append(arrived - int(arrived))
     run.close()
-    figures["reactions"] = tuple(statistics.median(v) * 1000 for v in (keys, renames, updates))
+    figures["reactions"] = tuple(statistics.median(v) * 1000 for v in (keys, renames, named, updates))
     return figures
 
 
@@ -208,8 +220,8 @@ results = [("earlier", measure(base_build)), ("this", measure(this_build))]
 print("load average after: %s" % " ".join(open("/proc/loadavg").read().split()[:3]))
 print()
 print("%-18s %18s %18s" % ("", "earlier", "this"))
-for case in ("kelvorin waiting", "kelvorin tracking", "mirados waiting"):
+for case in ("kelvorin waiting", "kelvorin tracking", "mirados waiting") if seconds > 0 else ():
     print("%-18s %s" % (case, " ".join("%6.2f %% %6.1f/s  " % r[case] for _, r in results)))
-for index, what in enumerate(("key", "renamed .CMD", "second's update")):
+for index, what in enumerate(("key", "renamed .CMD", ".CMD named", "second's update")):
     print("%-18s %s" % ("median " + what, " ".join("%9.1f ms       " % r["reactions"][index] for _, r in results)))
 PYTHON

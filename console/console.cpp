@@ -1,5 +1,7 @@
 #include "console/console.hpp"
 
+#include <algorithm>
+
 namespace station {
 
 std::string waitForKey(Console& console) {
@@ -14,25 +16,24 @@ std::string waitForKey(Console& console) {
 }
 
 std::string waitForKey(Console& console, int seconds) {
-    LocalTime last = console.clock.now();
-    int changes = 0;
+    // The time waited is the sum of the clock's steps forward: a clock set back does not
+    // lengthen the wait, and a wait that slept longer than asked is not counted short.
+    const std::int64_t limit = static_cast<std::int64_t>(seconds) * 1000;
+    std::int64_t last = console.clock.epochMillis();
+    std::int64_t waited = 0;
     for (;;) {
         console.screen.present();
         std::string key = console.keyboard.readKey();
         if (!key.empty()) {
             return key;
         }
-        // Read before the time it is compared with: a second that changes in between ends the
-        // wait at once instead of being slept through.
-        const std::int64_t readAt = console.clock.epochMillis();
-        const LocalTime now = console.clock.now();
-        if (now != last) {
-            last = now;
-            if (++changes >= seconds) {
-                return {};
-            }
+        const std::int64_t now = console.clock.epochMillis();
+        waited += std::max<std::int64_t>(0, now - last);
+        last = now;
+        if (waited >= limit) {
+            return {};
         }
-        console.sleeper.waitUntil(nextSecondMillis(readAt));
+        console.sleeper.waitUntil(std::min(nextSecondMillis(now), now + limit - waited));
     }
 }
 

@@ -26,8 +26,8 @@ struct Console {
 
 // Shows the screen and waits until a key comes (sleeping until then).
 std::string waitForKey(Console& console);
-// The same, but gives up once the clock's reading has changed `seconds` times (a minute for 60,
-// whatever the clock is set to meanwhile): then it returns nothing.
+// The same, but gives up once the clock has run on `seconds` seconds (steps back not counted,
+// so a clock set back meanwhile cannot make it wait for ever): then it returns nothing.
 std::string waitForKey(Console& console, int seconds);
 // Reads a line typed at the keyboard, echoed from the cursor position; Enter ends it,
 // Backspace deletes. At most maxLength characters.

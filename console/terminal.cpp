@@ -478,8 +478,17 @@ public:
             if (fileWatch_.watching()) {
                 descriptors[count++] = {fileWatch_.descriptor(), POLLIN, 0};
             }
-            const timespec limit{static_cast<time_t>(timeout / 1000), static_cast<long>(timeout % 1000) * 1000000L};
+            // The poll sleeps in real time; a clock that runs faster than that (a test's clock at
+            // a speed-up the time library does not apply to the poll) is followed by the rate of
+            // the last timed-out poll, so the wait does not sleep through its deadline.
+            const std::int64_t pollMs = std::max<std::int64_t>(1, static_cast<std::int64_t>(timeout / clockRate_));
+            const timespec limit{static_cast<time_t>(pollMs / 1000), static_cast<long>(pollMs % 1000) * 1000000L};
+            const std::int64_t polledAt = clock_.epochMillis();
             const int ready = ::ppoll(descriptors.data(), count, &limit, &held.waitingMask());
+            if (ready == 0 && pollMs >= minimumRatedPollMs) {
+                const double rate = static_cast<double>(clock_.epochMillis() - polledAt) / static_cast<double>(pollMs);
+                clockRate_ = std::clamp(rate, 1.0, maximumClockRate);
+            }
             if (ready < 0) {
                 // A signal: an end request is thrown at the top; anything else (a resize) is the
                 // caller's to look at.
@@ -509,6 +518,9 @@ private:
     static constexpr std::int64_t maxPollMs = 1000;
     // The terminal's escape delay (set_escdelay below).
     static constexpr std::int64_t keysQuietMs = 25;
+    // Shorter polls say too little of the clock's rate; faster clocks than this are not followed.
+    static constexpr std::int64_t minimumRatedPollMs = 10;
+    static constexpr double maximumClockRate = 1000;
 
     // The end requests are held back while a wait decides to sleep, and let through only
     // during the sleep itself, so that one arriving in between is never slept through.
@@ -542,6 +554,8 @@ private:
     std::filesystem::path directory_;
     FileWatch fileWatch_;
     bool keyboardOpen_ = true;
+    // Clock milliseconds per real millisecond, as the last timed-out poll measured them.
+    double clockRate_ = 1.0;
 };
 
 // ---- Jobs ------------------------------------------------------------------------------------

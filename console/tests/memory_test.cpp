@@ -180,7 +180,23 @@ TEST_F(MemoryBackend, AWaitForKeyWithALimitIsNotStretchedByAClockSetBack) {
         }
     };
     EXPECT_EQ(waitForKey(mc.console, 60), "");
-    EXPECT_EQ(mc.clock.millis, start - 3'600'000 + 60'000);
+    // A minute of clock time runs on either side of the step; the second in which the clock
+    // went back counts for nothing.
+    EXPECT_EQ(mc.clock.millis, start - 3'600'000 + 61'000);
+}
+
+TEST_F(MemoryBackend, AWaitForKeyWithALimitCountsASleepLongerThanAsked) {
+    // A clock that runs on far past the next second during one sleep (a machine that stalled, a
+    // sped-up clock) ends the wait after its minute, not after sixty more sleeps.
+    mc.clock.set(2026, 10, 1, 12, 0, 0);
+    const std::int64_t start = mc.clock.millis;
+    mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis == start + 1'000) {
+            mc.clock.millis += 40'000;
+        }
+    };
+    EXPECT_EQ(waitForKey(mc.console, 60), "");
+    EXPECT_EQ(mc.clock.millis, start + 60'000);
 }
 
 TEST_F(MemoryBackend, JobLimitsAreRecorded) {
