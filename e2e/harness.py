@@ -109,6 +109,17 @@ def station_config(**values):
             lines[index] = str(values[key])
     return "\r\n".join(lines) + "\r\n"
 
+def mirados_cfg(*scheduled):
+    """A MIRADOS.CFG with these scheduled entries, no watched ones, minimum pass elevation 10."""
+    entries = list(scheduled) + [""] * (15 - len(scheduled))
+    return "; scheduled\n" + "\n".join(entries) + "\n; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
+
+
+def clock_text(moment):
+    """A datetime as faketime's absolute start ("YYYY-MM-DD hh:mm:ss")."""
+    return moment.strftime("%Y-%m-%d %H:%M:%S")
+
+
 def binary(variable):
     """The program path named by an environment variable (KELVORIN, MIRADOS, CONSOLE_PROBE).
 

@@ -6,16 +6,11 @@ import datetime
 import time
 import unittest
 
-from harness import FakeClock, Program, StationDir, binary, station_config
+from harness import FakeClock, Program, StationDir, binary, mirados_cfg, station_config
 
 # A pass of the demo ISS element set over the demo station: AOS 12:10:25, LOS 12:21:22 UTC.
 MID_PASS = datetime.datetime(2026, 10, 1, 12, 13, 30)
 START = datetime.datetime(2026, 10, 10, 0, 0, 0)
-
-
-def mirados_cfg(*scheduled):
-    entries = list(scheduled) + [""] * (15 - len(scheduled))
-    return "; scheduled\n" + "\n".join(entries) + "\n; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
 
 
 class TrackerClockSteps(unittest.TestCase):

@@ -6,7 +6,6 @@ again when it works."""
 import glob
 import os
 import re
-import shutil
 import time
 import unittest
 

@@ -10,20 +10,11 @@ import subprocess
 import time
 import unittest
 
-from harness import FakeClock, Program, StationDir, binary, faketime_library
+from harness import FakeClock, Program, StationDir, binary, clock_text, faketime_library, mirados_cfg
 
 START = datetime.datetime(2026, 10, 10, 0, 0, 0)
 UTC = {"TZ": "UTC"}
 TIME = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ"
-
-
-def mirados_cfg(*scheduled):
-    entries = list(scheduled) + [""] * (15 - len(scheduled))
-    return "; scheduled\n" + "\n".join(entries) + "\n; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
-
-
-def clock_text(moment):
-    return moment.strftime("%Y-%m-%d %H:%M:%S")
 
 
 def scheduled_passes(station, entry):

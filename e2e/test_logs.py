@@ -8,21 +8,12 @@ import re
 import subprocess
 import unittest
 
-from harness import Program, StationDir, binary, faketime_library
+from harness import Program, StationDir, binary, clock_text, faketime_library, mirados_cfg
 
 START = datetime.datetime(2026, 10, 10, 0, 0, 0)
 UTC = {"TZ": "UTC"}
 TIME = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ"
 PASS = r"AOS (%s), LOS (%s), maximum elevation \d+\.\d degrees" % (TIME, TIME)
-
-
-def mirados_cfg(*scheduled):
-    entries = list(scheduled) + [""] * (15 - len(scheduled))
-    return "; scheduled\n" + "\n".join(entries) + "\n; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
-
-
-def clock_text(moment):
-    return moment.strftime("%Y-%m-%d %H:%M:%S")
 
 
 def first_high_pass(station, entry):

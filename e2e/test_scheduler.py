@@ -4,7 +4,7 @@ import datetime
 import time
 import unittest
 
-from harness import Program, StationDir, binary
+from harness import Program, StationDir, binary, clock_text
 
 START = datetime.datetime(2026, 10, 10, 0, 0, 0)
 
@@ -19,10 +19,6 @@ def mirados_cfg(*scheduled, watched=""):
 # watched satellite to MIRADOS.CFG, so the next cycle shows on the screen that it read it again.
 def logging_job(name):
     return 'echo "%s $(date -u +%%H:%%M:%%S)" >> jobs.log\ncp NEXT.CFG MIRADOS.CFG\n' % name
-
-
-def clock_text(moment):
-    return moment.strftime("%Y-%m-%d %H:%M:%S")
 
 
 def log_lines(station):

@@ -4,18 +4,9 @@ tracker ends itself after LOS, and the scheduler takes the console back and sche
 import datetime
 import unittest
 
-from harness import Program, StationDir, binary
+from harness import Program, StationDir, binary, clock_text, mirados_cfg
 
 START = datetime.datetime(2026, 10, 10, 0, 0, 0)
-
-
-def mirados_cfg(*scheduled):
-    entries = list(scheduled) + [""] * (15 - len(scheduled))
-    return "; scheduled\n" + "\n".join(entries) + "\n; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
-
-
-def clock_text(moment):
-    return moment.strftime("%Y-%m-%d %H:%M:%S")
 
 
 class HandOver(unittest.TestCase):

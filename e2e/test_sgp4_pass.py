@@ -8,7 +8,6 @@ satellite is up, then from 2 S back in fine steps of S/50 to the AOS (the instan
 fine sample above the horizon), the same down to the LOS, and the maximum refined in fine steps
 from one coarse step before the best coarse sample."""
 
-import math
 import os
 import sys
 import unittest

@@ -21,28 +21,12 @@ namespace {
 
 using testing::degree;
 using testing::NamedSet;
+using testing::Statistics;
 using testing::realSets;
 using testing::stationAt;
 
 constexpr double secondsPerDay = 86400;
 constexpr double zenithRegion = 80 * degree;
-
-struct Statistics {
-    double sumOfSquares = 0;
-    double maximum = 0;
-    std::size_t count = 0;
-    void add(double difference) {
-        sumOfSquares += difference * difference;
-        maximum = std::max(maximum, std::fabs(difference));
-        ++count;
-    }
-    void add(const Statistics& other) {
-        sumOfSquares += other.sumOfSquares;
-        maximum = std::max(maximum, other.maximum);
-        count += other.count;
-    }
-    double rms() const { return count == 0 ? 0 : std::sqrt(sumOfSquares / static_cast<double>(count)); }
-};
 
 struct Differences {
     Statistics elevation;         // degrees, every sample

@@ -3,6 +3,9 @@
 // unreadable file throws, which fails the test that wanted it.
 #include "orbit/elements.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -44,6 +47,24 @@ inline std::vector<double> numbersOf(const std::string& line) {
     }
     return numbers;
 }
+
+// The root mean square and the largest size of a set of differences.
+struct Statistics {
+    double sumOfSquares = 0;
+    double maximum = 0;
+    std::size_t count = 0;
+    void add(double difference) {
+        sumOfSquares += difference * difference;
+        maximum = std::max(maximum, std::fabs(difference));
+        ++count;
+    }
+    void add(const Statistics& other) {
+        sumOfSquares += other.sumOfSquares;
+        maximum = std::max(maximum, other.maximum);
+        count += other.count;
+    }
+    double rms() const { return count == 0 ? 0 : std::sqrt(sumOfSquares / static_cast<double>(count)); }
+};
 
 struct NamedSet {
     std::string name;

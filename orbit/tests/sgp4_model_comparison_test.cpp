@@ -20,6 +20,7 @@ namespace {
 
 using testing::degree;
 using testing::NamedSet;
+using testing::Statistics;
 using testing::realSets;
 using testing::stationAt;
 
@@ -31,23 +32,6 @@ constexpr double secondsPerDay = 86400;
 ClockTime clockAt(int year, double day, double minute) {
     return {static_cast<std::int16_t>(year), 1, static_cast<float>(day), 0, static_cast<float>(minute), 0};
 }
-
-struct Statistics {
-    double sumOfSquares = 0;
-    double maximum = 0;
-    std::size_t count = 0;
-    void add(double difference) {
-        sumOfSquares += difference * difference;
-        maximum = std::max(maximum, std::fabs(difference));
-        ++count;
-    }
-    void add(const Statistics& other) {
-        sumOfSquares += other.sumOfSquares;
-        maximum = std::max(maximum, other.maximum);
-        count += other.count;
-    }
-    double rms() const { return count == 0 ? 0 : std::sqrt(sumOfSquares / count); }
-};
 
 struct Comparison {
     Statistics elevation;         // degrees
