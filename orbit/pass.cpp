@@ -1,5 +1,7 @@
 #include "orbit/pass.hpp"
 
+#include "orbit/sky_bound.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -23,13 +25,16 @@ std::string daysText(double days) {
     return std::string(text, written.ptr);
 }
 
+// Which side of the horizon a scan may take as proven for the samples it leaves out.
+enum class Proven { nothing, below, above };
+
 // One pass search: the clock fields it moves, the samples it takes and the bounds of its scans.
 class PassSearch {
 public:
     PassSearch(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
-               ClockTime& time, SatelliteState& state, PassSearchDisplay& display)
-        : constants_(constants), orbit_(orbit), site_(site), time_(time), state_(state), display_(display),
-          outOfDate_([this] { display_.showMessage("Keps out of date!"); }) {}
+               const ClockTime& start, SatelliteState& state, PassSearchDisplay& display, const SkyBound& bound)
+        : constants_(constants), orbit_(orbit), site_(site), time_(start), state_(state), display_(display),
+          bound_(bound), outOfDate_([this] { display_.showMessage("Keps out of date!"); }) {}
     PassSearch(const PassSearch&) = delete;
     PassSearch& operator=(const PassSearch&) = delete;
 
@@ -38,48 +43,105 @@ public:
     // below any horizon when the model has no state there. False when the scan reached
     // `limit` (a day number), could no longer move the clock on before `keepGoing` failed, or
     // reached a clock that is no longer a finite day number (an infinite step or UTC offset:
-    // the propagation keeps the last position there, which is no sample).
+    // the propagation keeps the last position there, which is no sample). A sample on the
+    // `proven` side of the horizon by the sky bound is not taken, only counted as one (the
+    // clock moved on, the date line and the out-of-date check as for a sample): `keepGoing`
+    // must hold on that side, and `afterSample` is not called.
     template <typename KeepGoing, typename AfterSample>
-    bool scan(float step, double limit, KeepGoing keepGoing, AfterSample afterSample) {
+    bool scan(float step, double limit, Proven proven, KeepGoing keepGoing, AfterSample afterSample) {
         while (true) {
             const float sampleMinute = time_.minute;
+            previousMinute_ = lastMinute_;
+            lastMinute_ = sampleMinute;
             display_.showDateTime();
-            const Sgp4Error error = sampleOrbit(constants_, orbit_, site_, time_, state_, outOfDate_);
-            if (!std::isfinite(state_.dayNumber)) {
-                return false;
-            }
-            if (error != Sgp4Error::none && modelError_ == Sgp4Error::none) {
-                modelError_ = error;
-            }
-            const double elevation = error == Sgp4Error::none ? state_.elevation : noElevation;
-            time_.minute += step;
-            afterSample(sampleMinute, elevation);
-            if (!keepGoing(elevation)) {
-                return true;
+            const bool skipped = proven != Proven::nothing && provenAt(proven, dayNumberOf(time_));
+            if (skipped) {
+                state_.dayNumber = dayNumberOf(time_);
+                if (elementYearOutOfDate(orbit_.elements, time_.year)) {
+                    outOfDate_();
+                }
+                time_.minute += step;
+            } else {
+                const Sgp4Error error = sampleOrbit(constants_, orbit_, site_, time_, state_, outOfDate_);
+                if (!std::isfinite(state_.dayNumber)) {
+                    return false;
+                }
+                if (error != Sgp4Error::none && modelError_ == Sgp4Error::none) {
+                    modelError_ = error;
+                }
+                const double elevation = error == Sgp4Error::none ? state_.elevation : noElevation;
+                if (proven != Proven::nothing && error == Sgp4Error::none) {
+                    prove(proven);
+                }
+                time_.minute += step;
+                afterSample(sampleMinute, elevation);
+                if (!keepGoing(elevation)) {
+                    return true;
+                }
             }
             if (time_.minute == sampleMinute || !(state_.dayNumber < limit)) {
+                if (skipped) {
+                    retakeLastSamples();
+                }
                 return false;
             }
         }
     }
 
     template <typename KeepGoing>
-    bool scan(float step, double limit, KeepGoing keepGoing) {
-        return scan(step, limit, keepGoing, [](float, double) {});
+    bool scan(float step, double limit, Proven proven, KeepGoing keepGoing) {
+        return scan(step, limit, proven, keepGoing, [](float, double) {});
     }
 
+    ClockTime& time() { return time_; }
     double now() const { return dayNumberOf(time_); }
     Sgp4Error modelError() const { return modelError_; }
 
 private:
+    // A scan that gives up on a sample it left out leaves the state as taking it would have:
+    // the range rate comes from the sample before.
+    void retakeLastSamples() {
+        ClockTime at = time_;
+        for (const float minute : {previousMinute_, lastMinute_}) {
+            at.minute = minute;
+            sampleOrbit(constants_, orbit_, site_, at, state_);
+        }
+    }
+
+    // From the sample just taken: up to when the satellite stays on the `proven` side.
+    void prove(Proven proven) {
+        provenSide_ = Proven::nothing;
+        const double day = state_.dayNumber;
+        if (!bound_.usable || !(day >= bound_.fromDay && day <= bound_.untilDay)) {
+            return;
+        }
+        const double angle = zenithAngle(orbit_, site_, bound_, state_);
+        const double room = proven == Proven::below ? angle - bound_.belowFrom : bound_.aboveWithin - angle;
+        if (room > 0) {
+            provenSide_ = proven;
+            provenFrom_ = day;
+            provenUntil_ = std::min(day + room / bound_.turnPerDay, bound_.untilDay);
+        }
+    }
+
+    bool provenAt(Proven proven, double day) const {
+        return provenSide_ == proven && day >= provenFrom_ && day <= provenUntil_;
+    }
+
     const OrbitConstants& constants_;
     SatelliteOrbit& orbit_;
     const ObserverSite& site_;
-    ClockTime& time_;
+    ClockTime time_;
     SatelliteState& state_;
     PassSearchDisplay& display_;
+    const SkyBound& bound_;
     std::function<void()> outOfDate_;
     Sgp4Error modelError_ = Sgp4Error::none;
+    Proven provenSide_ = Proven::nothing;
+    float lastMinute_ = 0;      // of the last sample counted, taken or not
+    float previousMinute_ = 0;  // of the one before
+    double provenFrom_ = 0;
+    double provenUntil_ = 0;
 };
 
 }  // namespace
@@ -89,31 +151,44 @@ bool isGeostationary(const KeplerianElementSet& elements) {
 }
 
 PassPrediction predictPass(const OrbitConstants& constants, const KeplerianElementSet& elements,
-                           StationPosition station, const PassSearchSettings& settings, ClockTime& time,
+                           StationPosition station, const PassSearchSettings& settings, const ClockTime& start,
                            SatelliteState& state, PassSearchDisplay& display) {
     SatelliteOrbit orbit = satelliteOrbit(OrbitModel::builtIn, elements);
-    return predictPass(constants, orbit, ObserverSite{station, {}}, settings, time, state, display);
+    return predictPass(constants, orbit, ObserverSite{station, {}}, settings, start, state, display);
 }
 
 PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
-                           const PassSearchSettings& settings, ClockTime& time, SatelliteState& state,
+                           const PassSearchSettings& settings, const ClockTime& start, SatelliteState& state,
                            PassSearchDisplay& display) {
     PassPrediction pass;
-    pass.year = time.year;
+    pass.year = start.year;
+    pass.nextStart = start;
     if (!orbit.problem.empty()) {
         display.showMessage("Cannot predict a pass: " + orbit.problem);
         return pass;
     }
     const KeplerianElementSet& elements = orbit.elements;
-    const bool scheduler = constants.scheduler();
-    // The scheduler keeps its maximum elevation in single precision.
-    auto storedElevation = [scheduler](double value) {
-        return scheduler ? static_cast<double>(static_cast<float>(value)) : value;
+    const bool single = settings.maximumPrecision == MaximumPrecision::single;
+    auto storedElevation = [single](double value) {
+        return single ? static_cast<double>(static_cast<float>(value)) : value;
     };
     const double horizon = settings.minimumElevation;
     const float step = settings.searchStep;
     const float fineStep = step / fineStepsPerStep;
-    PassSearch search(constants, orbit, site, time, state, display);
+    // Every sample lies within two search bounds of the start: the AOS within one, the LOS
+    // within one more.
+    const double startDay = dayNumberOf(start);
+    const SkyBound bound = settings.skipProvenSamples
+                               ? skyBound(constants, orbit, site, horizon, start.year, startDay,
+                                          startDay + 2 * settings.boundDays + 1)
+                               : SkyBound{};
+    PassSearch search(constants, orbit, site, start, state, display, bound);
+    ClockTime& time = search.time();
+    auto finished = [&]() -> PassPrediction& {
+        pass.modelError = search.modelError();
+        pass.nextStart = time;
+        return pass;
+    };
 
     if (isGeostationary(elements)) {
         // It stays at one point of the sky: one "pass" from now, a year of days long.
@@ -123,12 +198,10 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
         pass.aosLocal = localDayNumberOf(time, settings.utcOffsetHours);
         pass.maximumElevation = storedElevation(horizon);
         time.day += daysPerGeostationaryPass;
-        if (!scheduler) {
-            pass.azimuthAtLos = static_cast<float>(state.azimuth);
-        }
+        pass.azimuthAtLos = static_cast<float>(state.azimuth);
         pass.los = search.now();
         pass.losLocal = localDayNumberOf(time, settings.utcOffsetHours);
-        return pass;
+        return finished();
     }
     if (!(step > 0)) {
         display.showMessage("Cannot predict a pass: search step is 0 or less");
@@ -139,16 +212,14 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
     auto below = [horizon](double elevation) { return !(elevation > horizon); };
     auto up = [horizon](double elevation) { return elevation >= horizon; };
 
-    if (!search.scan(step, search.now() + settings.boundDays, below)) {
+    if (!search.scan(step, search.now() + settings.boundDays, Proven::below, below)) {
         display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
-        pass.modelError = search.modelError();
-        return pass;
+        return finished();
     }
     time.minute -= 2 * step;
-    if (!search.scan(fineStep, search.now() + settings.boundDays, below)) {
+    if (!search.scan(fineStep, search.now() + settings.boundDays, Proven::below, below)) {
         display.showMessage("No pass within " + daysText(settings.boundDays) + " days");
-        pass.modelError = search.modelError();
-        return pass;
+        return finished();
     }
     pass.found = true;
     // The azimuths of the samples at AOS and LOS: the tracker decides the flip with them, the
@@ -160,24 +231,24 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
 
     double maximum = storedElevation(horizon);
     float maximumMinute = time.minute;
-    const bool set =
-        search.scan(step, pass.aos + settings.boundDays, up, [&](float sampleMinute, double elevation) {
-            if (elevation > maximum) {
-                maximum = storedElevation(elevation);
-                maximumMinute = sampleMinute;
-            }
-        });
+    const bool set = search.scan(step, pass.aos + settings.boundDays, Proven::nothing, up,
+                                 [&](float sampleMinute, double elevation) {
+                                     if (elevation > maximum) {
+                                         maximum = storedElevation(elevation);
+                                         maximumMinute = sampleMinute;
+                                     }
+                                 });
     // One that does not set within the bound gets its LOS there, so it is still tracked.
     if (set) {
         // A pass cannot end before it begins: with a step longer than the pass, two steps back
         // from the first sample below lie before the AOS.
         time.minute = std::max(time.minute - 2 * step, aosMinute);
-        search.scan(fineStep, search.now() + settings.boundDays, up);
+        search.scan(fineStep, search.now() + settings.boundDays, Proven::above, up);
     }
     pass.azimuthAtLos = static_cast<float>(state.azimuth);
     pass.los = search.now();
     pass.losLocal = localDayNumberOf(time, settings.utcOffsetHours);
-    const float losMinute = time.minute;
+    const ClockTime atLos = time;
 
     // The coarse maximum can lie up to a step from the peak: climb to it again in fine steps
     // from one step before the best coarse sample. Neither climb runs past the LOS.
@@ -185,9 +256,9 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
     maximum = storedElevation(horizon);
     float azimuthAtMaximum = 0;
     auto notAboveMaximum = [&maximum](double elevation) { return !(elevation > maximum); };
-    if (search.scan(fineStep, pass.los, notAboveMaximum)) {
+    if (search.scan(fineStep, pass.los, Proven::nothing, notAboveMaximum)) {
         search.scan(
-            fineStep, pass.los, [&maximum](double elevation) { return elevation >= maximum; },
+            fineStep, pass.los, Proven::nothing, [&maximum](double elevation) { return elevation >= maximum; },
             [&](float, double elevation) {
                 if (elevation > maximum) {
                     maximum = storedElevation(elevation);
@@ -196,12 +267,9 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
             });
     }
     pass.maximumElevation = maximum;
-    if (scheduler) {
-        time.minute = losMinute;  // the next search starts at the end of this pass
-    } else {
-        pass.azimuthAtMaximum = azimuthAtMaximum;
-    }
-    pass.modelError = search.modelError();
+    pass.azimuthAtMaximum = azimuthAtMaximum;
+    finished();
+    pass.nextStart = atLos;  // the next search starts at the end of this pass
     return pass;
 }
 

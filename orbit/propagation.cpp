@@ -189,6 +189,10 @@ void lookAngles(const OrbitConstants& constants, StationPosition station, Satell
     const double r = state.orbitRadius;
     if (state.groundDistance == 0) {
         state.elevation = stored(constants, constants.pi / 2);
+    } else if (psi >= constants.pi) {
+        // The antipode, where the guarded arc cosine puts a point close to it: the sine of the
+        // program's pi is a tiny negative number, which would turn the elevation to +90 degrees.
+        state.elevation = stored(constants, -constants.pi / 2);
     } else {
         const double horizonRadius = constants.scheduler() ? constants.meanEarthRadiusKm : stationRadius;
         state.elevation = stored(constants, std::atan(((r * std::cos(psi) - horizonRadius) / r) / std::sin(psi)));

@@ -36,6 +36,16 @@ GeodeticStation geodeticStation(double geodeticLatitude, double longitude) {
     return station;
 }
 
+Vector3 earthFixedPositionKm(double geodeticLatitude, double longitude, double altitudeKm) {
+    const double sinLatitude = std::sin(geodeticLatitude);
+    const double cosLatitude = std::cos(geodeticLatitude);
+    const double primeVerticalRadius =
+        wgs84EquatorialRadiusKm / std::sqrt(1 - wgs84EccentricitySquared * sinLatitude * sinLatitude);
+    const double fromAxis = (primeVerticalRadius + altitudeKm) * cosLatitude;
+    return {fromAxis * std::cos(longitude), fromAxis * std::sin(longitude),
+            (primeVerticalRadius * (1 - wgs84EccentricitySquared) + altitudeKm) * sinLatitude};
+}
+
 Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const GeodeticStation& station) {
     Sgp4LookAngles look;
     // TEME to Earth-fixed: a turn by the sidereal angle about the pole. The Earth-fixed velocity

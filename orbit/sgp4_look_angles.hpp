@@ -19,6 +19,9 @@ struct GeodeticStation {
 
 GeodeticStation geodeticStation(double geodeticLatitude, double longitude);
 
+// The Earth-fixed position, km, of a point at `altitudeKm` above the WGS-84 ellipsoid.
+Vector3 earthFixedPositionKm(double geodeticLatitude, double longitude, double altitudeKm);
+
 struct Sgp4LookAngles {
     double azimuth = 0;    // radians, 0..2pi, clockwise from north
     double elevation = 0;  // radians

@@ -131,7 +131,9 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
 }
 
 PassPrediction Scheduler::searchPass(SatelliteOrbit& orbit) {
-    return predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+    PassPrediction found = predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+    clock = found.nextStart;
+    return found;
 }
 
 bool Scheduler::clearsMinimum(const PassPrediction& pass) const {

@@ -341,6 +341,7 @@ PassSearchSettings Scheduler::searchSettings() const {
     search.searchStep = station.searchStep;
     search.utcOffsetHours = station.utcOffsetHours;
     search.boundDays = searchBoundDays;
+    search.maximumPrecision = MaximumPrecision::single;
     return search;
 }
 

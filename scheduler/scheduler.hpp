@@ -123,13 +123,14 @@ public:
     PassPrediction searchPass(SatelliteOrbit& orbit);
     // True when the pass counts for the schedule: its maximum above MIRADOS.CFG's minimum.
     bool clearsMinimum(const PassPrediction& pass) const;
+    // What the schedule's searches are given: the station's step, horizon and bound.
+    PassSearchSettings searchSettings() const;
+    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
 
 private:
     PassTable buildPassTable(const EntryList& entries, SlotList& slots);
     void loadSlots(const EntryList& entries, SlotList& slots);
-    PassSearchSettings searchSettings() const;
     StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
-    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();

@@ -49,16 +49,18 @@ struct RecordingErrors : ErrorHandler {
 };
 
 struct RecordingDisplay : PassSearchDisplay {
-    const ClockTime* time = nullptr;  // when set, the instant of every sample is kept
+    // When set, the instant of every sample but the last is kept: each redraw before a sample
+    // finds the state at the one before.
+    const SatelliteState* state = nullptr;
     std::vector<double> sampleDays;
     int dateTimeRedraws = 0;
     std::vector<std::string> statuses;
     std::vector<std::string> messages;
     void showDateTime() override {
-        ++dateTimeRedraws;
-        if (time != nullptr) {
-            sampleDays.push_back(dayNumberOf(*time));
+        if (state != nullptr && dateTimeRedraws > 0) {
+            sampleDays.push_back(state->dayNumber);
         }
+        ++dateTimeRedraws;
     }
     void showStatus(const std::string& text) override { statuses.push_back(text); }
     void showMessage(const std::string& text) override { messages.push_back(text); }

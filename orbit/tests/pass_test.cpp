@@ -56,8 +56,12 @@ struct Search {
     Search(const OrbitConstants& c, const KeplerianElementSet& set, StationPosition station, ClockTime from,
            const PassSearchSettings& s = settings())
         : time(from) {
-        display.time = &time;
-        pass = predictPass(c, set, station, s, time, state, display);
+        display.state = &state;
+        PassSearchSettings chosen = s;
+        if (c.scheduler()) {
+            chosen.maximumPrecision = MaximumPrecision::single;
+        }
+        pass = predictPass(c, set, station, chosen, time, state, display);
     }
 };
 
@@ -100,17 +104,12 @@ TEST(PredictPass, RealSatellitesGivePlausibleSuccessivePasses) {
                 expectPlausible(*c, set, pass, name);
                 EXPECT_GT(pass.aos, previousLos) << name;
                 EXPECT_EQ(search.display.statuses, std::vector<std::string>{"Calculating AOS and LOS times"});
-                EXPECT_EQ(search.display.dateTimeRedraws, static_cast<int>(search.display.sampleDays.size()));
+                EXPECT_EQ(search.display.dateTimeRedraws, static_cast<int>(search.display.sampleDays.size()) + 1);
                 EXPECT_EQ(pass.year, 2026);
-                if (c->scheduler()) {
-                    // The scheduler's next search starts at this LOS.
-                    EXPECT_EQ(dayNumberOf(search.time), pass.los);
-                    from = search.time;
-                } else {
-                    EXPECT_GT(dayNumberOf(search.time), pass.aos);
-                    EXPECT_LT(dayNumberOf(search.time), pass.los);
-                    from = at(pass.los + minuteDays);
-                }
+                // The next search starts at this LOS; the caller's clock is not moved.
+                EXPECT_EQ(dayNumberOf(pass.nextStart), pass.los);
+                EXPECT_EQ(dayNumberOf(search.time), dayNumberOf(from));
+                from = pass.nextStart;
                 previousLos = pass.los;
             }
         }
@@ -126,11 +125,9 @@ TEST(PredictPass, BothProgramsFindTheSamePass) {
     EXPECT_NEAR(t.los, s.los, 10.0 / 86400);
     EXPECT_NEAR(t.maximumElevation / degree, s.maximumElevation / degree, 0.5);
     EXPECT_EQ(s.maximumElevation, static_cast<float>(s.maximumElevation));
-    // Both record the azimuths at AOS and LOS; only the tracker the one at the maximum.
     EXPECT_NEAR(s.azimuthAtAos, t.azimuthAtAos, 1 * degree);
     EXPECT_NEAR(s.azimuthAtLos, t.azimuthAtLos, 1 * degree);
-    EXPECT_EQ(s.azimuthAtMaximum, 0);
-    EXPECT_NE(t.azimuthAtMaximum, 0);
+    EXPECT_NEAR(s.azimuthAtMaximum, t.azimuthAtMaximum, 1 * degree);
 }
 
 TEST(PredictPass, LocalTimesAndTheHorizon) {
@@ -198,8 +195,8 @@ TEST(PredictPass, GeostationarySatelliteIsNotSearched) {
         EXPECT_EQ(search.pass.maximumElevation, c->scheduler() ? static_cast<float>(5 * degree) : 5 * degree);
         EXPECT_TRUE(search.display.statuses.empty());
         EXPECT_EQ(search.display.dateTimeRedraws, 0);
-        EXPECT_EQ(search.time.day, from.day + 365);
-        EXPECT_EQ(search.time.minute, from.minute);
+        EXPECT_EQ(search.pass.nextStart.day, from.day + 365);
+        EXPECT_EQ(search.pass.nextStart.minute, from.minute);
     }
 }
 
@@ -236,8 +233,8 @@ TEST(PredictPass, SatelliteThatNeverRisesEndsAtTheBound) {
         EXPECT_FALSE(search.pass.found);
         const std::string text = bound == 10 ? "No pass within 10 days" : "No pass within 2.5 days";
         EXPECT_EQ(search.display.messages, std::vector<std::string>{text});
-        EXPECT_GE(dayNumberOf(search.time) - dayNumberOf(start), bound);
-        EXPECT_LT(dayNumberOf(search.time) - dayNumberOf(start), bound + 2 * minuteDays);
+        EXPECT_GE(dayNumberOf(search.pass.nextStart) - dayNumberOf(start), bound);
+        EXPECT_LT(dayNumberOf(search.pass.nextStart) - dayNumberOf(start), bound + 2 * minuteDays);
     }
 }
 
