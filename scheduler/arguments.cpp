@@ -1,5 +1,6 @@
 #include "scheduler/arguments.hpp"
 
+#include "scheduler/all_passes.hpp"
 #include "scheduler/pass_list.hpp"
 #include "scheduler/scheduler.hpp"
 #include "text/numbers.hpp"
@@ -48,7 +49,8 @@ SchedulerCommandLine usageError(std::string error) {
 SchedulerCommandLine parseSchedulerCommandLine(const std::vector<std::string>& args) {
     SchedulerCommandLine commandLine;
     bool daysGiven = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help") {
             return answer(SchedulerCommandLine::Action::help);
         }
@@ -59,6 +61,18 @@ SchedulerCommandLine parseSchedulerCommandLine(const std::vector<std::string>& a
             commandLine.action = SchedulerCommandLine::Action::passes;
         } else if (arg == "--csv") {
             commandLine.csv = true;
+        } else if (arg == "--all") {
+            commandLine.all = true;
+        } else if (arg == "--min-elevation") {
+            const std::string value = i + 1 < args.size() ? args[++i] : "";
+            const bool digits = !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
+                return std::isdigit(static_cast<unsigned char>(c)) || c == '.';
+            });
+            const double degrees = digits ? leadingNumber(value) : -1;
+            if (!(degrees >= 0 && degrees <= 90)) {
+                return usageError("--min-elevation takes degrees from 0 to 90, not '" + value + "'");
+            }
+            commandLine.minimumElevationDegrees = degrees;
         } else if (arg.starts_with("--")) {
             return usageError("unknown option " + arg);
         } else if (commandLine.action == SchedulerCommandLine::Action::passes && !daysGiven) {
@@ -75,6 +89,15 @@ SchedulerCommandLine parseSchedulerCommandLine(const std::vector<std::string>& a
     if (commandLine.csv && commandLine.action != SchedulerCommandLine::Action::passes) {
         return usageError("--csv goes with --passes");
     }
+    if (commandLine.all && commandLine.action != SchedulerCommandLine::Action::passes) {
+        return usageError("--all goes with --passes");
+    }
+    if (commandLine.minimumElevationDegrees && !commandLine.all) {
+        return usageError("--min-elevation goes with --passes --all");
+    }
+    if (commandLine.all && !daysGiven) {
+        commandLine.days = 1;
+    }
     return commandLine;
 }
 
@@ -83,6 +106,7 @@ std::string schedulerVersionText() { return "mirados " + std::string(schedulerVe
 std::string schedulerHelpText() {
     return "Usage: mirados\n"
            "       mirados --passes [DAYS] [--csv]\n"
+           "       mirados --passes --all [DAYS] [--min-elevation DEG] [--csv]\n"
            "       mirados --help | --version\n"
            "\n"
            "Schedules the passes of the satellites of MIRADOS.CFG from the station\n"
@@ -92,6 +116,10 @@ std::string schedulerHelpText() {
            "  --passes [DAYS]  print the passes of the scheduled and watched entries over\n"
            "                   the next DAYS days (default 2, at most 10), sorted by AOS,\n"
            "                   in local time, and exit\n"
+           "  --all            with --passes: every set of the keplerian data file, over\n"
+           "                   DAYS days (default 1), only passes above the minimum pass\n"
+           "                   elevation; sets that cannot be used named on one line\n"
+           "  --min-elevation DEG  with --all: this minimum instead of MIRADOS.CFG's\n"
            "  --csv            with --passes: comma-separated values with a header line\n"
            "  --help           print this help and exit\n"
            "  --version        print the version and exit\n"
@@ -110,7 +138,7 @@ std::string schedulerHelpText() {
 }
 
 std::optional<int> answerSchedulerOptions(const std::vector<std::string>& args, Console& headless, std::ostream& out,
-                                          std::ostream& err) {
+                                          std::ostream& err, bool errIsTerminal) {
     const SchedulerCommandLine commandLine = parseSchedulerCommandLine(args);
     switch (commandLine.action) {
         case SchedulerCommandLine::Action::help:
@@ -123,6 +151,16 @@ std::optional<int> answerSchedulerOptions(const std::vector<std::string>& args, 
             err << "mirados: " << commandLine.error << "\nTry mirados --help.\n";
             return 2;
         case SchedulerCommandLine::Action::passes:
+            if (commandLine.all) {
+                AllPassesOptions options;
+                options.days = commandLine.days;
+                if (commandLine.minimumElevationDegrees) {
+                    options.minimumElevation = static_cast<float>(*commandLine.minimumElevationDegrees * programPi / 180);
+                }
+                options.csv = commandLine.csv;
+                options.progress = errIsTerminal;
+                return printAllPasses(headless, options, out, err);
+            }
             return printPassList(headless, commandLine.days, commandLine.csv, out, err);
         case SchedulerCommandLine::Action::schedule:
             break;

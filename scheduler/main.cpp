@@ -3,6 +3,8 @@
 #include "scheduler/arguments.hpp"
 #include "scheduler/scheduler.hpp"
 
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,7 +17,8 @@ int main(int argc, char** argv) {
         station::MemoryConsole headless(".");
         const station::LocalTime now = station::SystemClock().now();
         headless.clock.set(now.year, now.month, now.day, now.hour, now.minute, now.second);
-        if (const auto status = station::answerSchedulerOptions(args, headless.console, std::cout, std::cerr)) {
+        if (const auto status = station::answerSchedulerOptions(args, headless.console, std::cout, std::cerr,
+                                                                ::isatty(STDERR_FILENO) == 1)) {
             return *status;
         }
     }

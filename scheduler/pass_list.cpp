@@ -62,7 +62,7 @@ std::vector<std::string> columnsOf(const ListedPass& listed, const std::string& 
     const PassRow& row = listed.pass;
     return {isoDateText(row.year, row.aosLocal),
             row.entry,
-            listed.scheduled ? "scheduled" : "watched",
+            !listed.isEntry ? "-" : listed.scheduled ? "scheduled" : "watched",
             timeOfDayText(row.aosLocal),
             timeOfDayText(row.losLocal),
             formatPicture("##.#", row.maxElevation * degreesPerRadian),
@@ -136,7 +136,8 @@ std::string passListText(const PassListHeading& heading, const std::vector<Liste
     std::string text = "Passes from " + localDateTimeText(heading.from) + " for " + shortestText(heading.days) +
                        (heading.days == 1 ? " day" : " days") + ", in local time (UTC = local time " +
                        (offset < 0 ? "- " : "+ ") + shortestText(std::fabs(offset)) + " h)\n";
-    text += "Clears: the maximum is above the minimum pass elevation of MIRADOS.CFG, " +
+    text += std::string("Clears: the maximum is above the minimum pass elevation ") +
+            (heading.minimumGiven ? "given, " : "of MIRADOS.CFG, ") +
             elevationText(heading.minimumPassElevation) + " degrees\n\n";
 
     std::size_t satelliteWidth = 9;

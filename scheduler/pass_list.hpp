@@ -20,6 +20,7 @@ struct ListedPass {
     bool geostationary = false;
     float azimuthAtAos = 0;  // radians
     float azimuthAtLos = 0;
+    bool isEntry = true;  // an entry of MIRADOS.CFG (--all lists the other sets too)
 };
 
 // The span and the values the heading of the table names.
@@ -28,6 +29,7 @@ struct PassListHeading {
     double days = 0;
     float utcOffsetHours = 0;     // value 17 of KELVORIN.CFG
     float minimumPassElevation = 0;  // radians
+    bool minimumGiven = false;       // on the command line, not MIRADOS.CFG's
 };
 
 // The span's passes can be listed up to this many days ahead: the bound of the schedule's own
