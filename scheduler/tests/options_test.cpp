@@ -41,6 +41,14 @@ TEST(SchedulerOptions, PassesWithDaysAndCsvHelpVersionAndUsageErrors) {
         {{"ISS"}, Action::usageError, 2, false, "unexpected argument 'ISS'"},
         {{"--csv"}, Action::usageError, 2, false, "--csv goes with --passes"},
         {{"--pass"}, Action::usageError, 2, false, "unknown option --pass"},
+        {{"--passes", "--all"}, Action::passes, 1, false, ""},
+        {{"--passes", "--all", "3", "--min-elevation", "12.5"}, Action::passes, 3, false, ""},
+        {{"--passes", "--all", "11"}, Action::usageError, 2, false,
+         "DAYS must be a number above 0 and at most 10, not '11'"},
+        {{"--all"}, Action::usageError, 2, false, "--all goes with --passes"},
+        {{"--passes", "--min-elevation", "5"}, Action::usageError, 2, false, "--min-elevation goes with --passes --all"},
+        {{"--passes", "--all", "--min-elevation"}, Action::usageError, 2, false,
+         "--min-elevation takes degrees from 0 to 90, not ''"},
     };
     for (const Case& c : cases) {
         const SchedulerCommandLine parsed = parseSchedulerCommandLine(c.args);
