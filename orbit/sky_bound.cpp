@@ -15,9 +15,10 @@ constexpr double minutesPerDay = 1440;
 // zenith angle near the horizon, so the margin also clears the rounding of the elevation itself.
 constexpr double angleMargin = 1e-5;
 constexpr double radiusMargin = 1e-6;
-// Above the rates the secular equations give: room for the periodic terms, which move the
-// direction by a fraction of a percent of an orbit's turn.
-constexpr double rateMargin = 1.25;
+// Above the rates the secular equations give: room for the SGP4 model's periodic terms, whose
+// rates are below 1 % of the argument of latitude's (a few times J2 over the semi-latus rectum
+// squared), and for rounding.
+constexpr double rateMargin = 1.05;
 // The SGP4 model's short-period terms change the radius by well under 1 %, its long-period
 // terms the eccentricity by well under 0.005.
 constexpr double sgp4RadiusMargin = 0.01;
