@@ -1,0 +1,25 @@
+#pragma once
+// The receiver the GPS reader's own tests and the tracker's GPS rows start from.
+#include "config/station.hpp"
+
+#include <string>
+
+namespace station::gpstest {
+
+inline constexpr int gpsPortNumber = 2;
+
+// A GLL sentence with its time stamp, at the example position unless given another.
+inline std::string gllSentence(const std::string& time, const std::string& latitude = "4916.45",
+                               const std::string& longitude = "12311.12") {
+    return "$GPGLL," + latitude + ",N," + longitude + ",W," + time + ",A,*1D\r\n";
+}
+
+// A receiver on port 2 at 4800 baud whose GLL position the station takes.
+inline void gpsOnPortTwo(Station& station) {
+    station.gpsPort = gpsPortNumber;
+    station.gpsBaud = 4800;
+    station.useGpsPosition = 1;
+    station.gpsSentence = 1;
+}
+
+}  // namespace station::gpstest
