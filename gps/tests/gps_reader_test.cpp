@@ -35,9 +35,7 @@ struct Records {
 class GpsReaderTest : public ::testing::Test {
 protected:
     GpsReaderTest() {
-        mc.clock.set(2026, 10, 1, 12, 0, 0);
-        start = mc.clock.millis;
-        mc.sleeper.limitMillis = start + 60'000;
+        start = gpstest::startAtNoon(mc);
         gpstest::gpsOnPortTwo(s.station);
         s.gpsLink = mc.serialPorts.open(gpsPortNumber, 4800);
     }

@@ -2,6 +2,7 @@
 // The receiver the GPS reader's own tests and the tracker's GPS rows start from.
 #include "config/station.hpp"
 
+#include <cstdint>
 #include <string>
 
 namespace station::gpstest {
@@ -20,6 +21,15 @@ inline void gpsOnPortTwo(Station& station) {
     station.gpsBaud = 4800;
     station.useGpsPosition = 1;
     station.gpsSentence = 1;
+}
+
+// Sets the in-memory console's clock to noon of 1 October 2026 with a minute of sleep before the
+// test fails; returns that start in milliseconds.
+template <class MemoryConsole>
+std::int64_t startAtNoon(MemoryConsole& mc) {
+    mc.clock.set(2026, 10, 1, 12, 0, 0);
+    mc.sleeper.limitMillis = mc.clock.millis + 60'000;
+    return mc.clock.millis;
 }
 
 }  // namespace station::gpstest

@@ -38,9 +38,7 @@ double degrees(float radians) { return static_cast<double>(radians) * 180 / pi; 
 class GpsReaderTest : public ::testing::Test {
 protected:
     GpsReaderTest() {
-        mc.clock.set(2026, 10, 1, 12, 0, 0);
-        start = mc.clock.millis;
-        mc.sleeper.limitMillis = start + 60'000;
+        start = gpstest::startAtNoon(mc);
         gpstest::gpsOnPortTwo(s.station);
         s.station.latitude = configuredLatitude;
         s.station.longitude = configuredLongitude;
