@@ -20,7 +20,13 @@ using FiveByteField = std::array<std::uint8_t, 4>;
 
 // A command of four parameter bytes and its opcode.
 constexpr FiveByteCommand fiveByteCommand(FiveByteField parameters, std::uint8_t opcode) {
-    return {parameters[0], parameters[1], parameters[2], parameters[3], opcode};
+    return {
+        parameters[0],  // P1
+        parameters[1],  // P2
+        parameters[2],  // P3
+        parameters[3],  // P4
+        opcode,         // OP
+    };
 }
 // A command whose only parameter, if any, is P1.
 constexpr FiveByteCommand fiveByteCommand(std::uint8_t p1, std::uint8_t opcode) {
