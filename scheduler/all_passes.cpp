@@ -237,7 +237,7 @@ int printAllPasses(Console& console, const AllPassesOptions& options, std::ostre
 
             SearchContext context;
             context.constants = scheduler.constants;
-            context.site = scheduler.observer();
+            context.site = observerOf(station);
             context.settings = scheduler.searchSettings();
             // A search need not look past the span: no pass that begins later is listed.
             context.settings.boundDays = options.days;

@@ -131,7 +131,8 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
 }
 
 PassPrediction Scheduler::searchPass(SatelliteOrbit& orbit) {
-    PassPrediction found = predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+    PassPrediction found =
+        predictPass(constants, orbit, observerOf(station), searchSettings(), clock, satellite, display_);
     clock = found.nextStart;
     return found;
 }
