@@ -3,6 +3,7 @@
 #include "orbit/sky_bound.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -45,16 +46,17 @@ public:
     // reached a clock that is no longer a finite day number (an infinite step or UTC offset:
     // the propagation keeps the last position there, which is no sample). A sample on the
     // `proven` side of the horizon by the sky bound is not taken, only counted as one (the
-    // clock moved on, the date line and the out-of-date check as for a sample): `keepGoing`
-    // must hold on that side, and `afterSample` is not called.
+    // clock moved on, the date line and the out-of-date check as for a sample) when `skip`:
+    // `keepGoing` must hold on that side, and `afterSample` is not called. Either way the
+    // samples taken prove what they can for later scans.
     template <typename KeepGoing, typename AfterSample>
-    bool scan(float step, double limit, Proven proven, KeepGoing keepGoing, AfterSample afterSample) {
+    bool scan(float step, double limit, Proven proven, bool skip, KeepGoing keepGoing, AfterSample afterSample) {
         while (true) {
             const float sampleMinute = time_.minute;
             previousMinute_ = lastMinute_;
             lastMinute_ = sampleMinute;
             display_.showDateTime();
-            const bool skipped = proven != Proven::nothing && provenAt(proven, dayNumberOf(time_));
+            const bool skipped = skip && provenAt(proven, dayNumberOf(time_));
             if (skipped) {
                 state_.dayNumber = dayNumberOf(time_);
                 if (elementYearOutOfDate(orbit_.elements, time_.year)) {
@@ -90,7 +92,7 @@ public:
 
     template <typename KeepGoing>
     bool scan(float step, double limit, Proven proven, KeepGoing keepGoing) {
-        return scan(step, limit, proven, keepGoing, [](float, double) {});
+        return scan(step, limit, proven, proven != Proven::nothing, keepGoing, [](float, double) {});
     }
 
     ClockTime& time() { return time_; }
@@ -110,7 +112,6 @@ private:
 
     // From the sample just taken: up to when the satellite stays on the `proven` side.
     void prove(Proven proven) {
-        provenSide_ = Proven::nothing;
         const double day = state_.dayNumber;
         if (!bound_.usable || !(day >= bound_.fromDay && day <= bound_.untilDay)) {
             return;
@@ -118,14 +119,15 @@ private:
         const double angle = zenithAngle(orbit_, site_, bound_, state_);
         const double room = proven == Proven::below ? angle - bound_.belowFrom : bound_.aboveWithin - angle;
         if (room > 0) {
-            provenSide_ = proven;
-            provenFrom_ = day;
-            provenUntil_ = std::min(day + room / bound_.turnPerDay, bound_.untilDay);
+            proofs_[nextProof_] = {proven, day, std::min(day + room / bound_.turnPerDay, bound_.untilDay)};
+            nextProof_ = (nextProof_ + 1) % proofs_.size();
         }
     }
 
     bool provenAt(Proven proven, double day) const {
-        return provenSide_ == proven && day >= provenFrom_ && day <= provenUntil_;
+        return std::any_of(proofs_.begin(), proofs_.end(), [&](const Proof& proof) {
+            return proof.side == proven && day >= proof.from && day <= proof.until;
+        });
     }
 
     const OrbitConstants& constants_;
@@ -137,11 +139,16 @@ private:
     const SkyBound& bound_;
     std::function<void()> outOfDate_;
     Sgp4Error modelError_ = Sgp4Error::none;
-    Proven provenSide_ = Proven::nothing;
     float lastMinute_ = 0;      // of the last sample counted, taken or not
     float previousMinute_ = 0;  // of the one before
-    double provenFrom_ = 0;
-    double provenUntil_ = 0;
+    // The last proofs: a fine scan goes back over instants a coarse one has proved.
+    struct Proof {
+        Proven side = Proven::nothing;
+        double from = 0;  // day numbers
+        double until = 0;
+    };
+    std::array<Proof, 4> proofs_{};
+    std::size_t nextProof_ = 0;
 };
 
 }  // namespace
@@ -231,7 +238,7 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
 
     double maximum = storedElevation(horizon);
     float maximumMinute = time.minute;
-    const bool set = search.scan(step, pass.aos + settings.boundDays, Proven::nothing, up,
+    const bool set = search.scan(step, pass.aos + settings.boundDays, Proven::above, false, up,
                                  [&](float sampleMinute, double elevation) {
                                      if (elevation > maximum) {
                                          maximum = storedElevation(elevation);
@@ -258,7 +265,7 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
     auto notAboveMaximum = [&maximum](double elevation) { return !(elevation > maximum); };
     if (search.scan(fineStep, pass.los, Proven::nothing, notAboveMaximum)) {
         search.scan(
-            fineStep, pass.los, Proven::nothing, [&maximum](double elevation) { return elevation >= maximum; },
+            fineStep, pass.los, Proven::nothing, false, [&maximum](double elevation) { return elevation >= maximum; },
             [&](float, double elevation) {
                 if (elevation > maximum) {
                     maximum = storedElevation(elevation);
