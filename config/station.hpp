@@ -67,9 +67,9 @@ inline constexpr std::uint16_t rotatorDaemonPort = 4533;
 
 // A radio or rotator is controlled when its serial port number is positive, or through its
 // daemon, which needs no port.
-inline bool radioControlled(const Station& s) { return s.radioPort > 0 || s.radioType == daemonRadioCode; }
-inline bool rotatorOnLink(const Station& s) {
-    return s.rotatorPort > 0 || s.rotatorInterface == daemonRotatorInterface;
+inline bool radioControlled(const Station& station) { return station.radioPort > 0 || station.radioType == daemonRadioCode; }
+inline bool rotatorOnLink(const Station& station) {
+    return station.rotatorPort > 0 || station.rotatorInterface == daemonRotatorInterface;
 }
 
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the

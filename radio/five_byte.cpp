@@ -86,113 +86,113 @@ std::string_view twoBandDownlinkOpcode(FiveByteModel model) {
     return model == FiveByteModel::y ? "1E" : model == FiveByteModel::y2 ? "11" : "01";
 }
 
-void sendMode(const RadioContext& s, const std::string& mode, std::string_view opcode, FiveByteModel model) {
+void sendMode(const RadioContext& context, const std::string& mode, std::string_view opcode, FiveByteModel model) {
     if (const auto command = fiveByteModeCommand(mode, opcode, model)) {
-        sendHex(s, *command);
+        sendHex(context, *command);
     }
 }
 
 // A frequency the field cannot carry is not sent; false tells the caller to skip its pause.
-bool sendFrequency(const RadioContext& s, std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
-    if (!frequencyInRange(s, tenHz)) {
+bool sendFrequency(const RadioContext& context, std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
+    if (!frequencyInRange(context, tenHz)) {
         return false;
     }
-    sendHex(s, fiveByteFrequencyCommand(tenHz, opcode, model));
+    sendHex(context, fiveByteFrequencyCommand(tenHz, opcode, model));
     return true;
 }
 
-void sendOffsetAndShift(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz,
+void sendOffsetAndShift(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz,
                         FiveByteModel model) {
-    if (!frequencyInRange(s, txTenHz) || !frequencyInRange(s, rxTenHz)) {
+    if (!frequencyInRange(context, txTenHz) || !frequencyInRange(context, rxTenHz)) {
         return;
     }
-    sendHex(s, fiveByteOffsetCommand(txTenHz, rxTenHz));
-    radioPause(s);
-    sendHex(s, fiveByteShiftCommand(txTenHz, rxTenHz, model));
+    sendHex(context, fiveByteOffsetCommand(txTenHz, rxTenHz));
+    radioPause(context);
+    sendHex(context, fiveByteShiftCommand(txTenHz, rxTenHz, model));
 }
 
 // Tone value, pause, tone-on; or tone-off and its pause. A tone code that is not the hex
 // digits the radio expects would garble the command, so it leaves the tone off; so does a
 // record cut short before its tone line.
-void sendTone(const RadioContext& s, FiveByteModel model, bool twoBands) {
-    const std::string& toneCode = s.frequencies.toneCode;
+void sendTone(const RadioContext& context, FiveByteModel model, bool twoBands) {
+    const std::string& toneCode = context.frequencies.toneCode;
     const auto toneValue = toneCode == "0" ? std::nullopt : fiveByteToneCommand(toneCode, model, twoBands);
     if (!toneValue) {
         if (toneCode != "0" && !toneCode.empty()) {
-            s.showMessage("Tone code " + toneCode + " not understood: tone off.");
+            context.showMessage("Tone code " + toneCode + " not understood: tone off.");
         }
-        sendHex(s, fiveByteToneOff(model, twoBands));
-        radioPause(s);
+        sendHex(context, fiveByteToneOff(model, twoBands));
+        radioPause(context);
         return;
     }
-    sendHex(s, *toneValue);
-    radioPause(s);
-    sendHex(s, fiveByteToneOn(model, twoBands));
+    sendHex(context, *toneValue);
+    radioPause(context);
+    sendHex(context, fiveByteToneOn(model, twoBands));
 }
 
 // Codes Y and Y2 share one sequence: they differ in the two-band command and the uplink opcode,
 // and only code Y visits its third band.
-void setupTwoBandRadio(const RadioContext& s, FiveByteModel model, std::int32_t upClass,
+void setupTwoBandRadio(const RadioContext& context, FiveByteModel model, std::int32_t upClass,
                        std::int32_t downClass) {
     const bool codeY = model == FiveByteModel::y;
-    const FrequencyRecord& f = s.frequencies;
-    if (s.radio.sameBandFlag == 0) {
-        sendHex(s, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
-        radioPause(s);
-        sendMode(s, f.uplinkMode, "27", model);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, "17", model);
-        radioPause(s);
-        if (codeY && s.station.thirdBandOption != 0) {
+    const FrequencyRecord& f = context.frequencies;
+    if (context.radio.sameBandFlag == 0) {
+        sendHex(context, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
+        radioPause(context);
+        sendMode(context, f.uplinkMode, "27", model);
+        radioPause(context);
+        sendMode(context, f.downlinkMode, "17", model);
+        radioPause(context);
+        if (codeY && context.station.thirdBandOption != 0) {
             // Visiting the third band, then the two working bands, leaves each band's VFO in
             // the class the pass needs.
-            const std::int32_t third = thirdBandBase(s.station.thirdBandOption, upClass, downClass);
+            const std::int32_t third = thirdBandBase(context.station.thirdBandOption, upClass, downClass);
             for (const auto& [base, opcode] : {std::pair{third, "1E"}, std::pair{downClass, "1E"},
                                                std::pair{upClass, "2E"}, std::pair{downClass, "1E"}}) {
-                sendHex(s, fiveByteFrequencyCommand(base, opcode, model));
-                radioPause(s);
+                sendHex(context, fiveByteFrequencyCommand(base, opcode, model));
+                radioPause(context);
             }
         }
-        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, codeY ? "2E" : "21", model)) {
-            radioPause(s);
+        if (uplinkSetAtSetup(context) && sendFrequency(context, context.radio.txTenHz, codeY ? "2E" : "21", model)) {
+            radioPause(context);
         }
     } else {
-        sendHex(s, fiveByte::oneBand);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, "07", model);
-        radioPause(s);
+        sendHex(context, fiveByte::oneBand);
+        radioPause(context);
+        sendMode(context, f.downlinkMode, "07", model);
+        radioPause(context);
     }
-    sendTone(s, model, s.radio.sameBandFlag == 0);
+    sendTone(context, model, context.radio.sameBandFlag == 0);
 }
 
-void setupY3(const RadioContext& s) {
+void setupY3(const RadioContext& context) {
     const auto model = FiveByteModel::y3;
-    const FrequencyRecord& f = s.frequencies;
-    if (s.radio.sameBandFlag == 1) {
-        radioPause(s);
-        sendMode(s, f.downlinkMode, "07", model);
-        radioPause(s);
-        sendTone(s, model, false);
+    const FrequencyRecord& f = context.frequencies;
+    if (context.radio.sameBandFlag == 1) {
+        radioPause(context);
+        sendMode(context, f.downlinkMode, "07", model);
+        radioPause(context);
+        sendTone(context, model, false);
         return;
     }
     // The uplink VFO gets mode, frequency and tone, then the downlink VFO its mode; split
     // makes the radio transmit on the first and receive on the second.
-    sendHex(s, fiveByte::changeOver);
-    radioPause(s);
-    sendMode(s, f.uplinkMode, "07", model);
-    radioPause(s);
-    if (sendFrequency(s, s.radio.txTenHz, "01", model)) {
-        radioPause(s);
+    sendHex(context, fiveByte::changeOver);
+    radioPause(context);
+    sendMode(context, f.uplinkMode, "07", model);
+    radioPause(context);
+    if (sendFrequency(context, context.radio.txTenHz, "01", model)) {
+        radioPause(context);
     }
-    sendTone(s, model, false);
-    sendHex(s, fiveByte::noShift);
-    radioPause(s);
-    sendHex(s, fiveByte::changeOver);
-    radioPause(s);
-    sendMode(s, f.downlinkMode, "07", model);
-    radioPause(s);
-    sendHex(s, fiveByte::split);
-    radioPause(s);
+    sendTone(context, model, false);
+    sendHex(context, fiveByte::noShift);
+    radioPause(context);
+    sendHex(context, fiveByte::changeOver);
+    radioPause(context);
+    sendMode(context, f.downlinkMode, "07", model);
+    radioPause(context);
+    sendHex(context, fiveByte::split);
+    radioPause(context);
 }
 
 }  // namespace
@@ -295,71 +295,71 @@ std::string fiveByteToneOff(FiveByteModel model, bool twoBands) {
     return model == FiveByteModel::y2 && twoBands ? "8A0000002A" : "8A0000000A";
 }
 
-void setupFiveByte(const RadioContext& s) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+void setupFiveByte(const RadioContext& context) {
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
-    sendHex(s, fiveByte::opening);
-    radioPause(s);
-    const std::int32_t upClass = fiveByteBandClass(s.radio.txTenHz, *model);
-    const std::int32_t downClass = fiveByteBandClass(s.radio.rxTenHz, *model);
-    s.radio.sameBandFlag = upClass == downClass ? 1 : 0;
+    sendHex(context, fiveByte::opening);
+    radioPause(context);
+    const std::int32_t upClass = fiveByteBandClass(context.radio.txTenHz, *model);
+    const std::int32_t downClass = fiveByteBandClass(context.radio.rxTenHz, *model);
+    context.radio.sameBandFlag = upClass == downClass ? 1 : 0;
     switch (*model) {
         case FiveByteModel::y:
         case FiveByteModel::y2:
-            setupTwoBandRadio(s, *model, upClass, downClass);
+            setupTwoBandRadio(context, *model, upClass, downClass);
             break;
         case FiveByteModel::y3:
-            setupY3(s);
+            setupY3(context);
             break;
     }
 }
 
-void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateFiveByte(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                     bool rxChanged) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
-    const bool uplinkFollows = s.station.uplinkCorrection == 1 && txChanged;
-    if (s.radio.sameBandFlag == 0) {
+    const bool uplinkFollows = context.station.uplinkCorrection == 1 && txChanged;
+    if (context.radio.sameBandFlag == 0) {
         // Y3 set its uplink VFO once at setup; the others have a command per band.
         if (*model != FiveByteModel::y3 && uplinkFollows) {
-            sendFrequency(s, txTenHz, twoBandUplinkOpcode(*model), *model);
+            sendFrequency(context, txTenHz, twoBandUplinkOpcode(*model), *model);
         }
         if (rxChanged) {
-            sendFrequency(s, rxTenHz, twoBandDownlinkOpcode(*model), *model);
+            sendFrequency(context, rxTenHz, twoBandDownlinkOpcode(*model), *model);
         }
         return;
     }
     if (rxChanged) {
-        sendFrequency(s, rxTenHz, "01", *model);
+        sendFrequency(context, rxTenHz, "01", *model);
     }
     if (uplinkFollows) {
-        sendOffsetAndShift(s, txTenHz, rxTenHz, *model);
+        sendOffsetAndShift(context, txTenHz, rxTenHz, *model);
     }
 }
 
-void shutdownFiveByte(const RadioContext& s) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+void shutdownFiveByte(const RadioContext& context) {
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
     if (*model == FiveByteModel::y3) {
-        sendHex(s, fiveByte::endSplit);
-        radioPause(s);
-        sendHex(s, fiveByte::noShift);
-        radioPause(s);
-        sendHex(s, fiveByteToneOff(*model, false));
-        radioPause(s);
-        sendHex(s, fiveByte::closing);
+        sendHex(context, fiveByte::endSplit);
+        radioPause(context);
+        sendHex(context, fiveByte::noShift);
+        radioPause(context);
+        sendHex(context, fiveByteToneOff(*model, false));
+        radioPause(context);
+        sendHex(context, fiveByte::closing);
         return;
     }
-    radioPause(s);
-    sendHex(s, fiveByte::oneBand);
-    radioPause(s);
-    sendHex(s, fiveByte::closing);
+    radioPause(context);
+    sendHex(context, fiveByte::oneBand);
+    radioPause(context);
+    sendHex(context, fiveByte::closing);
 }
 
 }  // namespace station

@@ -21,12 +21,12 @@ private:
 
 }  // namespace
 
-void parkRadio(const RadioContext& s) {
+void parkRadio(const RadioContext& context) {
     // While parking, the tracker's handler keeps quiet about a missing PARK record, and the setups
     // send both frequencies.
-    const ParkingFlag parking(s.radio.parking);
-    readFrequencyRecord(s.files, parkDesignation, s.frequencies, s.errors);
-    setupRadio(s);
+    const ParkingFlag parking(context.radio.parking);
+    readFrequencyRecord(context.files, parkDesignation, context.frequencies, context.errors);
+    setupRadio(context);
 }
 
 }  // namespace station

@@ -37,9 +37,9 @@ void Scheduler::showPanel() {
 }
 
 void Scheduler::showRealtimeView() {
-    Screen& s = console.screen;
-    s.printAt(6, panelColumn, "            Realtime              ");
-    s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
+    Screen& screen = console.screen;
+    screen.printAt(6, panelColumn, "            Realtime              ");
+    screen.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
     const auto outOfDate = [this] { showMessage(console.screen, "Keps out of date!"); };
     const ObserverSite site = observer();
     for (int a = 0; a < entryCount; ++a) {
@@ -53,10 +53,10 @@ void Scheduler::showRealtimeView() {
         if (error != Sgp4Error::none) {
             // No position: the values are blanked rather than left at the last one, and the
             // message line says why once.
-            s.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
-            s.printAt(row, 51, std::string(panelValuesWidth, ' '));
+            screen.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
+            screen.printAt(row, 51, std::string(panelValuesWidth, ' '));
             if (error != slot.shownModelError) {
-                showMessage(s, entry + ": " + sgp4ErrorText(error));
+                showMessage(screen, entry + ": " + sgp4ErrorText(error));
             }
             slot.shownModelError = error;
             continue;
@@ -65,45 +65,45 @@ void Scheduler::showRealtimeView() {
         // The highlight and the beep use the geometric horizon, not the station's minimum.
         const bool above = satellite.elevation > 0;
         if (above) {
-            s.setColours(settings.highlightColour, settings.backgroundColour);
+            screen.setColours(settings.highlightColour, settings.backgroundColour);
         }
-        s.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
-        s.printAt(row, 51, formatPicture("####.##", satellite.azimuth * constants.degreesPerRadian));
-        s.printAt(row, 59, formatPicture("####.##", satellite.elevation * constants.degreesPerRadian));
-        s.printAt(row, 68, formatPicture("#####.#", satellite.range));
+        screen.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
+        screen.printAt(row, 51, formatPicture("####.##", satellite.azimuth * constants.degreesPerRadian));
+        screen.printAt(row, 59, formatPicture("####.##", satellite.elevation * constants.degreesPerRadian));
+        screen.printAt(row, 68, formatPicture("#####.#", satellite.range));
         setNormalColours();
         if (updateRiseFlag(slot, satellite.elevation)) {
-            s.beep();
+            screen.beep();
         }
     }
 }
 
 void Scheduler::showNonScheduledPasses() {
-    Screen& s = console.screen;
+    Screen& screen = console.screen;
     if (listRefreshFlag == 1) {
         buildNonScheduledTable();
         listRefreshFlag = 0;
         clearPanel();
     }
     const double now = readNow();
-    s.printAt(6, panelColumn, "       Non-scheduled passes        ");
-    s.printAt(7, panelColumn, "Sat      AOS       LOS       El   ");
+    screen.printAt(6, panelColumn, "       Non-scheduled passes        ");
+    screen.printAt(7, panelColumn, "Sat      AOS       LOS       El   ");
     for (int c = 0; c < entryCount; ++c) {
         const PassRow& row = nonScheduledTable[c];
         if (row.empty()) {
             continue;
         }
         if (row.aosDay() < now && row.losDay() > now) {
-            s.setColours(settings.highlightColour, settings.backgroundColour);
+            screen.setColours(settings.highlightColour, settings.backgroundColour);
         }
         if (now - listExpiryDays > row.losDay()) {
             listRefreshFlag = 1;
         }
         const int screenRow = firstPanelDataRow + c;
-        s.printAt(screenRow, panelColumn, std::string_view(row.entry).substr(0, panelEntryWidth));
-        s.printAt(screenRow, 51, timeOfDayText(row.aosLocal));
-        s.printAt(screenRow, 61, timeOfDayText(row.losLocal));
-        s.printAt(screenRow, 71, formatPicture("##.#", row.maxElevation * constants.degreesPerRadian));
+        screen.printAt(screenRow, panelColumn, std::string_view(row.entry).substr(0, panelEntryWidth));
+        screen.printAt(screenRow, 51, timeOfDayText(row.aosLocal));
+        screen.printAt(screenRow, 61, timeOfDayText(row.losLocal));
+        screen.printAt(screenRow, 71, formatPicture("##.#", row.maxElevation * constants.degreesPerRadian));
         setNormalColours();
     }
 }

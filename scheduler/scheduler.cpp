@@ -154,20 +154,20 @@ void Scheduler::runCycle() {
 }
 
 void Scheduler::drawScreen() {
-    Screen& s = console.screen;
+    Screen& screen = console.screen;
     setNormalColours();
-    s.clear();
-    drawProgramFrame(s, panelDividerColumn, {});
-    s.printAt(2, 3, programBanner);
-    s.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
-    s.printAt(4, 32, "Status: ");
-    s.printAt(6, 3, "        Scheduled passes");
-    s.printAt(7, 3, "Sat      AOS       LOS       El");
-    s.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
-    s.setColours(settings.highlightColour, settings.backgroundColour);
-    s.printAt(22, 21, "T");
-    s.printAt(22, 28, "M");
-    s.printAt(22, 34, "Q");
+    screen.clear();
+    drawProgramFrame(screen, panelDividerColumn, {});
+    screen.printAt(2, 3, programBanner);
+    screen.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
+    screen.printAt(4, 32, "Status: ");
+    screen.printAt(6, 3, "        Scheduled passes");
+    screen.printAt(7, 3, "Sat      AOS       LOS       El");
+    screen.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
+    screen.setColours(settings.highlightColour, settings.backgroundColour);
+    screen.printAt(22, 21, "T");
+    screen.printAt(22, 28, "M");
+    screen.printAt(22, 34, "Q");
     setNormalColours();
     showDateTimeLine();
 }
@@ -283,9 +283,9 @@ void Scheduler::pollKeyboard() {
 
 void Scheduler::trackTypedSatellite() {
     static constexpr std::string_view prompt = "Which satellite would you like to track? ";
-    Screen& s = console.screen;
-    s.printAt(24, 3, prompt);
-    s.setCursorVisible(true);
+    Screen& screen = console.screen;
+    screen.printAt(24, 3, prompt);
+    screen.setCursorVisible(true);
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
     jobReport = runJob(typed, "by the Track key");

@@ -25,12 +25,12 @@ struct PhaseBranch {
     Repair repair;
 };
 
-void clearDesignation(TrackerState& s) { s.selection.satelliteDesignation.clear(); }
-void showDopplerPpm(TrackerState& s) { s.frequencies.noFrequencyData = 1; }
-void resetFlipState(TrackerState& s) { s.rotator.flipState = 0; }
-void switchOffRotator(TrackerState& s) { s.station.rotatorPort = 0; }
-void switchOffRadio(TrackerState& s) { s.station.radioPort = 0; }
-void switchOffGps(TrackerState& s) { s.station.gpsPort = 0; }
+void clearDesignation(TrackerState& tracker) { tracker.selection.satelliteDesignation.clear(); }
+void showDopplerPpm(TrackerState& tracker) { tracker.frequencies.noFrequencyData = 1; }
+void resetFlipState(TrackerState& tracker) { tracker.rotator.flipState = 0; }
+void switchOffRotator(TrackerState& tracker) { tracker.station.rotatorPort = 0; }
+void switchOffRadio(TrackerState& tracker) { tracker.station.radioPort = 0; }
+void switchOffGps(TrackerState& tracker) { tracker.station.gpsPort = 0; }
 
 // The phases whose message is a fixed text. The element lookup and the frequency lookup name what
 // failed, and a failure under no phase names its number: these are handled apart.
@@ -61,14 +61,14 @@ constexpr PhaseBranch fixedBranches[] = {
 }  // namespace
 
 void Tracker::handleError(int errorNumber) {
-    TrackerState& s = s_;
-    Selection& selection = s.selection;
+    TrackerState& tracker = state_;
+    Selection& selection = tracker.selection;
 
     // The message stays for a key, or for a minute: a station nobody watches must end the
     // program, so that the job that started it ends and the scheduler goes on.
     auto fatal = [&](std::string_view message) {
-        s.showMessage(message);
-        waitForKey(s.console, fatalWaitSeconds);
+        tracker.showMessage(message);
+        waitForKey(tracker.console, fatalWaitSeconds);
         shutDown(fatalExitStatus);
     };
 
@@ -83,36 +83,36 @@ void Tracker::handleError(int errorNumber) {
         if (branch->outcome == Outcome::fatal) {
             fatal(branch->message);
         }
-        s.showMessage(branch->message);
+        tracker.showMessage(branch->message);
         if (branch->repair != nullptr) {
-            branch->repair(s);
+            branch->repair(tracker);
         }
     } else if (errorPhase == phase::elementLookup) {
-        s.showMessage("ERROR: Keplerian data file has no data for " + selection.lookupName + ".");
-        if (s.automaticMode == 1) {
+        tracker.showMessage("ERROR: Keplerian data file has no data for " + selection.lookupName + ".");
+        if (tracker.automaticMode == 1) {
             fatal("ERROR: Auto mode tried to track a sat that isn't in the kep file.");
         }
-        waitForKey(s.console);
+        waitForKey(tracker.console);
         constexpr std::string_view prompt = "Please retype satellite designation:";
-        s.showMessage(prompt);
-        takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
-        s.showMessage("");
+        tracker.showMessage(prompt);
+        takeDesignation(tracker, readLineWithEcho(tracker.console, roomAfterPrompt(prompt)));
+        tracker.showMessage("");
     } else if (errorPhase == trackerPhase::frequencyLookup) {
         // The park's record is optional: without one the radio is simply not parked.
-        if (!s.radio.parking) {
-            s.showMessage("No data for " + selection.satelliteDesignation +
+        if (!tracker.radio.parking) {
+            tracker.showMessage("No data for " + selection.satelliteDesignation +
                           " in frequency file. Showing Doppler PPM.");
         }
-        s.frequencies.noFrequencyData = 1;
-    } else if (!s.radio.parking) {
+        tracker.frequencies.noFrequencyData = 1;
+    } else if (!tracker.radio.parking) {
         // No phase, or one this handler does not know: a failure nobody guarded. While the radio
         // parks such a failure passes silently, as a missing park record does.
         fatal("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
     }
 
     errorPhase = phase::none;
-    s.pauseTwoSeconds();
-    s.showMessage("");
+    tracker.pauseTwoSeconds();
+    tracker.showMessage("");
 }
 
 }  // namespace station

@@ -11,13 +11,13 @@ namespace station {
 inline constexpr std::string_view commandFileName = "KELVORIN.CMD";
 
 // The designation in upper case and its lookup name (the part before the first "~").
-void takeDesignation(TrackerState& s, std::string_view text);
+void takeDesignation(TrackerState& tracker, std::string_view text);
 // The program's arguments, taken once as the designation; selects command-line mode.
-void takeCommandLine(TrackerState& s);
+void takeCommandLine(TrackerState& tracker);
 // The "T" prompt of manual mode.
-void askDesignation(TrackerState& s);
+void askDesignation(TrackerState& tracker);
 // Reads the first line of KELVORIN.CMD under the command file's phases; "NONE" means no satellite.
-void pollCommandFile(TrackerState& s);
+void pollCommandFile(TrackerState& tracker);
 
 // The text up to the first line end (CR or LF); the whole text when it has none.
 std::string firstLineOf(std::string_view text);

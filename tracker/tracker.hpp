@@ -11,7 +11,7 @@ namespace station {
 
 class Tracker : public ErrorHandler {
 public:
-    explicit Tracker(Console& console) : s_(console, *this), log_(console.files, "KELVORIN.LOG", console.clock) {}
+    explicit Tracker(Console& console) : state_(console, *this), log_(console.files, "KELVORIN.LOG", console.clock) {}
 
     // Start-up, then the main cycle until the program ends; returns the exit status. Meanwhile
     // every message shown and every change of state goes to KELVORIN.LOG.
@@ -19,7 +19,7 @@ public:
 
     void handleError(int errorNumber) override;
 
-    TrackerState& state() { return s_; }
+    TrackerState& state() { return state_; }
     EventLog& log() { return log_; }
 
     // The steps of the program, public so tests can drive them one at a time.
@@ -55,9 +55,9 @@ private:
     bool beforeTrackingStart() const;
     bool beforeLos() const;
     bool designationUnchanged() const;
-    // Takes the clock reading in `s_.clock` as the last one; true when it lies more than two
+    // Takes the clock reading in `state_.clock` as the last one; true when it lies more than two
     // minutes before the one taken before it or more than ten minutes after it: the clock was
-    // set. A pass search, which moves `s_.clock`, is not a reading.
+    // set. A pass search, which moves `state_.clock`, is not a reading.
     bool clockStepped();
     // After a step of the clock ended waiting or tracking: says so; the next turn of the main
     // cycle searches the pass again from the new time.
@@ -66,7 +66,7 @@ private:
     void logSelection();
     void logPass();
 
-    TrackerState s_;
+    TrackerState state_;
     EventLog log_;
     // The designation the log last named as selected ("" after Idling), and whether it says
     // the current pass is being tracked.
