@@ -59,11 +59,11 @@ void SchedulerCycleComputation(benchmark::State& state) {
     scheduler.startUp();
     scheduler.settings = station::readSchedulerSettings(mc.files, scheduler);
     scheduler.drawScreen();
-    scheduler.displayMode = -1;
+    scheduler.panelView = PanelView::passList;
     for (auto _ : state) {
         scheduler.loadElementSets();
         scheduler.buildSchedule();
-        scheduler.listRefreshFlag = 1;
+        scheduler.passList = PassListState::stale;
         scheduler.showNonScheduledPasses();
         benchmark::DoNotOptimize(mc.screen.cell(8, 3));
     }

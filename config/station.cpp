@@ -56,7 +56,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     station.parkEnabled = int16();
     station.parkAzimuth = single(number() * radiansPerDegree);
     station.parkElevation = real(number() * radiansPerDegree);
-    station.rotatorInterface = int16();
+    station.rotatorInterface = static_cast<RotatorInterface>(int16());
     station.rotatorBaud = toInt32(number());
     station.rotatorPort = scheduler ? hexInt16() : int16();
     station.utcOffsetHours = single(number());

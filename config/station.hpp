@@ -12,6 +12,16 @@
 
 namespace station {
 
+// Value 14: how the rotator is driven. Numbers outside 0 to 4 are kept as read: such a rotator is
+// given no output.
+enum class RotatorInterface : std::int16_t {
+    gFrame = 0,   // the binary "G" frame to the interface latches
+    wText = 1,    // "W" text
+    aeText = 2,   // "A" and "E" texts
+    rotDat = 3,   // the ROT.DAT file
+    daemon = 4,   // the rotator daemon at the address of value 46
+};
+
 struct Station {
     std::string stationName;      // 1, shown after "Seen from "
     std::string elementFileName;  // 2
@@ -27,8 +37,7 @@ struct Station {
     std::int16_t parkEnabled = 0;       // 11
     float parkAzimuth = 0;              // 12, radians
     double parkElevation = 0;           // 13, radians
-    std::int16_t rotatorInterface = 0;  // 14: 0 "G" frame, 1 "W" text, 2 "A"/"E" text, 3 ROT.DAT,
-                                        //     4 the rotator daemon at 46
+    RotatorInterface rotatorInterface = RotatorInterface::gFrame;  // 14
     std::int32_t rotatorBaud = 0;       // 15, bit/s
     std::int16_t rotatorPort = 0;       // 16, 0 or less: no rotator
     float utcOffsetHours = 0;           // 17, hours added to the clock to get UTC
@@ -58,10 +67,9 @@ struct Station {
     OrbitModel orbitModel = OrbitModel::builtIn;  // 47, optional: 0 built-in, 1 SGP4/SDP4
 };
 
-// The network control daemons: radio code H and rotator interface 4 reach them at the addresses
+// The network control daemons: radio code H and the rotator's daemon interface reach them at the addresses
 // of values 45 and 46, by default on this machine at their usual ports.
 inline constexpr std::string_view daemonRadioCode = "H";
-inline constexpr std::int16_t daemonRotatorInterface = 4;
 inline constexpr std::uint16_t radioDaemonPort = 4532;
 inline constexpr std::uint16_t rotatorDaemonPort = 4533;
 
@@ -69,7 +77,7 @@ inline constexpr std::uint16_t rotatorDaemonPort = 4533;
 // daemon, which needs no port.
 inline bool radioControlled(const Station& station) { return station.radioPort > 0 || station.radioType == daemonRadioCode; }
 inline bool rotatorOnLink(const Station& station) {
-    return station.rotatorPort > 0 || station.rotatorInterface == daemonRotatorInterface;
+    return station.rotatorPort > 0 || station.rotatorInterface == RotatorInterface::daemon;
 }
 
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the

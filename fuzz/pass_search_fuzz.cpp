@@ -79,7 +79,7 @@ void schedulerSearches(MemoryConsole& console) {
         scheduler.buildSchedule();
         scheduler.showRealtimeView();
         scheduler.buildNonScheduledTable();
-        scheduler.listRefreshFlag = 0;
+        scheduler.passList = PassListState::current;
         scheduler.showNonScheduledPasses();
     } catch (const ProgramExit&) {
     }

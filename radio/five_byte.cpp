@@ -136,7 +136,7 @@ void setupTwoBandRadio(const RadioContext& context, FiveByteModel model, std::in
                        std::int32_t downClass) {
     const bool codeY = model == FiveByteModel::y;
     const FrequencyRecord& f = context.frequencies;
-    if (context.radio.sameBandFlag == 0) {
+    if (context.radio.linkBands == LinkBands::separate) {
         sendHex(context, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
         radioPause(context);
         sendMode(context, f.uplinkMode, "27", model);
@@ -162,13 +162,13 @@ void setupTwoBandRadio(const RadioContext& context, FiveByteModel model, std::in
         sendMode(context, f.downlinkMode, "07", model);
         radioPause(context);
     }
-    sendTone(context, model, context.radio.sameBandFlag == 0);
+    sendTone(context, model, context.radio.linkBands == LinkBands::separate);
 }
 
 void setupY3(const RadioContext& context) {
     const auto model = FiveByteModel::y3;
     const FrequencyRecord& f = context.frequencies;
-    if (context.radio.sameBandFlag == 1) {
+    if (context.radio.linkBands == LinkBands::shared) {
         radioPause(context);
         sendMode(context, f.downlinkMode, "07", model);
         radioPause(context);
@@ -304,7 +304,7 @@ void setupFiveByte(const RadioContext& context) {
     radioPause(context);
     const std::int32_t upClass = fiveByteBandClass(context.radio.txTenHz, *model);
     const std::int32_t downClass = fiveByteBandClass(context.radio.rxTenHz, *model);
-    context.radio.sameBandFlag = upClass == downClass ? 1 : 0;
+    context.radio.linkBands = upClass == downClass ? LinkBands::shared : LinkBands::separate;
     switch (*model) {
         case FiveByteModel::y:
         case FiveByteModel::y2:
@@ -323,7 +323,7 @@ void updateFiveByte(const RadioContext& context, std::int32_t txTenHz, std::int3
         return;
     }
     const bool uplinkFollows = context.station.uplinkCorrection == 1 && txChanged;
-    if (context.radio.sameBandFlag == 0) {
+    if (context.radio.linkBands == LinkBands::separate) {
         // Y3 set its uplink VFO once at setup; the others have a command per band.
         if (*model != FiveByteModel::y3 && uplinkFollows) {
             sendFrequency(context, txTenHz, twoBandUplinkOpcode(*model), *model);

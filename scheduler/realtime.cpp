@@ -29,7 +29,7 @@ bool updateRiseFlag(ElementSlot& slot, double elevation) {
 }
 
 void Scheduler::showPanel() {
-    if (displayMode > 0) {
+    if (panelView == PanelView::realtime) {
         showRealtimeView();
     } else {
         showNonScheduledPasses();
@@ -80,9 +80,9 @@ void Scheduler::showRealtimeView() {
 
 void Scheduler::showNonScheduledPasses() {
     Screen& screen = console.screen;
-    if (listRefreshFlag == 1) {
+    if (passList == PassListState::stale) {
         buildNonScheduledTable();
-        listRefreshFlag = 0;
+        passList = PassListState::current;
         clearPanel();
     }
     const double now = readNow();
@@ -97,7 +97,7 @@ void Scheduler::showNonScheduledPasses() {
             screen.setColours(settings.highlightColour, settings.backgroundColour);
         }
         if (now - listExpiryDays > row.losDay()) {
-            listRefreshFlag = 1;
+            passList = PassListState::stale;
         }
         const int screenRow = firstPanelDataRow + c;
         screen.printAt(screenRow, panelColumn, std::string_view(row.entry).substr(0, panelEntryWidth));

@@ -124,8 +124,8 @@ void Scheduler::handleError(int errorNumber) {
 void Scheduler::startUp() {
     console.screen.clear();
     constants = schedulerConstants();
-    displayMode = 1;
-    listRefreshFlag = 1;
+    panelView = PanelView::realtime;
+    passList = PassListState::stale;
     station = readStationConfig(console.files, *this, StationReader::scheduler);
     eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
@@ -134,7 +134,7 @@ void Scheduler::startUp() {
 }
 
 void Scheduler::runCycle() {
-    rescheduleFlag = 0;
+    rescheduling = Rescheduling::none;
     settings = readSchedulerSettings(console.files, *this);
     drawScreen();
     if (!jobReport.empty()) {
@@ -238,7 +238,7 @@ bool Scheduler::waitForFirstPass() {
         for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
             console.sleeper.sleepMs(waitSliceMs, true);
         }
-        if (rescheduleFlag == 1) {
+        if (rescheduling == Rescheduling::requested) {
             return false;
         }
         if (!first.empty() && now > first.aosDay()) {
@@ -289,12 +289,12 @@ void Scheduler::trackTypedSatellite() {
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
     jobReport = runJob(typed, "by the Track key");
-    rescheduleFlag = 1;
+    rescheduling = Rescheduling::requested;
 }
 
 void Scheduler::switchMode() {
-    displayMode = static_cast<std::int16_t>(-displayMode);
-    listRefreshFlag = 1;
+    panelView = panelView == PanelView::realtime ? PanelView::passList : PanelView::realtime;
+    passList = PassListState::stale;
     clearPanel();
 }
 

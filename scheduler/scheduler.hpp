@@ -42,6 +42,13 @@ JobCommand jobCommandOf(std::string_view text);
 // characters.
 bool isPlainJobName(std::string_view name);
 
+// The Track key's job asks for a new schedule once the wait notices it.
+enum class Rescheduling { none, requested };
+// What the right-hand panel shows; the Mode key switches between the two.
+enum class PanelView { realtime, passList };
+// The non-scheduled pass list is rebuilt before it is shown when stale.
+enum class PassListState { current, stale };
+
 // A pass whose job has run; remembered until the pass is over.
 struct ServedPass {
     std::string entry;
@@ -106,9 +113,9 @@ public:
     std::vector<LeftOutEntry> leftOut;  // of the last table built
 
     std::string lastJobEntry;
-    std::int16_t rescheduleFlag = 0;
-    std::int16_t displayMode = 1;      // above 0: real-time view; else the pass list
-    std::int16_t listRefreshFlag = 1;  // rebuild the non-scheduled table before showing it
+    Rescheduling rescheduling = Rescheduling::none;
+    PanelView panelView = PanelView::realtime;
+    PassListState passList = PassListState::stale;
     std::vector<ServedPass> servedPasses;
     std::string jobReport;  // shown on the message line after the next redraw
 

@@ -63,7 +63,7 @@ void calibrateDegrees(TrackerState& tracker) {
 
 void calibrateRotator(TrackerState& tracker) {
     tracker.showStatus("Calibrating");
-    if (tracker.station.rotatorInterface == 0) {
+    if (tracker.station.rotatorInterface == RotatorInterface::gFrame) {
         calibrateRawCounts(tracker);
     } else {
         calibrateDegrees(tracker);

@@ -34,20 +34,18 @@ void Tracker::serviceCommands() {
             shutDown();
         }
         if (key == "A" && tuning.empty()) {
-            tracker.automaticMode = 1;
-            tracker.commandLineMode = 0;
+            tracker.selectionMode = SelectionMode::commandFile;
             showSelectionMode(tracker, automaticModeText);
         }
         if (key == "M") {
-            tracker.automaticMode = 0;
-            tracker.commandLineMode = 0;
+            tracker.selectionMode = SelectionMode::keyboard;
             showSelectionMode(tracker, manualModeText);
         }
-        if (key == "S" && tracker.automaticMode == 0 && tuning.empty()) {
+        if (key == "S" && !tracker.automatic() && tuning.empty()) {
             tracker.selection.satelliteDesignation.clear();
             tracker.selection.lookupName.clear();
         }
-        if (key == "T" && tracker.automaticMode == 0) {
+        if (key == "T" && !tracker.automatic()) {
             if (tracker.selection.satelliteDesignation.empty()) {
                 askDesignation(tracker);
             } else if (tuning.empty()) {
@@ -60,15 +58,15 @@ void Tracker::serviceCommands() {
         if (!tuning.empty() && isTuningKey(key)) {
             tuningKey(tracker, key);
         }
-        if (key == "C" && tracker.automaticMode == 0 && tuning.empty()) {
+        if (key == "C" && !tracker.automatic() && tuning.empty()) {
             calibrateRotator(tracker);
         }
-        if (key == "G" && tracker.automaticMode == 0 && tuning.empty()) {
+        if (key == "G" && !tracker.automatic() && tuning.empty()) {
             readGpsPosition(tracker);
         }
     }
 
-    if (tracker.automaticMode == 1 && tracker.commandLineMode == 0) {
+    if (tracker.selectionMode == SelectionMode::commandFile) {
         pollCommandFile(tracker);
     }
 

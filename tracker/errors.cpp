@@ -89,7 +89,7 @@ void Tracker::handleError(int errorNumber) {
         }
     } else if (errorPhase == phase::elementLookup) {
         tracker.showMessage("ERROR: Keplerian data file has no data for " + selection.lookupName + ".");
-        if (tracker.automaticMode == 1) {
+        if (tracker.automatic()) {
             fatal("ERROR: Auto mode tried to track a sat that isn't in the kep file.");
         }
         waitForKey(tracker.console);

@@ -17,7 +17,7 @@ void takeDesignation(TrackerState& tracker, std::string_view text) {
 void takeCommandLine(TrackerState& tracker) {
     takeDesignation(tracker, tracker.commandLine);
     tracker.commandLine.clear();
-    tracker.commandLineMode = 1;
+    tracker.selectionMode = SelectionMode::commandLine;
     showSelectionMode(tracker, commandLineModeText);
 }
 

@@ -92,8 +92,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
 
     loadFlipState(tracker.rotator, tracker.console.files, *this);
 
-    tracker.automaticMode = 1;
-    tracker.commandLineMode = 0;
+    tracker.selectionMode = SelectionMode::commandFile;
     tracker.commandLine = joinArguments(args);
 
     tracker.station = readStationConfig(tracker.console.files, *this);
@@ -122,7 +121,7 @@ void Tracker::openSerialLinks() {
                         [&ports, port, baud] { return ports.reopen(port, baud); });
         }
     };
-    if (station.rotatorInterface == daemonRotatorInterface) {
+    if (station.rotatorInterface == RotatorInterface::daemon) {
         openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, tracker.rotatorLink);
     } else {
         openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, tracker.rotatorLink);
@@ -288,7 +287,9 @@ void Tracker::logSelection() {
     if (tracker.trackedDesignation.empty() || tracker.trackedDesignation == loggedDesignation_) {
         return;
     }
-    const char* source = tracker.commandLineMode == 1 ? "command line" : tracker.automaticMode == 1 ? "KELVORIN.CMD" : "typed";
+    const char* source = tracker.selectionMode == SelectionMode::commandLine ? "command line"
+                         : tracker.selectionMode == SelectionMode::commandFile ? "KELVORIN.CMD"
+                                                                               : "typed";
     log_.record("Satellite " + tracker.trackedDesignation + " selected (" + source + ")");
     loggedDesignation_ = tracker.trackedDesignation;
     idleLogged_ = false;
@@ -416,7 +417,7 @@ void Tracker::awaitNextEvent(std::int64_t readAt) {
     TrackerState& tracker = state_;
     // The clock's next second brings the once-a-second update; the device links' retries and
     // hang-up checks, whole seconds after a reading, fall on one too.
-    const bool fromCommandFile = tracker.automaticMode == 1 && tracker.commandLineMode == 0;
+    const bool fromCommandFile = tracker.selectionMode == SelectionMode::commandFile;
     // A command file that could not be read is tried again after a millisecond, as ever: its
     // two messages' pauses already space the tries.
     const std::int64_t deadline = fromCommandFile && !tracker.commandFile.valid ? readAt + 1 : nextSecondMillis(readAt);
@@ -439,7 +440,7 @@ void Tracker::endOfPass(bool losReached) {
         trackingLogged_ = false;
     }
     // Only a pass that ran to its LOS ends the program; a satellite changed before then is loaded.
-    if (losReached && tracker.station.quitAfterPass == 1 && tracker.automaticMode == 1) {
+    if (losReached && tracker.station.quitAfterPass == 1 && tracker.automatic()) {
         shutDown();
     }
 }

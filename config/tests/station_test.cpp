@@ -64,7 +64,7 @@ TEST(StationConfig, ReadsAll44ValuesInFileOrder) {
     EXPECT_EQ(s.parkEnabled, 1);
     EXPECT_FLOAT_EQ(s.parkAzimuth, static_cast<float>(90 * degree));
     EXPECT_DOUBLE_EQ(s.parkElevation, 120 * degree);
-    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorInterface, RotatorInterface::aeText);
     EXPECT_EQ(s.rotatorBaud, 9600);
     EXPECT_EQ(s.rotatorPort, 3);
     EXPECT_FLOAT_EQ(s.utcOffsetHours, -1.0f);
@@ -157,7 +157,7 @@ TEST(StationConfig, IntegerFieldsRoundHalvesToEven) {
     values[15] = "3.5";  // rotator port
     RecordingHandler errors;
     const Station s = readFrom(join(values, "\n"), errors);
-    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorInterface, RotatorInterface::aeText);
     EXPECT_EQ(s.rotatorPort, 4);
 }
 

@@ -60,7 +60,7 @@ TEST_F(DecideFlip, NorthCrossingFlipsANorthStopRotator) {
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 1 \r\n");
 
     // The drive then points away from the satellite and over the top.
-    s.station.rotatorInterface = 1;
+    s.station.rotatorInterface = RotatorInterface::wText;
     pointSatellite(30, 60);
     drive();
     EXPECT_EQ(sentText(), "W210 120\r");
@@ -122,7 +122,7 @@ TEST_F(DecideFlip, SavedFlipCarriesIntoAPassDecidedAsNone) {
     pass(45, 60, 80);
     flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
-    s.station.rotatorInterface = 1;
+    s.station.rotatorInterface = RotatorInterface::wText;
     pointSatellite(30, 60);
     drive();
     EXPECT_EQ(sentText(), "W210 120\r");

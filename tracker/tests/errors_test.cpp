@@ -183,8 +183,7 @@ TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
 
 TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileIsFatalInAutomaticMode) {
     s.selection = {"XO-99~SSB", "XO-99"};
-    s.automaticMode = 1;
-    s.commandLineMode = 1;
+    s.selectionMode = SelectionMode::commandLine;
     mc.keyboard.pushAt(4000, "x");
     EXPECT_TRUE(fail(6));
     EXPECT_EQ(shownDuringWait, onMessageLine("ERROR: Auto mode tried to track a sat that isn't in the kep file."));
@@ -193,7 +192,7 @@ TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileIsFatalInAutomaticMode) {
 
 TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileAsksAgainInManualMode) {
     s.selection = {"XO-99~SSB", "XO-99"};
-    s.automaticMode = 0;
+    s.selectionMode = SelectionMode::keyboard;
     std::vector<std::string> messages;
     mc.sleeper.onTime = [&](std::int64_t millis) {
         if (millis == 1 || millis == 2001 || millis == 3500) {

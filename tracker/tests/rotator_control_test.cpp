@@ -8,7 +8,7 @@ namespace {
 
 class TrackerDrivesRotator : public RotatorTest {
 protected:
-    TrackerDrivesRotator() { s.station.rotatorInterface = 1; }
+    TrackerDrivesRotator() { s.station.rotatorInterface = RotatorInterface::wText; }
 };
 
 TEST_F(TrackerDrivesRotator, RowsSeventeenAndEighteenShowThePositionSent) {
@@ -22,7 +22,7 @@ TEST_F(TrackerDrivesRotator, RowsSeventeenAndEighteenShowThePositionSent) {
 }
 
 TEST_F(TrackerDrivesRotator, RotatorFileFailureIsReportedAndThePositionShown) {
-    s.station.rotatorInterface = 3;
+    s.station.rotatorInterface = RotatorInterface::rotDat;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     pointSatellite(5.7, 45.2);
     driveRotator(s);
@@ -34,7 +34,7 @@ TEST_F(TrackerDrivesRotator, RotatorFileFailureIsReportedAndThePositionShown) {
 class TrackerParksRotator : public RotatorTest {
 protected:
     TrackerParksRotator() {
-        s.station.rotatorInterface = 1;
+        s.station.rotatorInterface = RotatorInterface::wText;
         s.station.parkEnabled = 1;
         s.station.parkAzimuth = static_cast<float>(radians(180));
         s.station.parkElevation = radians(120);
@@ -68,7 +68,7 @@ TEST_F(TrackerParksRotator, DisabledDoesNothing) {
 }
 
 TEST_F(TrackerParksRotator, SettingsStayWhenTheParkPositionCannotBeWritten) {
-    s.station.rotatorInterface = 3;
+    s.station.rotatorInterface = RotatorInterface::rotDat;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     s.rotator.flipState = 1;
     parkRotator(s);

@@ -123,8 +123,7 @@ TEST_F(SelectionTest, CommandLineIsTakenOnceAndSwitchesTheCommandFileOff) {
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-7~MODE B");
     EXPECT_EQ(s.selection.lookupName, "AO-7");
     EXPECT_EQ(s.commandLine, "");
-    EXPECT_EQ(s.commandLineMode, 1);
-    EXPECT_EQ(s.automaticMode, 1);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandLine);
     EXPECT_EQ(selectionField(), "Command Line");
     tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-7~MODE B");
@@ -157,7 +156,7 @@ TEST_F(SelectionTest, WithoutArgumentsTheCommandFileIsPolled) {
     EXPECT_EQ(s.commandLine, "");
     tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "SO-50");
-    EXPECT_EQ(s.commandLineMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
     EXPECT_EQ(selectionField(), "Automatic   ");
 }
 
