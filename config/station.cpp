@@ -13,35 +13,33 @@ constexpr double radiansPerDegree = programPi / 180.0;
 
 // An empty line, or none, is the built-in model. A number naming no model is an error of the
 // file rather than a quiet fall-back to a model the operator did not choose.
-OrbitModel orbitModelOf(std::int16_t value, ErrorHandler& errors) {
+OrbitModel orbitModelOf(std::int16_t value, ValueReader& values) {
     if (value == static_cast<std::int16_t>(OrbitModel::sgp4)) {
         return OrbitModel::sgp4;
     }
     if (value != static_cast<std::int16_t>(OrbitModel::builtIn)) {
-        errors.handleError(runtimeError::illegalFunctionCall);
+        values.fail();
     }
     return OrbitModel::builtIn;
 }
 
 }  // namespace
 
-Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
+Result<Station, FileFailure> readStationConfig(const Files& files, StationReader reader) {
     Station station;
-    auto file =
-        readStationFile(files, "KELVORIN.CFG", errors, phase::stationConfigOpen, phase::stationConfigRead);
+    auto file = readStationFile(files, "KELVORIN.CFG");
     if (!file) {
-        return station;
+        return failure(file.error());
     }
-    LineReader& lines = *file;
-    ValueReader values(lines, errors);
+    ValueReader values(*file);
     const bool scheduler = reader == StationReader::scheduler;
     auto number = [&] { return values.readNumber(); };
     // A field that cannot hold its value is a failure of the file, not a silent clamp or an
     // infinity that would stall the pass search.
-    auto int16 = [&] { return storedInt16(values.readNumber(), errors); };
-    auto hexInt16 = [&] { return storedInt16(leadingNumber("&H" + values.readValue()), errors); };
-    auto single = [&](double value) { return storedSingle(value, errors); };
-    auto real = [&](double value) { return storedDouble(value, errors); };
+    auto int16 = [&] { return values.readInt16(); };
+    auto hexInt16 = [&] { return values.int16(leadingNumber("&H" + values.readValue())); };
+    auto single = [&](double value) { return values.single(value); };
+    auto real = [&](double value) { return values.real(value); };
 
     station.stationName = values.readValue();
     station.elementFileName = values.readValue();
@@ -90,11 +88,13 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     // Past the end of a shorter file every value reads empty: the defaults.
     station.radioDaemonAddress = values.readValue();
     station.rotatorDaemonAddress = values.readValue();
-    station.orbitModel = orbitModelOf(int16(), errors);
+    station.orbitModel = orbitModelOf(int16(), values);
     if (scheduler) {
         station.rotator450 = 0;  // field 8 is read and discarded
     }
-    errors.errorPhase = phase::none;
+    if (values.failed()) {
+        return failure(FileFailure::badValue);
+    }
 
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value.
@@ -104,6 +104,16 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     station.latitude = static_cast<float>(scheduler ? schedulerGeocentricLatitude(latitude, station.longitude)
                                               : trackerGeocentricLatitude(latitude));
     return station;
+}
+
+Result<std::string, FileFailure> readElementFileName(const Files& files) {
+    auto file = readStationFile(files, "KELVORIN.CFG");
+    if (!file) {
+        return failure(file.error());
+    }
+    ValueReader values(*file);
+    values.readValue();  // the station name
+    return values.readValue();
 }
 
 }  // namespace station

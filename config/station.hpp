@@ -1,8 +1,8 @@
 #pragma once
 // KELVORIN.CFG: the station configuration, 44 values in file order and 3 optional ones after
 // them, read by both programs.
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "console/station_file.hpp"
 #include "orbit/orbit_model.hpp"
 
 #include <array>
@@ -84,8 +84,9 @@ inline bool rotatorOnLink(const Station& station) {
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };
 
-// Reads KELVORIN.CFG as a guarded operation (phases stationConfigOpen and stationConfigRead).
-Station readStationConfig(const Files& files, ErrorHandler& errors,
-                          StationReader reader = StationReader::tracker);
+// Reads KELVORIN.CFG; a value its field cannot hold, or a model number naming no model, fails it.
+Result<Station, FileFailure> readStationConfig(const Files& files, StationReader reader = StationReader::tracker);
+// Value 2 alone, for a program that needs nothing else of the file.
+Result<std::string, FileFailure> readElementFileName(const Files& files);
 
 }  // namespace station

@@ -22,10 +22,16 @@ private:
 }  // namespace
 
 void parkRadio(const RadioContext& context) {
-    // While parking, the tracker's handler keeps quiet about a missing PARK record, and the setups
-    // send both frequencies.
+    // While parking, the tracker keeps quiet about a missing PARK record, and the setups send both
+    // frequencies.
     const ParkingFlag parking(context.radio.parking);
-    readFrequencyRecord(context.files, parkDesignation, context.frequencies, context.errors);
+    auto record = readFrequencyRecord(context.files, parkDesignation);
+    if (record) {
+        context.frequencies = *record;
+    } else {
+        context.frequencies.noFrequencyData = 1;
+        context.parkRecordFailed(record.error());
+    }
     setupRadio(context);
 }
 

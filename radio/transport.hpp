@@ -4,7 +4,6 @@
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/clock.hpp"
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
 #include "console/serial.hpp"
 #include "radio/radio_state.hpp"
@@ -29,7 +28,8 @@ struct RadioContext {
     SerialPort* link;
     Sleeper& sleeper;
     const Files& files;
-    ErrorHandler& errors;
+    // The program's report of a PARK record that could not be read, before the radio is set up.
+    std::function<void(FrequencyFailure)> parkRecordFailed;
     std::function<void(std::string_view)> showMessage;
 };
 

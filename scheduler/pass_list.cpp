@@ -99,7 +99,7 @@ void listEntry(Scheduler& scheduler, const std::string& entry, SatelliteOrbit& o
 
 std::vector<ListedPass> listPasses(Scheduler& scheduler, double days) {
     scheduler.startUp();
-    scheduler.settings = readSchedulerSettings(scheduler.console.files, scheduler);
+    scheduler.readSettings();
     scheduler.loadElementSets();
     std::vector<ListedPass> passes;
     std::vector<std::string> listed;
@@ -197,11 +197,9 @@ int printPassList(Console& console, double days, bool csv, std::ostream& out, st
                                           scheduler.settings.minimumPassElevation};
             out << (csv ? passListCsv(passes) : passListText(heading, passes));
         } catch (const std::bad_alloc&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::outOfMemory);
+            scheduler.failUnexpectedly(runtimeError::outOfMemory);
         } catch (const std::exception&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::illegalFunctionCall);
+            scheduler.failUnexpectedly(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
         return exit.status;

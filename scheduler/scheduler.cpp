@@ -29,19 +29,18 @@ constexpr double minutesPerDay = 1440;
 // The divider between the schedule and the real-time panel.
 constexpr int panelDividerColumn = 40;
 
-struct PhaseMessage {
-    std::int16_t phase;
+struct FailureMessage {
+    SchedulerFailure failure;
     std::string_view text;
 };
-// The element lookup names the satellite and a failure under no phase the error number; the
-// others are fixed texts.
-constexpr std::array<PhaseMessage, 6> fatalMessages{{
-    {phase::stationConfigOpen, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-    {phase::stationConfigRead, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-    {schedulerPhase::settingsOpen, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-    {schedulerPhase::settingsRead, "ERROR in MIRADOS.CFG file! Cannot continue."},
-    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue."},
-    {phase::elementRead, "ERROR in keplerian data file! Cannot continue."},
+// A missing satellite is named in its message; the others are fixed texts.
+constexpr std::array<FailureMessage, 6> fatalMessages{{
+    {SchedulerFailure::stationConfigMissing, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {SchedulerFailure::stationConfigBad, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {SchedulerFailure::settingsMissing, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::settingsBad, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::elementFileMissing, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {SchedulerFailure::elementFileBad, "ERROR in keplerian data file! Cannot continue."},
 }};
 
 }  // namespace
@@ -86,12 +85,10 @@ int Scheduler::run() {
                 runCycle();
             }
         } catch (const std::bad_alloc&) {
-            errorPhase = phase::none;
-            handleError(runtimeError::outOfMemory);
+            failUnexpectedly(runtimeError::outOfMemory);
         } catch (const std::exception&) {
-            // Any other run-time failure no guarded operation reported.
-            errorPhase = phase::none;
-            handleError(runtimeError::illegalFunctionCall);
+            // Any other run-time failure no operation reported.
+            failUnexpectedly(runtimeError::illegalFunctionCall);
         }
     } catch (const ProgramExit& exit) {
         status = exit.status;
@@ -100,17 +97,20 @@ int Scheduler::run() {
     return status;
 }
 
-void Scheduler::handleError(int errorNumber) {
-    std::string message;
+void Scheduler::fail(SchedulerFailure failure, std::string_view lookupName) {
     const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
-                                    [this](const PhaseMessage& m) { return m.phase == errorPhase; });
+                                    [failure](const FailureMessage& m) { return m.failure == failure; });
     if (fixed != fatalMessages.end()) {
-        message = fixed->text;
-    } else if (errorPhase == phase::elementLookup) {
-        message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
-    } else {
-        message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
+        endWith(std::string(fixed->text));
     }
+    endWith("ERROR: Keplerian data file has no data for " + std::string(lookupName) + ". Cannot continue.");
+}
+
+void Scheduler::failUnexpectedly(int errorNumber) {
+    endWith("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
+}
+
+void Scheduler::endWith(const std::string& message) {
     if (fatalErrorsTo != nullptr) {
         *fatalErrorsTo << message << '\n';
         throw ProgramExit{1};
@@ -126,16 +126,29 @@ void Scheduler::startUp() {
     constants = schedulerConstants();
     panelView = PanelView::realtime;
     passList = PassListState::stale;
-    station = readStationConfig(console.files, *this, StationReader::scheduler);
+    const auto read = readStationConfig(console.files, StationReader::scheduler);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::stationConfigMissing
+                                                   : SchedulerFailure::stationConfigBad);
+    }
+    station = *read;
     eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
 }
 
+void Scheduler::readSettings() {
+    auto read = readSchedulerSettings(console.files);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::settingsMissing : SchedulerFailure::settingsBad);
+    }
+    settings = *read;
+}
+
 void Scheduler::runCycle() {
     rescheduling = Rescheduling::none;
-    settings = readSchedulerSettings(console.files, *this);
+    readSettings();
     drawScreen();
     if (!jobReport.empty()) {
         showMessage(console.screen, jobReport);

@@ -4,7 +4,7 @@
 // file at AOS and then schedules again.
 #include "config/station.hpp"
 #include "console/console.hpp"
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/event_log.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
@@ -56,19 +56,35 @@ struct ServedPass {
     double losDay = 0;
 };
 
-class Scheduler : public ErrorHandler {
+// What ends the scheduler: every failure is fatal.
+enum class SchedulerFailure {
+    stationConfigMissing,
+    stationConfigBad,
+    settingsMissing,
+    settingsBad,
+    elementFileMissing,
+    elementFileBad,
+    satelliteMissing,  // an entry's satellite has no element set
+};
+
+class Scheduler {
 public:
     explicit Scheduler(Console& console);
 
     // Start-up and scheduling cycles until the Quit key or a fatal error; the exit status.
     // Meanwhile every message shown, every job and its pass go to MIRADOS.LOG.
     int run();
-    // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
-    // screen, exit status 1; or, with fatalErrorsTo set, the message there and the end with status 1.
-    void handleError(int errorNumber) override;
+    // Every failure is fatal: its message (one naming `lookupName` for a missing satellite), a key
+    // or a minute, white on black, cleared screen, exit status 1; or, with fatalErrorsTo set, the
+    // message there and the end with status 1.
+    [[noreturn]] void fail(SchedulerFailure failure, std::string_view lookupName = {});
+    // A failure no operation reported, by its run-time error number.
+    [[noreturn]] void failUnexpectedly(int errorNumber);
 
     // The steps of start-up and of one cycle, in the order run() takes them.
     void startUp();
+    // MIRADOS.CFG, read again at the start of every cycle.
+    void readSettings();
     void runCycle();
     void drawScreen();
     void loadElementSets();
@@ -105,7 +121,6 @@ public:
     SchedulerSettings settings;
     ClockTime clock;  // the last clock reading (moved on by pass searches)
     SatelliteState satellite;
-    Selection selection;  // the entry being loaded; a failed lookup names its lookup name
     SlotList scheduledSlots;
     SlotList nonScheduledSlots;
     PassTable schedule;
@@ -143,6 +158,8 @@ private:
     void setNormalColours();
     void handToJob();
     bool alreadyServed(const PassRow& row) const;
+
+    [[noreturn]] void endWith(const std::string& message);
 
     ScreenPassSearchDisplay display_;
 };

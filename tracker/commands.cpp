@@ -2,6 +2,7 @@
 #include "tracker/tracker.hpp"
 
 #include "text/numbers.hpp"
+#include "tracker/errors.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
@@ -67,7 +68,13 @@ void Tracker::serviceCommands() {
     }
 
     if (tracker.selectionMode == SelectionMode::commandFile) {
-        pollCommandFile(tracker);
+        if (const auto failed = pollCommandFile(tracker)) {
+            // A file that cannot be opened cannot be read either: both are said.
+            if (*failed == CommandFileFailure::missing) {
+                reportFailure(tracker, TrackerFailure::commandFileMissing);
+            }
+            reportFailure(tracker, TrackerFailure::commandFileUnreadable);
+        }
     }
 
     // The tuning line is the message line: the report waits for the end of tuning.

@@ -1,5 +1,6 @@
 #include "tracker/radio_control.hpp"
 
+#include "tracker/errors.hpp"
 #include "tracker/faults.hpp"
 
 namespace station {
@@ -38,7 +39,7 @@ RadioContext radioContext(TrackerState& tracker) {
             tracker.radioLink.get(),
             tracker.console.sleeper,
             tracker.console.files,
-            tracker.errors,
+            [&tracker](FrequencyFailure failure) { reportFrequencyFailure(tracker, failure); },
             [&tracker](std::string_view text) { tracker.showMessage(text); }};
 }
 

@@ -77,12 +77,10 @@ bool unchangedSinceLastRead(CommandFileWatch& watch, Console& console) {
 
 }  // namespace
 
-void pollCommandFile(TrackerState& tracker) {
-    ErrorHandler& errors = tracker.errors;
+std::optional<CommandFileFailure> pollCommandFile(TrackerState& tracker) {
     CommandFileWatch& watch = tracker.commandFile;
-    errors.errorPhase = trackerPhase::commandFileOpen;
+    std::optional<CommandFileFailure> failed;
     if (unchangedSinceLastRead(watch, tracker.console)) {
-        errors.errorPhase = trackerPhase::commandFileRead;
         tracker.selection.satelliteDesignation = watch.firstLine;
     } else {
         watch.valid = false;
@@ -91,11 +89,6 @@ void pollCommandFile(TrackerState& tracker) {
         // Stamped before reading: a change during the read shows at the next poll.
         const auto stamp = path ? stampOf(*path) : std::nullopt;
         auto file = files.open(commandFileName);
-        if (!file) {
-            errors.handleError(runtimeError::fileNotFound);
-        }
-        // An unopened file cannot be read or closed: the second failure of a missing file.
-        errors.errorPhase = trackerPhase::commandFileRead;
         const auto content = file ? Files::readAll(*file) : std::nullopt;
         if (content) {
             tracker.selection.satelliteDesignation = firstLineOf(*content);
@@ -103,7 +96,7 @@ void pollCommandFile(TrackerState& tracker) {
                 watch = {true, *path, *stamp, tracker.selection.satelliteDesignation, 0, tracker.console.clock.epochMillis()};
             }
         } else {
-            errors.handleError(file ? runtimeError::deviceIoError : runtimeError::illegalFunctionCall);
+            failed = file ? CommandFileFailure::unreadable : CommandFileFailure::missing;
         }
     }
     takeDesignation(tracker, tracker.selection.satelliteDesignation);
@@ -111,7 +104,7 @@ void pollCommandFile(TrackerState& tracker) {
         tracker.selection.satelliteDesignation.clear();
         tracker.selection.lookupName.clear();
     }
-    errors.errorPhase = phase::none;
+    return failed;
 }
 
 }  // namespace station

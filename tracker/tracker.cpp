@@ -8,6 +8,7 @@
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
 #include "tracker/faults.hpp"
+#include "tracker/errors.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
@@ -63,15 +64,15 @@ int Tracker::run(const std::vector<std::string>& args) {
         try {
             startUp(args);
         } catch (const std::exception& failure) {
-            handleError(errorNumberOf(failure));
+            reportUnexpectedFailure(state_, errorNumberOf(failure));
         }
         for (;;) {
             try {
                 mainCycle();
             } catch (const std::exception& failure) {
-                // Reported like any unguarded failure; when the handler lets the program go on,
+                // Reported like any failure no operation reported; when the program goes on,
                 // the cycle starts over from the top.
-                handleError(errorNumberOf(failure));
+                reportUnexpectedFailure(state_, errorNumberOf(failure));
             }
         }
     } catch (const ProgramExit& exit) {
@@ -90,12 +91,21 @@ void Tracker::startUp(const std::vector<std::string>& args) {
     tracker.clock = readClock(tracker.console.clock, 0);
     tracker.constants = trackerConstants(tracker.clock);
 
-    loadFlipState(tracker.rotator, tracker.console.files, *this);
+    if (const auto saved = readFlipState(tracker.console.files)) {
+        tracker.rotator.flipState = *saved;
+    } else {
+        reportFailure(tracker, TrackerFailure::flipFileMissing);
+    }
 
     tracker.selectionMode = SelectionMode::commandFile;
     tracker.commandLine = joinArguments(args);
 
-    tracker.station = readStationConfig(tracker.console.files, *this);
+    const auto station = readStationConfig(tracker.console.files);
+    if (!station) {
+        reportFailure(tracker, station.error() == FileFailure::notFound ? TrackerFailure::stationConfigMissing
+                                                                       : TrackerFailure::stationConfigBad);
+    }
+    tracker.station = *station;
     log_.setUtcOffsetHours(tracker.station.utcOffsetHours);
 
     drawScreen(tracker);
@@ -106,14 +116,13 @@ void Tracker::startUp(const std::vector<std::string>& args) {
 void Tracker::openSerialLinks() {
     TrackerState& tracker = state_;
     Station& station = tracker.station;
-    // A link that does not open is reported under its phase; the handler then sets its port to
-    // 0. One that opens is opened again whenever it fails later.
-    auto openLink = [&](std::int16_t phase, std::int16_t port, std::int32_t baud, ReconnectingLink& link) {
-        errorPhase = phase;
+    // A link that does not open is reported, which sets its port to 0. One that opens is opened
+    // again whenever it fails later.
+    auto openLink = [&](TrackerFailure failed, std::int16_t port, std::int32_t baud, ReconnectingLink& link) {
         if (port > 0) {
             auto opened = tracker.console.serialPorts.open(port, baud);
             if (!opened) {
-                handleError(runtimeError::deviceIoError);
+                reportFailure(tracker, failed);
                 return;
             }
             SerialPorts& ports = tracker.console.serialPorts;
@@ -124,15 +133,14 @@ void Tracker::openSerialLinks() {
     if (station.rotatorInterface == RotatorInterface::daemon) {
         openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, tracker.rotatorLink);
     } else {
-        openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, tracker.rotatorLink);
+        openLink(TrackerFailure::rotatorPortFailed, station.rotatorPort, station.rotatorBaud, tracker.rotatorLink);
     }
     if (station.radioType == daemonRadioCode) {
         openDaemonLink(station.radioDaemonAddress, radioDaemonPort, tracker.radioLink);
     } else {
-        openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, tracker.radioLink);
+        openLink(TrackerFailure::radioPortFailed, station.radioPort, station.radioBaud, tracker.radioLink);
     }
-    openLink(trackerPhase::gpsLink, station.gpsPort, station.gpsBaud, tracker.gpsLink);
-    errorPhase = phase::none;
+    openLink(TrackerFailure::gpsPortFailed, station.gpsPort, station.gpsBaud, tracker.gpsLink);
 }
 
 void Tracker::openDaemonLink(const std::string& addressValue, std::uint16_t defaultPort, ReconnectingLink& link) {
@@ -149,14 +157,7 @@ void Tracker::openDaemonLink(const std::string& addressValue, std::uint16_t defa
                 [&network, where = *address] { return network.connect(where); });
 }
 
-void Tracker::shutDown(int status) {
-    TrackerState& tracker = state_;
-    tracker.rotatorLink.reset();
-    tracker.radioLink.reset();
-    tracker.gpsLink.reset();
-    clearWhiteOnBlack(tracker.screen());
-    throw ProgramExit{status};
-}
+void Tracker::shutDown(int status) { endProgram(state_, status); }
 
 bool Tracker::designationUnchanged() const {
     return state_.selection.satelliteDesignation == state_.trackedDesignation;
@@ -221,7 +222,18 @@ void Tracker::mainCycle() {
     tracker.trackedDesignation = selection.satelliteDesignation;
     logSelection();
     // After a satellite missing from the file the operator may have typed another one, or none.
-    const auto elements = readElementSet(tracker.console.files, tracker.station.elementFileName, selection, *this);
+    auto elements = readElementSet(tracker.console.files, tracker.station.elementFileName, selection.lookupName);
+    while (!elements && elements.error() == ElementFailure::nameNotFound) {
+        reportMissingSatellite(tracker);
+        if (selection.satelliteDesignation.empty()) {
+            break;
+        }
+        elements = readElementSet(tracker.console.files, tracker.station.elementFileName, selection.lookupName);
+    }
+    if (!elements && elements.error() != ElementFailure::nameNotFound) {
+        reportFailure(tracker, elements.error() == ElementFailure::fileNotFound ? TrackerFailure::elementFileMissing
+                                                                                : TrackerFailure::elementFileBad);
+    }
     if (selection.satelliteDesignation.empty() || !elements) {
         selection = Selection{};
         return;
@@ -279,7 +291,11 @@ void Tracker::loadSatellite() {
         showPassTimes(tracker);
         decideFlip(tracker);
     }
-    readFrequencyRecord(tracker.console.files, tracker.selection.satelliteDesignation, tracker.frequencies, *this);
+    if (auto record = readFrequencyRecord(tracker.console.files, tracker.selection.satelliteDesignation)) {
+        tracker.frequencies = *record;
+    } else {
+        reportFrequencyFailure(tracker, record.error());
+    }
 }
 
 void Tracker::logSelection() {

@@ -1,7 +1,8 @@
 #pragma once
-// The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys, the ways a
-// satellite is chosen and the one error handler of the program.
+// The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys and the ways a
+// satellite is chosen.
 #include "console/event_log.hpp"
+#include "console/program_exit.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <string>
@@ -9,15 +10,13 @@
 
 namespace station {
 
-class Tracker : public ErrorHandler {
+class Tracker {
 public:
-    explicit Tracker(Console& console) : state_(console, *this), log_(console.files, "KELVORIN.LOG", console.clock) {}
+    explicit Tracker(Console& console) : state_(console), log_(console.files, "KELVORIN.LOG", console.clock) {}
 
     // Start-up, then the main cycle until the program ends; returns the exit status. Meanwhile
     // every message shown and every change of state goes to KELVORIN.LOG.
     int run(const std::vector<std::string>& args);
-
-    void handleError(int errorNumber) override;
 
     TrackerState& state() { return state_; }
     EventLog& log() { return log_; }

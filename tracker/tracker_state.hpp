@@ -4,7 +4,6 @@
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/console.hpp"
-#include "console/error_phase.hpp"
 #include "console/reconnecting_link.hpp"
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
@@ -46,10 +45,9 @@ struct CommandFileWatch {
 enum class SelectionMode { commandFile, commandLine, keyboard };
 
 struct TrackerState {
-    TrackerState(Console& c, ErrorHandler& e) : console(c), errors(e) {}
+    explicit TrackerState(Console& c) : console(c) {}
 
     Console& console;
-    ErrorHandler& errors;
 
     OrbitConstants constants;
     Station station;

@@ -78,7 +78,6 @@ TEST_F(Calibration, RefusedPortOutputIsReportedNotFatal) {
     mc.sleeper.onTime = [&](std::int64_t) { shown.insert(row(24, 3, 79)); };
     calibrateUntilFinalKey({"0", "0"});
     EXPECT_TRUE(shown.count(padded("Direct port output not permitted: latches not set.")));
-    EXPECT_TRUE(handler.calls.empty());
     // The position comes back for the operator once the note has been read.
     EXPECT_EQ(message(), padded("Azimuth is   0.7 degrees, elevation is   0.4 degrees."));
 }

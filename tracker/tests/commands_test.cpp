@@ -110,7 +110,7 @@ TEST_F(CommandsTest, TrackWithoutFrequencyDataRefusesTuningForTwoSeconds) {
 
 TEST_F(CommandsTest, TrackEntersTuningAndIsNotAlsoTakenAsATuningKey) {
     manualWith("ISS");
-    readFrequencyRecord(mc.files, "ISS", s.frequencies, tracker);
+    s.frequencies = *readFrequencyRecord(mc.files, "ISS");
     press("t");
     // Entering tuning selects RX; the same key is not then taken as "T" (select TX).
     EXPECT_EQ(s.tuning.tuningMode, "R");
@@ -122,7 +122,7 @@ TEST_F(CommandsTest, TrackEntersTuningAndIsNotAlsoTakenAsATuningKey) {
 
 TEST_F(CommandsTest, WhileTuningStopSavesAndKeepsTheSatellite) {
     manualWith("ISS");
-    readFrequencyRecord(mc.files, "ISS", s.frequencies, tracker);
+    s.frequencies = *readFrequencyRecord(mc.files, "ISS");
     press("t");
     press(keyUp);
     press("s");

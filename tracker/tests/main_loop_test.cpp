@@ -510,7 +510,6 @@ TEST_F(MainLoopTest, StartUpOpensTheConfiguredSerialLinks) {
     EXPECT_NE(s.radioLink.get(), nullptr);
     EXPECT_NE(s.gpsLink.get(), nullptr);
     EXPECT_EQ(mc.serialPorts.bauds, (std::map<int, std::int32_t>{{1, 4800}, {2, 19200}, {3, 115200}}));
-    EXPECT_EQ(tracker.errorPhase, 0);
     EXPECT_EQ(mc.clock.millis, 0);
 }
 
@@ -530,7 +529,6 @@ TEST_F(MainLoopTest, AFailedSerialLinkSwitchesItsDeviceOff) {
     EXPECT_EQ(s.station.radioPort, 0);
     EXPECT_EQ(s.station.gpsPort, 0);
     EXPECT_EQ(s.rotatorLink.get(), nullptr);
-    EXPECT_EQ(tracker.errorPhase, 0);
 }
 
 TEST_F(MainLoopTest, MissingFlipFileIsReportedAndTheTrackerGoesOn) {

@@ -18,7 +18,6 @@ TEST_F(TrackerDrivesRotator, RowsSeventeenAndEighteenShowThePositionSent) {
     EXPECT_EQ(sentText(), "W210 120\r");
     EXPECT_EQ(row(17, 37, 43), " 210.00");
     EXPECT_EQ(row(18, 37, 43), " 120.00");
-    EXPECT_TRUE(handler.calls.empty());
 }
 
 TEST_F(TrackerDrivesRotator, RotatorFileFailureIsReportedAndThePositionShown) {
@@ -26,7 +25,6 @@ TEST_F(TrackerDrivesRotator, RotatorFileFailureIsReportedAndThePositionShown) {
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     pointSatellite(5.7, 45.2);
     driveRotator(s);
-    EXPECT_TRUE(handler.calls.empty());
     EXPECT_EQ(row(24, 3, 68), "Could not write ROT.DAT (Is a directory). Retrying at next change.");
     EXPECT_EQ(row(17, 37, 43), "   5.70");
 }
@@ -72,7 +70,6 @@ TEST_F(TrackerParksRotator, SettingsStayWhenTheParkPositionCannotBeWritten) {
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     s.rotator.flipState = 1;
     parkRotator(s);
-    EXPECT_TRUE(handler.calls.empty());
     EXPECT_EQ(row(24, 3, 25), "Could not write ROT.DAT");
     EXPECT_EQ(s.rotator.flipState, 1);
     EXPECT_EQ(s.station.trackingStep, static_cast<float>(radians(10)));
@@ -112,7 +109,6 @@ TEST_F(TrackerShowsFlip, FailedWriteIsReportedAndTheStateShown) {
     std::filesystem::create_directory(dir.path() / "KVFLIP.DAT");
     s.rotator.flipState = 1;
     showFlipState(s);
-    EXPECT_TRUE(handler.calls.empty());
     EXPECT_EQ(row(24, 3, 71), "Could not write KVFLIP.DAT (Is a directory). Retrying at next change.");
     EXPECT_EQ(flipField(), "Flipped ");
 }
