@@ -201,11 +201,7 @@ void Tracker::mainCycle() {
         }
         return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
     };
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = tracker.console.clock.epochMillis();
-        tracker.clock = readClock(tracker.console.clock, tracker.station.utcOffsetHours);
-        serviceLinks(tracker);
+    repeatEachPass(ClockSteps::ignored, [&] {
         if (!idleLogged_ && idle()) {
             log_.record("Idling");
             idleLogged_ = true;
@@ -213,11 +209,8 @@ void Tracker::mainCycle() {
         }
         showDateTime(tracker.screen(), tracker.console.clock);
         parkRotator(tracker);
-        if (!idle()) {
-            break;
-        }
-        awaitNextEvent(readAt);
-    }
+        return idle();
+    });
 
     tracker.trackedDesignation = selection.satelliteDesignation;
     logSelection();
@@ -357,15 +350,7 @@ void Tracker::waitForPass() {
         }
         return beforeTrackingStart();
     };
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = tracker.console.clock.epochMillis();
-        tracker.clock = readClock(tracker.console.clock, tracker.station.utcOffsetHours);
-        // A satellite chosen meanwhile ends the wait anyway, however long the operator typed.
-        if (designationUnchanged() && clockStepped()) {
-            return;
-        }
-        serviceLinks(tracker);
+    repeatEachPass(ClockSteps::endTheState, [&] {
         if (tracker.clock.second != tracker.lastSecond) {
             const bool positioned = updatePosition();
             showDateTime(tracker.screen(), tracker.console.clock);
@@ -376,11 +361,8 @@ void Tracker::waitForPass() {
             }
             parkRotator(tracker);
         }
-        if (!keepWaiting()) {
-            break;
-        }
-        awaitNextEvent(readAt);
-    }
+        return keepWaiting();
+    });
 }
 
 void Tracker::trackPass() {
@@ -397,14 +379,7 @@ void Tracker::trackPass() {
         tracker.radioSetUp = true;
     }
     // lastSecond is not reset: the first update waits for the next change of the clock's second.
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = tracker.console.clock.epochMillis();
-        tracker.clock = readClock(tracker.console.clock, tracker.station.utcOffsetHours);
-        if (designationUnchanged() && clockStepped()) {
-            return;
-        }
-        serviceLinks(tracker);
+    repeatEachPass(ClockSteps::endTheState, [&] {
         if (tracker.clock.second != tracker.lastSecond) {
             // Without a position the antenna and the radio stay where they are.
             const bool positioned = updatePosition();
@@ -422,8 +397,23 @@ void Tracker::trackPass() {
                 blankSatelliteValues(tracker);
             }
         }
-        if (!beforeLos() || !designationUnchanged()) {
-            break;
+        return beforeLos() && designationUnchanged();
+    });
+}
+
+void Tracker::repeatEachPass(ClockSteps clockSteps, const std::function<bool()>& work) {
+    TrackerState& tracker = state_;
+    for (;;) {
+        serviceCommands();
+        const std::int64_t readAt = tracker.console.clock.epochMillis();
+        tracker.clock = readClock(tracker.console.clock, tracker.station.utcOffsetHours);
+        // A satellite chosen meanwhile ends the state anyway, however long the operator typed.
+        if (clockSteps == ClockSteps::endTheState && designationUnchanged() && clockStepped()) {
+            return;
+        }
+        serviceLinks(tracker);
+        if (!work()) {
+            return;
         }
         awaitNextEvent(readAt);
     }

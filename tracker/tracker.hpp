@@ -5,6 +5,7 @@
 #include "console/program_exit.hpp"
 #include "tracker/tracker_state.hpp"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ private:
     // file (when it chooses the satellite) or the first instant of the second after the
     // clock's reading `readAt` (epoch milliseconds, read before the pass read the clock).
     void awaitNextEvent(std::int64_t readAt);
+    // What a step of the clock does to a state: nothing while idling; it ends waiting and tracking.
+    enum class ClockSteps { ignored, endTheState };
+    // The loop of every state: service the command file and the keys, read the clock, check for a
+    // step of the clock, service the device links, do the state's work for this reading, wait for
+    // the next event. `work` returns false when the state ends.
+    void repeatEachPass(ClockSteps clockSteps, const std::function<bool()>& work);
     // Propagation and look angles for the clock just read, once per clock second; false when the
     // orbit model has no position for it (the last one is kept, and not shown).
     bool updatePosition();
