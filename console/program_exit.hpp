@@ -12,12 +12,8 @@ struct ProgramExit {
 // Run-time error numbers shown by the "Unexpected error" messages.
 namespace runtimeError {
 inline constexpr int illegalFunctionCall = 5;
-inline constexpr int overflow = 6;
 inline constexpr int outOfMemory = 7;
-inline constexpr int fileNotFound = 53;
 inline constexpr int deviceIoError = 57;
-inline constexpr int inputPastEnd = 62;
-inline constexpr int permissionDenied = 70;
 inline constexpr int pathFileAccessError = 75;
 }  // namespace runtimeError
 
