@@ -6,6 +6,7 @@
 #include "console/files.hpp"
 #include "elementupdate/sources.hpp"
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -60,8 +61,9 @@ struct NamedSatellite {
 // read.
 std::vector<NamedSatellite> satellitesNamed(const Files& files, std::string& error);
 
-// The whole command in the directory of `files`; the exit status.
+// The whole command in the directory of `files` at `now` (seconds since 1970, UTC); the exit
+// status.
 int runElementUpdate(const std::vector<std::string>& args, const Files& files, Downloader& downloader,
-                     std::ostream& out, std::ostream& err);
+                     std::int64_t now, std::ostream& out, std::ostream& err);
 
 }  // namespace station
