@@ -165,7 +165,7 @@ std::optional<std::string> exponentColumns(double value) {
     const double magnitude = std::abs(value);
     if (magnitude < 1e-9) {
         const long long digits = std::llround(magnitude * 1e14);
-        return digits == 0 ? " 00000+0" : sign + rightAligned(std::to_string(digits), 5, '0') + "-9";
+        return digits == 0 ? " 00000-0" : sign + rightAligned(std::to_string(digits), 5, '0') + "-9";
     }
     char buffer[32];
     const auto end =
