@@ -2,12 +2,12 @@
 // The last copy of each downloaded source, kept in the station directory so that a source is
 // fetched again only when it may have changed: when it was fetched and the Last-Modified the
 // server gave it travel with the copy.
-#include "console/files.hpp"
-
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+
+#include "console/files.hpp"
 
 namespace station {
 

@@ -114,7 +114,8 @@ std::string elementSetLinesProblem(const ElementSetLines& set) {
                catalogueNumber(set.line2) + " in line 2)";
     }
     if (!catalogueNumberOf(catalogueNumber(set.line1))) {
-        return "catalogue number \"" + catalogueNumber(set.line1) + "\" is neither five digits nor a letter and four digits";
+        return "catalogue number \"" + catalogueNumber(set.line1) +
+               "\" is neither five digits nor a letter and four digits";
     }
     return {};
 }

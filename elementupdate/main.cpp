@@ -8,6 +8,6 @@
 int main(int argc, char** argv) {
     station::Files files;
     station::CurlDownloader downloader;
-    return station::runElementUpdate(std::vector<std::string>(argv + 1, argv + argc), files, downloader, std::time(nullptr),
-                                     std::cout, std::cerr);
+    return station::runElementUpdate(std::vector<std::string>(argv + 1, argv + argc), files, downloader,
+                                     std::time(nullptr), std::cout, std::cerr);
 }

@@ -20,10 +20,12 @@ constexpr std::string_view alpha5Letters = "ABCDEFGHJKLMNPQRSTUVWXYZ";
 constexpr long alpha5Base = 100000;
 
 constexpr std::array<std::string_view, 17> requiredKeys{
-    "OBJECT_NAME",       "OBJECT_ID",     "EPOCH",          "MEAN_MOTION",         "ECCENTRICITY",
-    "INCLINATION",       "RA_OF_ASC_NODE", "ARG_OF_PERICENTER", "MEAN_ANOMALY",    "EPHEMERIS_TYPE",
-    "CLASSIFICATION_TYPE", "NORAD_CAT_ID", "ELEMENT_SET_NO", "REV_AT_EPOCH",       "BSTAR",
-    "MEAN_MOTION_DOT",   "MEAN_MOTION_DDOT"};
+    "OBJECT_NAME",     "OBJECT_ID",           "EPOCH",
+    "MEAN_MOTION",     "ECCENTRICITY",        "INCLINATION",
+    "RA_OF_ASC_NODE",  "ARG_OF_PERICENTER",   "MEAN_ANOMALY",
+    "EPHEMERIS_TYPE",  "CLASSIFICATION_TYPE", "NORAD_CAT_ID",
+    "ELEMENT_SET_NO",  "REV_AT_EPOCH",        "BSTAR",
+    "MEAN_MOTION_DOT", "MEAN_MOTION_DDOT"};
 
 // The counters of a set wrap as the distributors' own two-line sets wrap them.
 constexpr long revolutionsWrap = 100000;
@@ -42,7 +44,8 @@ std::string trimmedText(std::string_view text) {
 
 std::string fixed(double value, int decimals) {
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
     return std::string(buffer, end);
 }
 
@@ -117,7 +120,8 @@ std::optional<Epoch> epochOf(std::string_view text) {
     double fraction = 0;
     if (time.size() > 8) {
         const std::string_view digits = time.substr(9);
-        if (time[8] != '.' || digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        if (time[8] != '.' || digits.empty() ||
+            digits.find_first_not_of("0123456789") != std::string_view::npos) {
             return std::nullopt;
         }
         const std::string decimal = "0." + std::string(digits);
@@ -145,7 +149,8 @@ std::string designatorColumns(std::string_view objectId) {
     const bool regular = objectId.size() > 8 && objectId.size() <= 11 && digitsAt(objectId, 0, 4) >= 0 &&
                          objectId[4] == '-' && digitsAt(objectId, 5, 3) >= 0 &&
                          piece.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string_view::npos;
-    const std::string columns = regular ? std::string(objectId.substr(2, 2)) + std::string(objectId.substr(5)) : "";
+    const std::string columns =
+        regular ? std::string(objectId.substr(2, 2)) + std::string(objectId.substr(5)) : "";
     return columns + std::string(8 - columns.size(), ' ');
 }
 
@@ -224,7 +229,8 @@ public:
     long whole(std::string_view key, long lowest = 0) {
         const double value = number(key);
         if (!failed() && (value != std::floor(value) || value < lowest || value > 1e15)) {
-            fail(std::string(key) + " " + text(key) + " is not a whole number from " + std::to_string(lowest));
+            fail(std::string(key) + " " + text(key) + " is not a whole number from " +
+                 std::to_string(lowest));
         }
         return failed() ? 0 : static_cast<long>(value);
     }
@@ -455,7 +461,8 @@ std::optional<long> catalogueNumberOf(std::string_view columns) {
         return static_cast<long>(letter + 10) * 10000 + rest;
     }
     const auto firstDigit = columns.find_first_not_of(' ');
-    const int digits = firstDigit == std::string_view::npos ? -1 : digitsAt(columns, firstDigit, 5 - firstDigit);
+    const int digits =
+        firstDigit == std::string_view::npos ? -1 : digitsAt(columns, firstDigit, 5 - firstDigit);
     return digits < 0 ? std::nullopt : std::optional<long>(digits);
 }
 
@@ -484,14 +491,14 @@ SourceForm sourceFormOf(std::string_view text) {
 
 std::string_view sourceFormName(SourceForm form) {
     switch (form) {
-    case SourceForm::json:
-        return "OMM JSON";
-    case SourceForm::csv:
-        return "OMM CSV";
-    case SourceForm::xml:
-        return "OMM XML";
-    case SourceForm::twoLine:
-        break;
+        case SourceForm::json:
+            return "OMM JSON";
+        case SourceForm::csv:
+            return "OMM CSV";
+        case SourceForm::xml:
+            return "OMM XML";
+        case SourceForm::twoLine:
+            break;
     }
     return "two-line sets";
 }
@@ -558,9 +565,10 @@ OmmElementSet elementSetOf(const OmmFields& fields) {
         return {{}, read.problem()};
     }
 
-    const std::string line1 = "1 " + *catalogue + classification + " " + designatorColumns(read.text("OBJECT_ID")) +
-                              " " + epochColumns(*epoch) + " " + driftText + " " + secondDriftText + " " +
-                              bStarText + " " + std::to_string(ephemerisType) + " " +
+    const std::string line1 = "1 " + *catalogue + classification + " " +
+                              designatorColumns(read.text("OBJECT_ID")) + " " + epochColumns(*epoch) + " " +
+                              driftText + " " + secondDriftText + " " + bStarText + " " +
+                              std::to_string(ephemerisType) + " " +
                               rightAligned(std::to_string(elementSetNumber % elementSetNumbersWrap), 4);
     const std::string line2 = "2 " + *catalogue + " " + angleColumns(inclination) + " " + angleColumns(node) +
                               " " + eccentricityText.substr(2) + " " + angleColumns(perigee) + " " +

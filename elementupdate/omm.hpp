@@ -3,12 +3,12 @@
 // header row, or as XML (ndm/omm, with metadata, meanElements and tleParameters). Each record
 // becomes the two-line set the tracker and the scheduler read, its fields rounded to the
 // columns of the two lines.
-#include "elementupdate/element_sets.hpp"
-
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "elementupdate/element_sets.hpp"
 
 namespace station {
 

@@ -114,8 +114,8 @@ SourceText CurlDownloader::download(const std::string& url, const std::string& i
     posix_spawn_file_actions_adddup2(&actions, body.fd, 1);
     posix_spawn_file_actions_adddup2(&actions, messagesOut.fd, 2);
     posix_spawn_file_actions_adddup2(&actions, headers.fd, 3);
-    std::vector<std::string> arguments{"curl",       "--silent",   "--show-error", "--location",
-                                       "--max-time", "60",         "--dump-header", "/dev/fd/3"};
+    std::vector<std::string> arguments{"curl",       "--silent", "--show-error",  "--location",
+                                       "--max-time", "60",       "--dump-header", "/dev/fd/3"};
     if (!ifModifiedSince.empty()) {
         arguments.insert(arguments.end(), {"--header", "If-Modified-Since: " + ifModifiedSince});
     }

@@ -197,7 +197,8 @@ int ElementUpdate::run() {
 }
 
 bool ElementUpdate::readSource(const std::string& source, std::string& refusal) {
-    const SourceText text = isUrl(source) ? fetch(source, refusal) : readSourceFile(files_.directory(), source);
+    const SourceText text =
+        isUrl(source) ? fetch(source, refusal) : readSourceFile(files_.directory(), source);
     if (!text.ok) {
         if (refusal.empty()) {
             refusal = source + ": " + text.error;

@@ -9,12 +9,23 @@ namespace {
 
 // ISS as an element service publishes it (2026-10-09 19:42:49.139712 is day 282.82140208).
 OmmFields issRecord() {
-    return {{"OBJECT_NAME", "ISS (ZARYA)"}, {"OBJECT_ID", "1998-067A"}, {"EPOCH", "2026-10-09T19:42:49.139712"},
-            {"MEAN_MOTION", "15.48793003"}, {"ECCENTRICITY", ".0006774"}, {"INCLINATION", "51.6314"},
-            {"RA_OF_ASC_NODE", "92.7969"}, {"ARG_OF_PERICENTER", "242.6225"}, {"MEAN_ANOMALY", "117.4075"},
-            {"EPHEMERIS_TYPE", "0"}, {"CLASSIFICATION_TYPE", "U"}, {"NORAD_CAT_ID", "25544"},
-            {"ELEMENT_SET_NO", "999"}, {"REV_AT_EPOCH", "58952"}, {"BSTAR", "0.00012652"},
-            {"MEAN_MOTION_DOT", "6.479e-05"}, {"MEAN_MOTION_DDOT", "0"}};
+    return {{"OBJECT_NAME", "ISS (ZARYA)"},
+            {"OBJECT_ID", "1998-067A"},
+            {"EPOCH", "2026-10-09T19:42:49.139712"},
+            {"MEAN_MOTION", "15.48793003"},
+            {"ECCENTRICITY", ".0006774"},
+            {"INCLINATION", "51.6314"},
+            {"RA_OF_ASC_NODE", "92.7969"},
+            {"ARG_OF_PERICENTER", "242.6225"},
+            {"MEAN_ANOMALY", "117.4075"},
+            {"EPHEMERIS_TYPE", "0"},
+            {"CLASSIFICATION_TYPE", "U"},
+            {"NORAD_CAT_ID", "25544"},
+            {"ELEMENT_SET_NO", "999"},
+            {"REV_AT_EPOCH", "58952"},
+            {"BSTAR", "0.00012652"},
+            {"MEAN_MOTION_DOT", "6.479e-05"},
+            {"MEAN_MOTION_DDOT", "0"}};
 }
 
 TEST(AlphaFive, EdgesBothWays) {
@@ -42,10 +53,16 @@ TEST(OmmRecord, WrittenInTheColumnsOfATwoLineSet) {
     EXPECT_EQ(elementSetLinesProblem(iss.set), "");
     // Rounded to the columns; counters wrap; a day-of-year epoch; drifts below the exponent's range.
     OmmFields odd = issRecord();
-    for (const auto& [key, value] : std::map<std::string, std::string>{
-             {"NORAD_CAT_ID", "180000"}, {"EPOCH", "2024-366T23:59:59.9999999Z"}, {"REV_AT_EPOCH", "123456"},
-             {"ELEMENT_SET_NO", "12345"}, {"MEAN_MOTION_DOT", "-0.000000004"}, {"MEAN_MOTION_DDOT", "1.23456e-12"},
-             {"BSTAR", "-0.999996"}, {"OBJECT_ID", "UNKNOWN"}, {"INCLINATION", "179.99996"}}) {
+    for (const auto& [key, value] :
+         std::map<std::string, std::string>{{"NORAD_CAT_ID", "180000"},
+                                            {"EPOCH", "2024-366T23:59:59.9999999Z"},
+                                            {"REV_AT_EPOCH", "123456"},
+                                            {"ELEMENT_SET_NO", "12345"},
+                                            {"MEAN_MOTION_DOT", "-0.000000004"},
+                                            {"MEAN_MOTION_DDOT", "1.23456e-12"},
+                                            {"BSTAR", "-0.999996"},
+                                            {"OBJECT_ID", "UNKNOWN"},
+                                            {"INCLINATION", "179.99996"}}) {
         odd[key] = value;
     }
     const OmmElementSet rounded = elementSetOf(odd);
@@ -71,7 +88,8 @@ TEST(OmmRecord, RefusedWithTheReason) {
         {{{"EPOCH", "yesterday"}}, "EPOCH \"yesterday\" cannot be read"},
         {{{"EPOCH", "1975-01-01T00:00:00"}},
          "EPOCH 1975-01-01T00:00:00 is outside the years 1991 to 2090 that a two-digit epoch year gives"},
-        {{{"NORAD_CAT_ID", "340000"}}, "catalogue number 340000 is above 339999, the largest five columns hold"},
+        {{{"NORAD_CAT_ID", "340000"}},
+         "catalogue number 340000 is above 339999, the largest five columns hold"},
         {{{"NORAD_CAT_ID", "25544.5"}}, "NORAD_CAT_ID 25544.5 is not a whole number from 0"},
         {{{"RA_OF_ASC_NODE", "361"}}, "RA_OF_ASC_NODE 361 is outside 0..360"},
         {{{"CLASSIFICATION_TYPE", "u"}}, "CLASSIFICATION_TYPE \"u\" is not one capital letter"},
@@ -100,11 +118,13 @@ TEST(OmmSource, FormsToldByContentAndBrokenDocumentsRefused) {
     for (const auto& [text, form] : forms) {
         EXPECT_EQ(sourceFormOf(text), form) << text;
     }
-    EXPECT_EQ(readOmmSource("[{\"OBJECT_NAME\": 1", SourceForm::json).broken.substr(0, 21), "broken JSON document:");
+    EXPECT_EQ(readOmmSource("[{\"OBJECT_NAME\": 1", SourceForm::json).broken.substr(0, 21),
+              "broken JSON document:");
     EXPECT_EQ(readOmmSource("{}", SourceForm::json).broken, "the JSON document is not an array of records");
     EXPECT_EQ(readOmmSource("OBJECT_NAME,EPOCH\n\"ISS,2026", SourceForm::csv).broken,
               "broken CSV document: a quoted field is never closed");
-    EXPECT_EQ(readOmmSource("<ndm><omm><body>", SourceForm::xml).broken.substr(0, 20), "broken XML document:");
+    EXPECT_EQ(readOmmSource("<ndm><omm><body>", SourceForm::xml).broken.substr(0, 20),
+              "broken XML document:");
 
     // A record that cannot be one is refused by its number and name; the others are read.
     const OmmSource csv = readOmmSource(
@@ -119,9 +139,10 @@ TEST(OmmSource, FormsToldByContentAndBrokenDocumentsRefused) {
 
 TEST(Download, StatusAndLastModifiedOfTheLastAnswer) {
     SourceText answer;
-    readResponseHeaders("HTTP/1.1 302 Found\r\nLast-Modified: Mon, 05 Oct 2026 10:00:00 GMT\r\n\r\n"
-                        "HTTP/1.0 200 OK\r\nlast-modified:  Fri, 09 Oct 2026 20:01:02 GMT\r\n\r\n",
-                        answer);
+    readResponseHeaders(
+        "HTTP/1.1 302 Found\r\nLast-Modified: Mon, 05 Oct 2026 10:00:00 GMT\r\n\r\n"
+        "HTTP/1.0 200 OK\r\nlast-modified:  Fri, 09 Oct 2026 20:01:02 GMT\r\n\r\n",
+        answer);
     EXPECT_EQ(answer.status, 200);
     EXPECT_EQ(answer.lastModified, "Fri, 09 Oct 2026 20:01:02 GMT");
 }

@@ -112,8 +112,8 @@ TEST_F(ElementUpdateTest, MergesSourcesSkipsInvalidSetsAndReportsThem) {
     EXPECT_EQ(
         out.str(),
         "KEPS.TXT: 25 sets written, 1 renamed, 1 skipped as invalid, previous file kept as KEPS.TXT.BAK\n"
-        "KEPS.TXT: 25 kept by catalogue number, 1 replaced by a newer epoch, 0 ignored as older, 0 of the same "
-        "epoch taken from the later source\n");
+        "KEPS.TXT: 25 kept by catalogue number, 1 replaced by a newer epoch, 0 ignored as older, 0 of the "
+        "same epoch taken from the later source\n");
     EXPECT_EQ(
         err.str(),
         "kelvorin-elements: extra.txt line 4: SO-50: line 1 checksum is 8, column 69 says 0; set skipped\n");
@@ -166,7 +166,8 @@ TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
     expectUntouched();
 
     // A download cut short after its first four sets loses six satellites of MIRADOS.CFG.
-    downloader.answers[std::string(goodUrl)] = SourceText::read(onlySets({"ISS", "AO-123", "SO-50", "AO-91"}));
+    downloader.answers[std::string(goodUrl)] =
+        SourceText::read(onlySets({"ISS", "AO-123", "SO-50", "AO-91"}));
     EXPECT_EQ(run({std::string(goodUrl)}), 1);
     EXPECT_EQ(err.str(),
               "kelvorin-elements: the new file would drop AO-7 (MIRADOS.CFG), NOAA-15 (MIRADOS.CFG), NOAA-18 "
