@@ -179,16 +179,23 @@ int ElementUpdate::run() {
     }
 
     const std::string backup = fileName_ + ".BAK";
-    if (previous && !files_.replace(backup, *previous)) {
+    const std::string written = formatElementFile(merge_.sets());
+    // Writing the same sets again would overwrite the backup of the file before them.
+    const bool same = previous == written;
+    if (previous && !same && !files_.replace(backup, *previous)) {
         return notReplaced("cannot write the backup " + backup);
     }
-    if (!files_.replace(elementFile, formatElementFile(merge_.sets()))) {
+    if (!same && !files_.replace(elementFile, written)) {
         return notReplaced("cannot write " + fileName_);
     }
     const MergeCounts& counts = merge_.counts();
-    out_ << fileName_ << ": " << std::to_string(merge_.sets().size()) << " sets written, "
+    out_ << fileName_ << ": " << std::to_string(merge_.sets().size())
+         << (same ? " sets, the same as before: not written" : " sets written") << ", "
          << std::to_string(renamed_) << " renamed, " << std::to_string(invalid_) << " skipped as invalid, "
-         << (previous ? "previous file kept as " + backup : std::string("no previous file")) << "\n"
+         << (same       ? "backup left as it was"
+             : previous ? "previous file kept as " + backup
+                        : std::string("no previous file"))
+         << "\n"
          << fileName_ << ": " << std::to_string(merge_.sets().size()) << " kept by catalogue number, "
          << std::to_string(counts.replaced) << " replaced by a newer epoch, " << std::to_string(counts.older)
          << " ignored as older, " << std::to_string(counts.sameEpoch)

@@ -88,15 +88,29 @@ protected:
 
 TEST_F(ElementUpdateTest, ReplacesTheFileRenamesAndKeepsTheBackup) {
     dir.write("ALIASES.TXT", "; distributor's names\nISS (ZARYA)=ISS\n");
+    const std::string before = onlySets({"AO-7", "ISS"});
+    dir.write("KEPS.TXT", before);
     ASSERT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 0) << err.str();
     EXPECT_EQ(
         out.str(),
         "KEPS.TXT: 25 sets written, 1 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n" +
             keptOnce("KEPS.TXT", 25));
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), oldFile);
+    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), before);
     EXPECT_EQ(dir.read("KEPS.TXT"), oldFile);  // renamed back to the station's names
     EXPECT_EQ(downloader.asked, std::vector<std::string>{std::string(goodUrl)});
+
+    // Within two hours the download comes from the cache; the same sets leave file and backup.
+    runsApart = 60 * 60;
+    dir.write("KEPS.TXT.BAK", "the file before\n");
+    ASSERT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 0) << err.str();
+    EXPECT_EQ(downloader.asked.size(), 1u);
+    EXPECT_EQ(out.str(), std::string(goodUrl) +
+                             ": fetched 60 minutes ago, taken from the cache (--force fetches it again)\n"
+                             "KEPS.TXT: 25 sets, the same as before: not written, 1 renamed, 0 skipped as "
+                             "invalid, backup left as it was\n" +
+                             keptOnce("KEPS.TXT", 25));
+    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), "the file before\n");
 }
 
 TEST_F(ElementUpdateTest, MergesSourcesSkipsInvalidSetsAndReportsThem) {
@@ -229,6 +243,7 @@ TEST_F(ElementUpdateTest, AFirstFileHasNoBackupAndTheFileKeepsItsCase) {
     EXPECT_FALSE(dir.exists("KEPS.TXT.BAK"));
 
     std::filesystem::rename(dir.path() / "KEPS.TXT", dir.path() / "keps.txt");
+    dir.write("keps.txt", dir.read("keps.txt") + "\n");  // not the same as the new file
     ASSERT_EQ(run({std::string(goodUrl)}), 0) << err.str();
     EXPECT_EQ(
         out.str(),
