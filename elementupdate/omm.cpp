@@ -8,7 +8,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace station {
@@ -18,6 +17,7 @@ namespace {
 // Alpha-5's letters for the leading two digits 10 to 33: I and O would read as 1 and 0.
 constexpr std::string_view alpha5Letters = "ABCDEFGHJKLMNPQRSTUVWXYZ";
 constexpr long alpha5Base = 100000;
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
 constexpr std::array<std::string_view, 17> requiredKeys{
     "OBJECT_NAME",     "OBJECT_ID",           "EPOCH",
@@ -134,7 +134,9 @@ std::optional<Epoch> epochOf(std::string_view text) {
 // YYDDD.DDDDDDDD; a day that rounds to the next year's first instant is written as that.
 std::string epochColumns(Epoch epoch) {
     std::string day = fixed(epoch.day, 8);
-    if (std::strtod(day.c_str(), nullptr) >= daysInYear(epoch.year) + 1) {
+    double rounded = 0;
+    std::from_chars(day.data(), day.data() + day.size(), rounded);
+    if (rounded >= daysInYear(epoch.year) + 1) {
         epoch.day -= daysInYear(epoch.year);
         ++epoch.year;
         day = fixed(epoch.day, 8);
@@ -168,18 +170,24 @@ std::optional<std::string> driftColumns(double value) {
 std::optional<std::string> exponentColumns(double value) {
     const std::string sign = value < 0 ? "-" : " ";
     const double magnitude = std::abs(value);
-    if (magnitude < 1e-9) {
-        const long long digits = std::llround(magnitude * 1e14);
-        return digits == 0 ? " 00000-0" : sign + rightAligned(std::to_string(digits), 5, '0') + "-9";
+    if (magnitude == 0) {
+        return " 00000-0";
     }
     char buffer[32];
     const auto end =
         std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 4).ptr;
     const std::string text(buffer, end);  // d.dddde-XX
-    const auto e = text.find('e');
-    const int exponent = std::atoi(text.c_str() + e + 1) + 1;
+    // from_chars reads no "+" sign.
+    const std::size_t e = text.find('e');
+    int exponent = 0;
+    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), end, exponent);
+    ++exponent;
     if (exponent > 9) {
         return std::nullopt;
+    }
+    if (exponent < -9) {
+        const long long digits = std::llround(magnitude * 1e14);
+        return digits == 0 ? " 00000-0" : sign + rightAligned(std::to_string(digits), 5, '0') + "-9";
     }
     return sign + text.substr(0, 1) + text.substr(2, 4) + (exponent < 0 ? "-" : "+") +
            std::to_string(std::abs(exponent));
@@ -222,7 +230,7 @@ public:
             fail(std::string(key) + " " + value + " is not a finite number");
             return 0;
         }
-        return number;
+        return number + 0.0;  // -0 is written as 0
     }
 
     // A whole number from `lowest` up.
@@ -467,7 +475,6 @@ std::optional<long> catalogueNumberOf(std::string_view columns) {
 }
 
 SourceForm sourceFormOf(std::string_view text) {
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (text.starts_with(byteOrderMark)) {
         text.remove_prefix(byteOrderMark.size());
     }
@@ -578,6 +585,9 @@ OmmElementSet elementSetOf(const OmmFields& fields) {
 }
 
 OmmSource readOmmSource(std::string_view text, SourceForm form) {
+    if (text.starts_with(byteOrderMark)) {
+        text.remove_prefix(byteOrderMark.size());
+    }
     OmmSource source;
     if (form == SourceForm::json) {
         readJson(text, source);

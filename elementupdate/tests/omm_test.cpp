@@ -59,7 +59,7 @@ TEST(OmmRecord, WrittenInTheColumnsOfATwoLineSet) {
                                             {"REV_AT_EPOCH", "123456"},
                                             {"ELEMENT_SET_NO", "12345"},
                                             {"MEAN_MOTION_DOT", "-0.000000004"},
-                                            {"MEAN_MOTION_DDOT", "1.23456e-12"},
+                                            {"MEAN_MOTION_DDOT", "1.23456e-12"}, {"ECCENTRICITY", "-0"},
                                             {"BSTAR", "-0.999996"},
                                             {"OBJECT_ID", "UNKNOWN"},
                                             {"INCLINATION", "179.99996"}}) {
@@ -69,7 +69,10 @@ TEST(OmmRecord, WrittenInTheColumnsOfATwoLineSet) {
     ASSERT_EQ(rounded.problem, "");
     EXPECT_EQ(rounded.set.line1, "1 J0000U          25001.00000000 -.00000000  00123-9 -10000+1 0 2345" +
                                      std::to_string(elementLineChecksum(rounded.set.line1)));
-    EXPECT_EQ(rounded.set.line2.substr(0, 17), "2 J0000 180.0000 ");
+    EXPECT_EQ(rounded.set.line2.substr(0, 34), "2 J0000 180.0000  92.7969 0000000 ");
+    // The largest drift just below the exponent's range, rounded up into it.
+    odd["BSTAR"] = "-9.99996e-10";
+    EXPECT_EQ(elementSetOf(odd).set.line1.substr(53, 8), "-10000-8");
     EXPECT_EQ(rounded.set.line2.substr(63, 5), "23456");
 }
 
@@ -110,7 +113,7 @@ TEST(OmmRecord, RefusedWithTheReason) {
 TEST(OmmSource, FormsToldByContentAndBrokenDocumentsRefused) {
     const std::pair<std::string, SourceForm> forms[] = {
         {"\xEF\xBB\xBF [{\"OBJECT_NAME\": 1}]", SourceForm::json},
-        {"OBJECT_NAME,NORAD_CAT_ID\r\nISS,25544\r\n", SourceForm::csv},
+        {"\xEF\xBB\xBFOBJECT_NAME,NORAD_CAT_ID\r\nISS,25544\r\n", SourceForm::csv},
         {"<?xml version=\"1.0\"?>\n<!-- group -->\n<ndm><omm/></ndm>", SourceForm::xml},
         {"<!DOCTYPE html>\n<html><body>503</body></html>", SourceForm::twoLine},
         {"ISS\n1 25544U 98067A", SourceForm::twoLine},
@@ -128,7 +131,7 @@ TEST(OmmSource, FormsToldByContentAndBrokenDocumentsRefused) {
 
     // A record that cannot be one is refused by its number and name; the others are read.
     const OmmSource csv = readOmmSource(
-        "OBJECT_NAME,NORAD_CAT_ID,EXTRA\n\"SAT, ONE\",1\n\"SAT \"\"TWO\"\"\",2,x\n", SourceForm::csv);
+        "\xEF\xBB\xBFOBJECT_NAME,NORAD_CAT_ID,EXTRA\n\"SAT, ONE\",1\n\"SAT \"\"TWO\"\"\",2,x\n", SourceForm::csv);
     ASSERT_EQ(csv.sets.invalid.size(), 2u);
     EXPECT_EQ(csv.sets.invalid[0].name, "SAT, ONE");
     EXPECT_EQ(csv.sets.invalid[0].problem, "the row has 2 fields, the header 3");
