@@ -147,6 +147,9 @@ TEST_F(ElementUpdateTest, RefusesWhatLooksLikeAFailedDownload) {
          "https://example.org/amateur.txt: download failed: curl: (6) Could not resolve host: example.org"},
         {SourceText::read(""), "https://example.org/amateur.txt is empty"},
         {SourceText::read("\r\n  \n"), "https://example.org/amateur.txt is empty"},
+        {SourceText::read("[{\"OBJECT_NAME\": \"ISS\"}"),
+         "https://example.org/amateur.txt: broken JSON document: parse error at line 1, column 24: syntax error "
+         "while parsing array - unexpected end of input; expected ']'"},
         {SourceText::read("<!DOCTYPE html>\n<html><body>Service unavailable</body></html>\n"),
          "https://example.org/amateur.txt holds no valid element sets (it begins \"<!DOCTYPE html>\")"},
     };
