@@ -150,6 +150,9 @@ TEST_F(ElementUpdateTest, RefusesWhatLooksLikeAFailedDownload) {
         {SourceText::read("[{\"OBJECT_NAME\": \"ISS\"}"),
          "https://example.org/amateur.txt: broken JSON document: parse error at line 1, column 24: syntax error "
          "while parsing array - unexpected end of input; expected ']'"},
+        {SourceText::read("[{\"OBJECT_NAME\": \"AO-7\"}]"),
+         "https://example.org/amateur.txt record 1: AO-7: no OBJECT_ID; record refused\nkelvorin-elements: "
+         "https://example.org/amateur.txt holds no valid OMM JSON record"},
         {SourceText::read("<!DOCTYPE html>\n<html><body>Service unavailable</body></html>\n"),
          "https://example.org/amateur.txt holds no valid element sets (it begins \"<!DOCTYPE html>\")"},
     };
