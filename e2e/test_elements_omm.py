@@ -24,12 +24,8 @@ SET_FILES = [os.path.join(source_dir(), "demo", "KEPS.TXT")] + \
     sorted(glob.glob(os.path.join(source_dir(), "..", "shared", "data", "older-epochs.txt")))
 # Catalogue numbers above 99999 and their five columns; ISS's elements under other numbers.
 ALPHA5 = {100000: "A0000", 180000: "J0000", 234567: "P4567", 339999: "Z9999"}
-XML_GROUPS = {"metadata": ["OBJECT_NAME", "OBJECT_ID", "CENTER_NAME", "REF_FRAME", "TIME_SYSTEM",
-                           "MEAN_ELEMENT_THEORY"],
-              "meanElements": ["EPOCH", "MEAN_MOTION", "ECCENTRICITY", "INCLINATION", "RA_OF_ASC_NODE",
-                               "ARG_OF_PERICENTER", "MEAN_ANOMALY"],
-              "tleParameters": ["EPHEMERIS_TYPE", "CLASSIFICATION_TYPE", "NORAD_CAT_ID", "ELEMENT_SET_NO",
-                                "REV_AT_EPOCH", "BSTAR", "MEAN_MOTION_DOT", "MEAN_MOTION_DDOT"]}
+# The XML groups of the keys in the order the reference's exporter gives them.
+XML_GROUPS = {"metadata": slice(0, 6), "meanElements": slice(6, 13), "tleParameters": slice(13, None)}
 
 
 def omm_records():
@@ -58,7 +54,7 @@ def write_sources(directory, records):
         segment = ET.SubElement(ET.SubElement(ET.SubElement(ndm, "omm"), "body"), "segment")
         for group, keys in XML_GROUPS.items():
             parent = ET.SubElement(segment, "metadata") if group == "metadata" else ET.SubElement(data, group)
-            for key in keys:
+            for key in list(record)[keys]:
                 ET.SubElement(parent, key).text = str(record[key])
         segment.append(data)
     ET.ElementTree(ndm).write(os.path.join(directory, "group-xml"), xml_declaration=True, encoding="UTF-8")

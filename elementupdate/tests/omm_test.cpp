@@ -7,23 +7,12 @@ namespace {
 
 // ISS as an element service publishes it (2026-10-09 19:42:49.139712 is day 282.82140208).
 OmmFields issRecord() {
-    return {{"OBJECT_NAME", "ISS (ZARYA)"},
-            {"OBJECT_ID", "1998-067A"},
-            {"EPOCH", "2026-10-09T19:42:49.139712"},
-            {"MEAN_MOTION", "15.48793003"},
-            {"ECCENTRICITY", ".0006774"},
-            {"INCLINATION", "51.6314"},
-            {"RA_OF_ASC_NODE", "92.7969"},
-            {"ARG_OF_PERICENTER", "242.6225"},
-            {"MEAN_ANOMALY", "117.4075"},
-            {"EPHEMERIS_TYPE", "0"},
-            {"CLASSIFICATION_TYPE", "U"},
-            {"NORAD_CAT_ID", "25544"},
-            {"ELEMENT_SET_NO", "999"},
-            {"REV_AT_EPOCH", "58952"},
-            {"BSTAR", "0.00012652"},
-            {"MEAN_MOTION_DOT", "6.479e-05"},
-            {"MEAN_MOTION_DDOT", "0"}};
+    return {{"OBJECT_NAME", "ISS (ZARYA)"}, {"OBJECT_ID", "1998-067A"}, {"EPOCH", "2026-10-09T19:42:49.139712"},
+            {"MEAN_MOTION", "15.48793003"}, {"ECCENTRICITY", ".0006774"}, {"INCLINATION", "51.6314"},
+            {"RA_OF_ASC_NODE", "92.7969"}, {"ARG_OF_PERICENTER", "242.6225"}, {"MEAN_ANOMALY", "117.4075"},
+            {"EPHEMERIS_TYPE", "0"}, {"CLASSIFICATION_TYPE", "U"}, {"NORAD_CAT_ID", "25544"},
+            {"ELEMENT_SET_NO", "999"}, {"REV_AT_EPOCH", "58952"}, {"BSTAR", "0.00012652"},
+            {"MEAN_MOTION_DOT", "6.479e-05"}, {"MEAN_MOTION_DDOT", "0"}};
 }
 
 TEST(AlphaFive, EdgesBothWays) {
@@ -51,16 +40,10 @@ TEST(OmmRecord, WrittenInTheColumnsOfATwoLineSet) {
     EXPECT_EQ(elementSetLinesProblem(iss.set), "");
     // Rounded to the columns; counters wrap; a day-of-year epoch; drifts below the exponent's range.
     OmmFields odd = issRecord();
-    for (const auto& [key, value] :
-         std::map<std::string, std::string>{{"NORAD_CAT_ID", "180000"},
-                                            {"EPOCH", "2024-366T23:59:59.9999999Z"},
-                                            {"REV_AT_EPOCH", "123456"},
-                                            {"ELEMENT_SET_NO", "12345"},
-                                            {"MEAN_MOTION_DOT", "-0.000000004"},
-                                            {"MEAN_MOTION_DDOT", "1.23456e-12"}, {"ECCENTRICITY", "-0"},
-                                            {"BSTAR", "-0.999996"},
-                                            {"OBJECT_ID", "UNKNOWN"},
-                                            {"INCLINATION", "179.99996"}}) {
+    for (const auto& [key, value] : std::map<std::string, std::string>{
+             {"NORAD_CAT_ID", "180000"}, {"EPOCH", "2024-366T23:59:59.9999999Z"}, {"REV_AT_EPOCH", "123456"},
+             {"ELEMENT_SET_NO", "12345"}, {"MEAN_MOTION_DOT", "-0.000000004"}, {"MEAN_MOTION_DDOT", "1.23456e-12"},
+             {"ECCENTRICITY", "-0"}, {"BSTAR", "-0.999996"}, {"OBJECT_ID", "UNKNOWN"}, {"INCLINATION", "179.99996"}}) {
         odd[key] = value;
     }
     const OmmElementSet rounded = elementSetOf(odd);
