@@ -219,7 +219,8 @@ public:
 
     double number(std::string_view key) {
         const std::string value = text(key);
-        const char* first = value.data() + (value.rfind('+', 0) == 0 ? 1 : 0);
+        // from_chars reads no "+" sign; "+-5" stays unreadable.
+        const char* first = value.data() + (value.starts_with('+') && !value.starts_with("+-") ? 1 : 0);
         double number = 0;
         const auto [end, error] = std::from_chars(first, value.data() + value.size(), number);
         if (value.empty() || error != std::errc() || end != value.data() + value.size()) {

@@ -61,6 +61,7 @@ TEST(OmmRecord, RefusedWithTheReason) {
     const std::pair<std::map<std::string, std::string>, std::string> table[] = {
         {{{"MEAN_MOTION", ""}}, "no MEAN_MOTION"},
         {{{"BSTAR", "1.2.3"}}, "BSTAR \"1.2.3\" is not a number"},
+        {{{"BSTAR", "+-1"}}, "BSTAR \"+-1\" is not a number"},
         {{{"INCLINATION", "NaN"}}, "INCLINATION NaN is not a finite number"},
         {{{"ECCENTRICITY", "1.0"}}, "ECCENTRICITY 1.0 is outside 0..1"},
         {{{"ECCENTRICITY", "0.99999996"}}, "ECCENTRICITY 0.99999996 rounds to 1 in seven decimals"},
