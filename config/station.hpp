@@ -80,6 +80,13 @@ inline bool rotatorOnLink(const Station& station) {
     return station.rotatorPort > 0 || station.rotatorInterface == RotatorInterface::daemon;
 }
 
+// Where the orbit models put the station: the built-in one at the geocentric latitude, SGP4 at the
+// geodetic one.
+inline StationPosition stationPositionOf(const Station& station) { return {station.latitude, station.longitude}; }
+inline ObserverSite observerOf(const Station& station) {
+    return observerSite(stationPositionOf(station), station.geodeticLatitude);
+}
+
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };

@@ -1,13 +1,13 @@
 #include "scheduler/scheduler.hpp"
 
 #include "station/pass_text.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <new>
 #include <ostream>
 
 namespace station {
@@ -79,17 +79,14 @@ int Scheduler::run() {
     eventLog.record(programBanner + " started");
     int status = 0;
     try {
-        try {
-            startUp();
-            for (;;) {
-                runCycle();
-            }
-        } catch (const std::bad_alloc&) {
-            failUnexpectedly(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            // Any other run-time failure no operation reported.
-            failUnexpectedly(runtimeError::illegalFunctionCall);
-        }
+        reportingUnexpectedFailures(
+            [this] {
+                startUp();
+                for (;;) {
+                    runCycle();
+                }
+            },
+            [this](int errorNumber) { failUnexpectedly(errorNumber); });
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }

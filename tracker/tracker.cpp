@@ -7,6 +7,7 @@
 #include "station/pass_text.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "station/unexpected_failure.hpp"
 #include "tracker/faults.hpp"
 #include "tracker/errors.hpp"
 #include "tracker/gps_control.hpp"
@@ -16,8 +17,6 @@
 #include "tracker/selection.hpp"
 
 #include <cmath>
-#include <filesystem>
-#include <ios>
 #include <stdexcept>
 
 namespace station {
@@ -43,37 +42,18 @@ std::string joinArguments(const std::vector<std::string>& args) {
     return joined;
 }
 
-// The run-time error number of a failure that no guarded operation reported.
-int errorNumberOf(const std::exception& failure) {
-    if (dynamic_cast<const std::filesystem::filesystem_error*>(&failure) != nullptr) {
-        return runtimeError::pathFileAccessError;
-    }
-    if (dynamic_cast<const std::ios_base::failure*>(&failure) != nullptr) {
-        return runtimeError::deviceIoError;
-    }
-    return runtimeError::illegalFunctionCall;
-}
-
 }  // namespace
 
 int Tracker::run(const std::vector<std::string>& args) {
     const MessageListener logged(state_.console.screen, [this](std::string_view text) { log_.message(text); });
     log_.record(programTitle + " started" + (args.empty() ? "" : ": command line " + joinArguments(args)));
     int status = 0;
+    const auto report = [this](int errorNumber) { reportUnexpectedFailure(state_, errorNumber); };
     try {
-        try {
-            startUp(args);
-        } catch (const std::exception& failure) {
-            reportUnexpectedFailure(state_, errorNumberOf(failure));
-        }
+        reportingUnexpectedFailures([&] { startUp(args); }, report);
         for (;;) {
-            try {
-                mainCycle();
-            } catch (const std::exception& failure) {
-                // Reported like any failure no operation reported; when the program goes on,
-                // the cycle starts over from the top.
-                reportUnexpectedFailure(state_, errorNumberOf(failure));
-            }
+            // When the program goes on, the cycle starts over from the top.
+            reportingUnexpectedFailures([this] { mainCycle(); }, report);
         }
     } catch (const ProgramExit& exit) {
         status = exit.status;
@@ -277,7 +257,7 @@ void Tracker::loadSatellite() {
     ScreenPassSearchDisplay display(tracker.screen(), tracker.console.clock);
     noPassSearchedAt_ = tracker.continuousNow();
     tracker.shownModelError = Sgp4Error::none;
-    tracker.pass = predictPass(tracker.constants, tracker.orbit, tracker.observer(), settings, tracker.clock, tracker.satellite, display);
+    tracker.pass = predictPass(tracker.constants, tracker.orbit, observerOf(tracker.station), settings, tracker.clock, tracker.satellite, display);
     showModelError(tracker.pass.modelError);
     logPass();
     if (tracker.pass.found && !tracker.pass.geostationary) {
@@ -320,7 +300,7 @@ void Tracker::logPass() {
 bool Tracker::updatePosition() {
     TrackerState& tracker = state_;
     tracker.lastSecond = tracker.clock.second;
-    const Sgp4Error error = sampleOrbit(tracker.constants, tracker.orbit, tracker.observer(), tracker.clock, tracker.satellite,
+    const Sgp4Error error = sampleOrbit(tracker.constants, tracker.orbit, observerOf(tracker.station), tracker.clock, tracker.satellite,
                                         [&tracker] { tracker.showMessage("Keps out of date!"); });
     showModelError(error);
     return error == Sgp4Error::none;

@@ -4,6 +4,7 @@
 #include "console/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "rotator/tests/rotator_station.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <gtest/gtest.h>
@@ -17,10 +18,7 @@ using namespace station;
 class RotatorTest : public ::testing::Test {
 protected:
     RotatorTest() {
-        s.station.rotatorPort = 1;
-        s.station.rotatorBaud = 9600;
-        s.station.azimuthStopNorth = 1;
-        s.station.flipEnabled = 1;
+        rotatorOnPortOne(s.station);
         station::testing::openLink(s.rotatorLink, mc.serialPorts, 1);
     }
 
