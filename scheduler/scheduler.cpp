@@ -173,6 +173,9 @@ void Scheduler::drawScreen() {
 }
 
 void Scheduler::chooseFirstRow() {
+    if (settings.overlapRule != OverlapRule::byAos) {
+        return;  // the plan left the passes already served out
+    }
     const double now = readNow();
     if (!lastJobEntry.empty() && lastJobEntry == schedule[0].entry &&
         now + servedAosMarginDays > schedule[0].aosDay()) {
@@ -189,6 +192,39 @@ void Scheduler::chooseFirstRow() {
     if (k > 0) {
         schedule[0] = k < passRowCount ? schedule[k] : PassRow{};
     }
+}
+
+void Scheduler::planSchedule() {
+    const double now = readNow();
+    const double stepDays = station.searchStep / minutesPerDay;
+    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+    std::vector<PassRow> waiting;
+    for (const PassRow& row : schedule) {
+        const bool lastJobs = !lastJobEntry.empty() && row.entry == lastJobEntry && now + servedAosMarginDays > row.aosDay();
+        if (!row.empty() && !lastJobs && !alreadyServed(row)) {
+            waiting.push_back(row);
+        }
+    }
+    plan = planPasses(waiting, settings.scheduledEntries, settings.overlapRule, settings.shortestPartMinutes, now);
+    schedule = {};
+    int n = 0;
+    for (const PlannedPass& planned : plan) {
+        if (planned.fate != PassFate::run) {
+            eventLog.record(planLogText(plan, planned, settings.shortestPartMinutes));
+        }
+        if (planned.fate != PassFate::dropped) {
+            schedule[n++] = planned.part;
+        }
+    }
+    sortPassTable(schedule);
+}
+
+const PlannedPass* Scheduler::plannedPassOf(const PassRow& part) const {
+    const auto found = std::find_if(plan.begin(), plan.end(), [&](const PlannedPass& planned) {
+        return planned.fate != PassFate::dropped && planned.part.entry == part.entry &&
+               planned.part.aosUtc == part.aosUtc && planned.part.year == part.year;
+    });
+    return found != plan.end() ? &*found : nullptr;
 }
 
 bool Scheduler::alreadyServed(const PassRow& row) const {
@@ -259,12 +295,20 @@ bool Scheduler::waitForFirstPass() {
 
 void Scheduler::runScheduledJob() {
     const PassRow& first = schedule[0];
+    // Under a plan the row is the part of the pass its job has.
+    const PlannedPass* planned = plannedPassOf(first);
+    const PassRow& pass = planned != nullptr ? planned->pass : first;
     lastJobEntry = first.entry;
-    servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
-    const double limitDays = std::max(0.0, first.losDay() + jobOverrunDays - readNow());
+    servedPasses.push_back({first.entry, pass.aosDay(), pass.losDay()});
+    double limitDays = std::max(0.0, pass.losDay() + jobOverrunDays - readNow());
+    std::string endedAtPart;
+    if (planned != nullptr && planned->cutAtEnd()) {
+        limitDays = std::max(0.0, first.losDay() - readNow());
+        endedAtPart = cutJobText(jobCommandOf(first.entry).fileName(), plan, *planned);
+    }
     jobReport = runJob(first.entry,
-                       "for the pass " + passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation),
-                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
+                       "for the pass " + passLogText(pass.year, pass.aosUtc, pass.losUtc, pass.maxElevation),
+                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)), endedAtPart);
 }
 
 void Scheduler::pollKeyboard() {
@@ -299,7 +343,7 @@ void Scheduler::switchMode() {
 }
 
 std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
-                              std::optional<std::int64_t> limitSeconds) {
+                              std::optional<std::int64_t> limitSeconds, const std::string& endedAtPart) {
     const JobCommand command = jobCommandOf(text);
     const std::string job = "Job " + command.fileName();
     handToJob();
@@ -317,7 +361,8 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     if (status == -1) {
         eventLog.record(job + " could not be started");
     } else if (status == CommandProcessor::endedAtLimit) {
-        eventLog.record(job + " ended at its limit, 60 minutes after LOS");
+        eventLog.record(job + (endedAtPart.empty() ? " ended at its limit, 60 minutes after LOS"
+                                                   : " ended at its limit, the end of its part of the pass"));
     } else {
         eventLog.record(job + " ended (exit status " + std::to_string(status) + ")");
     }
@@ -325,6 +370,9 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
         return "Job " + command.fileName() + " could not be started";
     }
     if (status == CommandProcessor::endedAtLimit) {
+        if (!endedAtPart.empty()) {
+            return endedAtPart;
+        }
         return "Job " + command.fileName() + " ended: still running 60 minutes after LOS.";
     }
     if (status != 0) {
