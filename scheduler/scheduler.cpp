@@ -177,14 +177,10 @@ void Scheduler::chooseFirstRow() {
         return;  // the plan left the passes already served out
     }
     const double now = readNow();
-    if (!lastJobEntry.empty() && lastJobEntry == schedule[0].entry &&
-        now + servedAosMarginDays > schedule[0].aosDay()) {
+    if (isLastJobsPass(schedule[0], now)) {
         schedule[0] = schedule[1];
     }
-    // A pass in progress is found again with an AOS at most one search step before the search
-    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
-    const double stepDays = station.searchStep / minutesPerDay;
-    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+    forgetPassesOver(now);
     int k = 0;
     while (k < passRowCount && !schedule[k].empty() && alreadyServed(schedule[k])) {
         ++k;
@@ -194,14 +190,23 @@ void Scheduler::chooseFirstRow() {
     }
 }
 
-void Scheduler::planSchedule() {
-    const double now = readNow();
+bool Scheduler::isLastJobsPass(const PassRow& row, double now) const {
+    return !lastJobEntry.empty() && lastJobEntry == row.entry && now + servedAosMarginDays > row.aosDay();
+}
+
+void Scheduler::forgetPassesOver(double now) {
+    // A pass in progress is found again with an AOS at most one search step before the search
+    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
     const double stepDays = station.searchStep / minutesPerDay;
     std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+}
+
+void Scheduler::planSchedule() {
+    const double now = readNow();
+    forgetPassesOver(now);
     std::vector<PassRow> waiting;
     for (const PassRow& row : schedule) {
-        const bool lastJobs = !lastJobEntry.empty() && row.entry == lastJobEntry && now + servedAosMarginDays > row.aosDay();
-        if (!row.empty() && !lastJobs && !alreadyServed(row)) {
+        if (!row.empty() && !isLastJobsPass(row, now) && !alreadyServed(row)) {
             waiting.push_back(row);
         }
     }

@@ -142,6 +142,9 @@ private:
     void showDateTimeLine();
     void setNormalColours();
     void handToJob();
+    // The pass of the entry whose job just ran, starting before now plus a margin: that job's.
+    bool isLastJobsPass(const PassRow& row, double now) const;
+    void forgetPassesOver(double now);
     bool alreadyServed(const PassRow& row) const;
     // The plan's pass of a part in the schedule, if the schedule was planned.
     const PlannedPass* plannedPassOf(const PassRow& part) const;
