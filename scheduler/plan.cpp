@@ -1,11 +1,12 @@
 #include "scheduler/plan.hpp"
 
-#include "orbit/time_base.hpp"
-#include "station/pass_text.hpp"
 #include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <numeric>
+
+#include "orbit/time_base.hpp"
+#include "station/pass_text.hpp"
 
 namespace station {
 
@@ -88,9 +89,9 @@ PassPlan planPasses(const std::vector<PassRow>& passes, const EntryList& entries
         }
         // What is left of a span from now on; the earlier of two equal spans.
         const auto remaining = [now](const FreeSpan& span) { return span.end - std::max(span.start, now); };
-        const auto longest = std::max_element(free.begin(), free.end(), [&](const FreeSpan& a, const FreeSpan& b) {
-            return remaining(a) < remaining(b);
-        });
+        const auto longest = std::max_element(
+            free.begin(), free.end(),
+            [&](const FreeSpan& a, const FreeSpan& b) { return remaining(a) < remaining(b); });
         if (longest == free.end() || remaining(*longest) * minutesPerDay < shortestPartMinutes) {
             planned.fate = PassFate::dropped;
             const auto overlapping = std::find_if(taken.begin(), taken.end(), [&](int t) {
@@ -113,7 +114,9 @@ PassPlan planPasses(const std::vector<PassRow>& passes, const EntryList& entries
 PlanCounts countPlan(const PassPlan& plan) {
     PlanCounts counts;
     for (const PlannedPass& planned : plan) {
-        ++(planned.fate == PassFate::run ? counts.run : planned.fate == PassFate::cut ? counts.cut : counts.dropped);
+        ++(planned.fate == PassFate::run   ? counts.run
+           : planned.fate == PassFate::cut ? counts.cut
+                                           : counts.dropped);
     }
     return counts;
 }
@@ -121,13 +124,13 @@ PlanCounts countPlan(const PassPlan& plan) {
 std::string fateText(const PassPlan& plan, const PlannedPass& planned, float shortestPartMinutes) {
     const PlannedPass* other = planned.gaveWayTo >= 0 ? &plan[planned.gaveWayTo] : nullptr;
     switch (planned.fate) {
-    case PassFate::run:
-        return "run";
-    case PassFate::cut:
-        return "cut to " + timeOfDayText(planned.part.aosLocal) + "-" + timeOfDayText(planned.part.losLocal) +
-               " for " + other->pass.entry;
-    case PassFate::dropped:
-        break;
+        case PassFate::run:
+            return "run";
+        case PassFate::cut:
+            return "cut to " + timeOfDayText(planned.part.aosLocal) + "-" +
+                   timeOfDayText(planned.part.losLocal) + " for " + other->pass.entry;
+        case PassFate::dropped:
+            break;
     }
     if (other == nullptr) {
         return "dropped: under " + minutesText(shortestPartMinutes) + " min";
@@ -140,13 +143,14 @@ std::string planLogText(const PassPlan& plan, const PlannedPass& planned, float 
     const PassRow& part = planned.part;
     const PlannedPass* other = planned.gaveWayTo >= 0 ? &plan[planned.gaveWayTo] : nullptr;
     switch (planned.fate) {
-    case PassFate::run:
-        return {};
-    case PassFate::cut:
-        return "Plan: " + pass.entry + " cut to " + passLogText(part.year, part.aosUtc, part.losUtc, pass.maxElevation) +
-               ": " + other->pass.entry + " has priority";
-    case PassFate::dropped:
-        break;
+        case PassFate::run:
+            return {};
+        case PassFate::cut:
+            return "Plan: " + pass.entry + " cut to " +
+                   passLogText(part.year, part.aosUtc, part.losUtc, pass.maxElevation) + ": " +
+                   other->pass.entry + " has priority";
+        case PassFate::dropped:
+            break;
     }
     return "Plan: " + pass.entry + " dropped, " +
            (other != nullptr ? other->pass.entry + " has priority"
