@@ -255,6 +255,13 @@ bool Scheduler::waitForFirstPass() {
         const double searchedUntil = readNow() + searchBoundDays;
         recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
     }
+    // Passes the plan dropped fill the schedule's rows: the passes after them are searched once
+    // the first of them is over.
+    for (const PlannedPass& planned : plan) {
+        if (first.empty() && planned.fate == PassFate::dropped) {
+            recheckDay = recheckDay > 0 ? std::min(recheckDay, planned.pass.losDay()) : planned.pass.losDay();
+        }
+    }
     if (first.empty()) {
         eventLog.record(anyEntry ? "No scheduled passes" : "No scheduled satellites");
     } else {

@@ -124,6 +124,24 @@ TEST(SchedulerLoop, OverlappingPassesRunEachJobOnceEvenWhenJobsFail) {
     }
 }
 
+TEST(SchedulerLoop, APlanThatDropsEveryPassSchedulesAgainWhenTheFirstIsOver) {
+    Rig rig(schedulerConfig({"ISS"}) + "1\n1000\n");
+    const std::int64_t start = rig.mc.clock.millis;
+    rig.mc.sleeper.onTime = [&](std::int64_t millis) {
+        if (millis > start + 12 * 3'600'000) {
+            throw StopRun{};
+        }
+    };
+    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    const std::string log = rig.dir.read("MIRADOS.LOG");
+    int cycles = 0;
+    for (std::size_t at = 0; (at = log.find("No scheduled passes", at + 1)) != std::string::npos;) {
+        ++cycles;
+    }
+    EXPECT_GE(cycles, 3) << log;
+    EXPECT_NE(log.find("Plan: ISS dropped, less than 1000 minutes left: AOS"), std::string::npos) << log;
+}
+
 TEST(SchedulerLoop, TheWaitRunsOnAcrossTheTurnOfTheYear) {
     // From late on 31 December, the first pass that starts in the new year.
     Rig probe(schedulerConfig({"ISS"}, {}, "0"));
