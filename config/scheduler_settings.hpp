@@ -33,7 +33,8 @@ struct SchedulerSettings {
     float shortestPartMinutes = defaultShortestPartMinutes;  // under rules 1 and 2
 };
 
-// The 34 values and the two optional ones from already opened lines; the reader is the station configuration's.
+// The 34 values and the two optional ones from already opened lines; the reader is the station
+// configuration's.
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors);
 
 // Reads MIRADOS.CFG as a guarded operation (phases settingsOpen and settingsRead); a good read

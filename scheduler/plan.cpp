@@ -1,12 +1,12 @@
 #include "scheduler/plan.hpp"
 
+#include "orbit/time_base.hpp"
+#include "station/pass_text.hpp"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <numeric>
-
-#include "orbit/time_base.hpp"
-#include "station/pass_text.hpp"
 
 namespace station {
 

@@ -3,11 +3,11 @@
 // the pass, and which give way. Taken in rank order, each pass keeps its window less the parts
 // already given to passes of higher rank and less a guard before each of them, in which the
 // rotator swings to the next satellite.
-#include <string>
-#include <vector>
-
 #include "config/scheduler_settings.hpp"
 #include "scheduler/schedule.hpp"
+
+#include <string>
+#include <vector>
 
 namespace station {
 
