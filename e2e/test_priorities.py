@@ -15,8 +15,7 @@ JOB = ('echo "%s start $(date -u +%%T)" >> jobs.log\n'
 
 
 def overlap_run(test, mirados, cut):
-    """The pass list, schedule row 8, the jobs' events (entry, event, seconds after START) and
-    MIRADOS.LOG; without `cut` the first job is let end after the second pass's AOS."""
+    """The pass list, schedule row 8, the jobs' (entry, event, seconds after START), MIRADOS.LOG."""
     files = {"MIRADOS.CFG": mirados, "SO-50.BAT": JOB % ("SO-50", "SO-50"), "AO-91.BAT": JOB % ("AO-91", "AO-91")}
     with StationDir(files=files) as station, FakeClock(START, speed=10) as clock:
         environment = {"LD_PRELOAD": faketime_library() or "", "TZ": "UTC", "FAKETIME": "@" + clock_text(START)}

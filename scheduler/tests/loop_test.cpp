@@ -126,13 +126,8 @@ TEST(SchedulerLoop, OverlappingPassesRunEachJobOnceEvenWhenJobsFail) {
 
 TEST(SchedulerLoop, APlanThatDropsEveryPassSchedulesAgainWhenTheFirstIsOver) {
     Rig rig(schedulerConfig({"ISS"}) + "1\n1000\n");
-    const std::int64_t start = rig.mc.clock.millis;
-    rig.mc.sleeper.onTime = [&](std::int64_t millis) {
-        if (millis > start + 12 * 3'600'000) {
-            throw StopRun{};
-        }
-    };
-    EXPECT_THROW(rig.scheduler.run(), StopRun);
+    rig.mc.sleeper.limitMillis = rig.mc.clock.millis + 12 * 3'600'000;
+    EXPECT_THROW(rig.scheduler.run(), SimulatedTimeExhausted);
     const std::string log = rig.dir.read("MIRADOS.LOG");
     int cycles = 0;
     for (std::size_t at = 0; (at = log.find("No scheduled passes", at + 1)) != std::string::npos;) {
