@@ -26,6 +26,19 @@ Result<SchedulerSettings, FileFailure> parseSchedulerSettings(LineReader& lines)
     settings.backgroundColour = values.readInt16();
     settings.foregroundColour = values.readInt16();
     settings.highlightColour = values.readInt16();
+    // Past the end of a file without them both read as 0: by AOS, and the default length.
+    const std::int16_t rule = values.readInt16();
+    if (rule >= 0 && rule <= static_cast<std::int16_t>(OverlapRule::higherFirst)) {
+        settings.overlapRule = static_cast<OverlapRule>(rule);
+    } else {
+        values.fail();
+    }
+    const float shortest = values.single(values.readNumber());
+    if (shortest < 0) {
+        values.fail();
+    } else if (shortest > 0) {
+        settings.shortestPartMinutes = shortest;
+    }
     if (values.failed()) {
         return failure(FileFailure::badValue);
     }

@@ -11,6 +11,7 @@
 #include "orbit/orbit_model.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
+#include "scheduler/plan.hpp"
 #include "scheduler/schedule.hpp"
 #include "config/scheduler_settings.hpp"
 #include "station/date_time.hpp"
@@ -105,6 +106,9 @@ public:
     void drawScreen();
     void loadElementSets();
     void buildSchedule();
+    // Under overlap rules 1 and 2: plans the passes not yet served, logs its cuts and drops and
+    // makes the schedule the parts that get a job, in the order they start.
+    void planSchedule();
     void showSchedule();
     // Drops the passes already served: row 1 becomes the first pass whose job has not run.
     void chooseFirstRow();
@@ -130,9 +134,11 @@ public:
 
     // Finds and runs a job file, ended when it runs past the limit (seconds) when one is given;
     // returns the report for the message line ("" when it ran well). `occasion` tells the log why
-    // it runs: the pass, or the Track key.
+    // it runs: the pass, or the Track key. `endedAtPart` is the report of a job ended at its limit
+    // because its part of the pass is over ("" for the limit after LOS).
     std::string runJob(std::string_view text, std::string_view occasion,
-                       std::optional<std::int64_t> limitSeconds = std::nullopt);
+                       std::optional<std::int64_t> limitSeconds = std::nullopt,
+                       const std::string& endedAtPart = {});
 
     Console& console;
     OrbitConstants constants = schedulerConstants();
@@ -144,6 +150,7 @@ public:
     SlotList nonScheduledSlots;
     PassTable schedule;
     PassTable nonScheduledTable;
+    PassPlan plan;  // the last cycle's, under overlap rules 1 and 2; empty under rule 0
     std::vector<LeftOutEntry> leftOut;  // of the last table built
 
     std::string lastJobEntry;
@@ -174,7 +181,12 @@ private:
     void showDateTimeLine();
     void setNormalColours();
     void handToJob();
+    // The pass of the entry whose job just ran, starting before now plus a margin: that job's.
+    bool isLastJobsPass(const PassRow& row, double now) const;
+    void forgetPassesOver(double now);
     bool alreadyServed(const PassRow& row) const;
+    // The plan's pass of a part in the schedule, if the schedule was planned.
+    const PlannedPass* plannedPassOf(const PassRow& part) const;
 
     [[noreturn]] void endWith(const std::string& message);
 
