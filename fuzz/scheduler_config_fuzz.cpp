@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed && !std::isfinite(parsed->minimumPassElevation)) {
         fuzz::broken("the minimum pass elevation is not finite");
     }
-    if (!(parsed.shortestPartMinutes > 0) || !std::isfinite(parsed.shortestPartMinutes)) {
+    if (parsed && (!(parsed->shortestPartMinutes > 0) || !std::isfinite(parsed->shortestPartMinutes))) {
         fuzz::broken("the shortest part worth a job is not a positive number");
     }
 
