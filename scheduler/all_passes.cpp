@@ -2,6 +2,7 @@
 
 #include "scheduler/pass_list.hpp"
 #include "scheduler/scheduler.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/numbers.hpp"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ SetPasses searchSet(const FileElementSet& set, const SearchContext& context) {
             const PassRow row{set.name,  from.year,     found.aos, found.aosLocal,
                               found.los, found.losLocal, static_cast<float>(found.maximumElevation)};
             result.passes.push_back(
-                {row, scheduled, true, found.geostationary, found.azimuthAtAos, found.azimuthAtLos, entry});
+                {row, scheduled, true, found.geostationary, found.azimuthAtAos, found.azimuthAtLos, {}, entry});
         }
         const double los = continuousDay(from.year, dayNumberOf(found.nextStart));
         if (!(los > lastLos)) {
@@ -223,73 +224,71 @@ int printAllPasses(Console& console, const AllPassesOptions& options, std::ostre
     Scheduler scheduler(console);
     scheduler.fatalErrorsTo = &err;
     const LocalTime from = console.clock.now();
+    int status = 0;
     try {
-        try {
-            scheduler.startUp();
-            scheduler.settings = readSchedulerSettings(console.files, scheduler);
-            const Station& station = scheduler.station;
-            const std::optional<std::string> text = console.files.readText(station.elementFileName);
-            if (!text) {
-                err << "Cannot read the keplerian data file " << station.elementFileName << '\n';
-                return 1;
-            }
-            const std::vector<FileElementSet> sets = elementSetsOf(*text);
-
-            SearchContext context;
-            context.constants = scheduler.constants;
-            context.site = observerOf(station);
-            context.settings = scheduler.searchSettings();
-            // A search need not look past the span: no pass that begins later is listed.
-            context.settings.boundDays = options.days;
-            context.model = station.orbitModel;
-            context.start = readClock(console.clock, station.utcOffsetHours);
-            context.until = continuousDay(context.start.year, dayNumberOf(context.start)) + options.days;
-            context.minimum = options.minimumElevation.value_or(scheduler.settings.minimumPassElevation);
-            context.scheduled = lookupNames(scheduler.settings.scheduledEntries);
-            context.watched = lookupNames(scheduler.settings.nonScheduledEntries);
-
-            const auto began = std::chrono::steady_clock::now();
-            bool progressShown = false;
-            const std::vector<SetPasses> results = searchAll(sets, context, [&](std::size_t done) {
-                if (options.progress && std::chrono::steady_clock::now() - began > progressAfter) {
-                    err << "\rSearching the passes of " << sets.size() << " sets: " << done << " done" << std::flush;
-                    progressShown = true;
+        reportingUnexpectedFailures(
+            [&] {
+                scheduler.startUp();
+                scheduler.readSettings();
+                const Station& station = scheduler.station;
+                const std::optional<std::string> text = console.files.readText(station.elementFileName);
+                if (!text) {
+                    err << "Cannot read the keplerian data file " << station.elementFileName << '\n';
+                    status = 1;
+                    return;
                 }
-            });
-            if (progressShown) {
-                err << "\r\033[K" << std::flush;
-            }
+                const std::vector<FileElementSet> sets = elementSetsOf(*text);
 
-            std::vector<ListedPass> passes;
-            std::string leftOut;
-            std::size_t leftOutCount = 0;
-            for (std::size_t i = 0; i < sets.size(); ++i) {
-                passes.insert(passes.end(), results[i].passes.begin(), results[i].passes.end());
-                if (!results[i].problem.empty()) {
-                    leftOut += (leftOutCount++ == 0 ? "" : ", ") + sets[i].name + " (" + results[i].problem + ")";
+                SearchContext context;
+                context.constants = scheduler.constants;
+                context.site = observerOf(station);
+                context.settings = scheduler.searchSettings();
+                // A search need not look past the span: no pass that begins later is listed.
+                context.settings.boundDays = options.days;
+                context.model = station.orbitModel;
+                context.start = readClock(console.clock, station.utcOffsetHours);
+                context.until = continuousDay(context.start.year, dayNumberOf(context.start)) + options.days;
+                context.minimum = options.minimumElevation.value_or(scheduler.settings.minimumPassElevation);
+                context.scheduled = lookupNames(scheduler.settings.scheduledEntries);
+                context.watched = lookupNames(scheduler.settings.nonScheduledEntries);
+
+                const auto began = std::chrono::steady_clock::now();
+                bool progressShown = false;
+                const std::vector<SetPasses> results = searchAll(sets, context, [&](std::size_t done) {
+                    if (options.progress && std::chrono::steady_clock::now() - began > progressAfter) {
+                        err << "\rSearching the passes of " << sets.size() << " sets: " << done << " done" << std::flush;
+                        progressShown = true;
+                    }
+                });
+                if (progressShown) {
+                    err << "\r\033[K" << std::flush;
                 }
-            }
-            std::stable_sort(passes.begin(), passes.end(), [](const ListedPass& a, const ListedPass& b) {
-                return a.pass.aosDay() < b.pass.aosDay();
-            });
-            PassListHeading heading{from, options.days, station.utcOffsetHours, context.minimum};
-            heading.minimumGiven = options.minimumElevation.has_value();
-            out << (options.csv ? passListCsv(passes) : passListText(heading, passes));
-            if (leftOutCount > 0) {
-                err << "Left out " << leftOutCount << " of " << sets.size() << " sets: " << leftOut << '\n';
-            }
-        } catch (const std::bad_alloc&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::illegalFunctionCall);
-        }
+
+                std::vector<ListedPass> passes;
+                std::string leftOut;
+                std::size_t leftOutCount = 0;
+                for (std::size_t i = 0; i < sets.size(); ++i) {
+                    passes.insert(passes.end(), results[i].passes.begin(), results[i].passes.end());
+                    if (!results[i].problem.empty()) {
+                        leftOut += (leftOutCount++ == 0 ? "" : ", ") + sets[i].name + " (" + results[i].problem + ")";
+                    }
+                }
+                std::stable_sort(passes.begin(), passes.end(), [](const ListedPass& a, const ListedPass& b) {
+                    return a.pass.aosDay() < b.pass.aosDay();
+                });
+                PassListHeading heading{from, options.days, station.utcOffsetHours, context.minimum};
+                heading.minimumGiven = options.minimumElevation.has_value();
+                out << (options.csv ? passListCsv(passes) : passListText(heading, passes));
+                if (leftOutCount > 0) {
+                    err << "Left out " << leftOutCount << " of " << sets.size() << " sets: " << leftOut << '\n';
+                }
+            },
+            [&](int errorNumber) { scheduler.failUnexpectedly(errorNumber); });
     } catch (const ProgramExit& exit) {
         return exit.status;
     }
     out.flush();
-    return out ? 0 : 1;
+    return status != 0 ? status : out ? 0 : 1;
 }
 
 }  // namespace station

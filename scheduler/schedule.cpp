@@ -55,12 +55,15 @@ void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
         if (lookupName.empty()) {
             continue;
         }
-        selection.satelliteDesignation = entries[i];
-        selection.lookupName = lookupName;
-        if (auto elements = readElementSet(console.files, station.elementFileName, selection, *this)) {
-            slots[i].orbit = satelliteOrbit(station.orbitModel, *elements);
-            slots[i].loaded = true;
+        const auto elements = readElementSet(console.files, station.elementFileName, lookupName);
+        if (!elements) {
+            fail(elements.error() == ElementFailure::fileNotFound     ? SchedulerFailure::elementFileMissing
+                 : elements.error() == ElementFailure::fileUnreadable ? SchedulerFailure::elementFileBad
+                                                                      : SchedulerFailure::satelliteMissing,
+                 lookupName);
         }
+        slots[i].orbit = satelliteOrbit(station.orbitModel, *elements);
+        slots[i].loaded = true;
     }
 }
 
@@ -143,6 +146,10 @@ bool Scheduler::clearsMinimum(const PassPrediction& pass) const {
 
 void Scheduler::buildSchedule() {
     schedule = buildPassTable(settings.scheduledEntries, scheduledSlots);
+    plan.clear();
+    if (settings.overlapRule != OverlapRule::byAos) {
+        planSchedule();
+    }
     showSchedule();
     if (!leftOut.empty()) {
         showMessage(console.screen, leftOutMessage(leftOut));
@@ -153,6 +160,9 @@ void Scheduler::showSchedule() {
     for (int d = 0; d < shownScheduleRows; ++d) {
         if (!schedule[d].empty()) {
             showScheduleRow(console.screen, firstScheduleScreenRow + d, schedule[d]);
+            if (const PlannedPass* planned = plannedPassOf(schedule[d])) {
+                showCutMarks(console.screen, firstScheduleScreenRow + d, *planned);
+            }
         }
     }
 }

@@ -29,19 +29,18 @@ constexpr double minutesPerDay = 1440;
 // The divider between the schedule and the real-time panel.
 constexpr int panelDividerColumn = 40;
 
-struct PhaseMessage {
-    std::int16_t phase;
+struct FailureMessage {
+    SchedulerFailure failure;
     std::string_view text;
 };
-// The element lookup names the satellite and a failure under no phase the error number; the
-// others are fixed texts.
-constexpr std::array<PhaseMessage, 6> fatalMessages{{
-    {phase::stationConfigOpen, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-    {phase::stationConfigRead, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-    {schedulerPhase::settingsOpen, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-    {schedulerPhase::settingsRead, "ERROR in MIRADOS.CFG file! Cannot continue."},
-    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue."},
-    {phase::elementRead, "ERROR in keplerian data file! Cannot continue."},
+// A missing satellite is named in its message; the others are fixed texts.
+constexpr std::array<FailureMessage, 6> fatalMessages{{
+    {SchedulerFailure::stationConfigMissing, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {SchedulerFailure::stationConfigBad, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {SchedulerFailure::settingsMissing, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::settingsBad, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::elementFileMissing, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {SchedulerFailure::elementFileBad, "ERROR in keplerian data file! Cannot continue."},
 }};
 
 }  // namespace
@@ -87,7 +86,7 @@ int Scheduler::run() {
                     runCycle();
                 }
             },
-            [this](int errorNumber) { reportUnexpected(errorNumber); });
+            [this](int errorNumber) { failUnexpectedly(errorNumber); });
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
@@ -95,22 +94,20 @@ int Scheduler::run() {
     return status;
 }
 
-void Scheduler::reportUnexpected(int errorNumber) {
-    errorPhase = phase::none;
-    handleError(errorNumber);
+void Scheduler::fail(SchedulerFailure failure, std::string_view lookupName) {
+    const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
+                                    [failure](const FailureMessage& m) { return m.failure == failure; });
+    if (fixed != fatalMessages.end()) {
+        endWith(std::string(fixed->text));
+    }
+    endWith("ERROR: Keplerian data file has no data for " + std::string(lookupName) + ". Cannot continue.");
 }
 
-void Scheduler::handleError(int errorNumber) {
-    std::string message;
-    const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
-                                    [this](const PhaseMessage& m) { return m.phase == errorPhase; });
-    if (fixed != fatalMessages.end()) {
-        message = fixed->text;
-    } else if (errorPhase == phase::elementLookup) {
-        message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
-    } else {
-        message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
-    }
+void Scheduler::failUnexpectedly(int errorNumber) {
+    endWith("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
+}
+
+void Scheduler::endWith(const std::string& message) {
     if (fatalErrorsTo != nullptr) {
         *fatalErrorsTo << message << '\n';
         throw ProgramExit{1};
@@ -124,18 +121,31 @@ void Scheduler::handleError(int errorNumber) {
 void Scheduler::startUp() {
     console.screen.clear();
     constants = schedulerConstants();
-    displayMode = 1;
-    listRefreshFlag = 1;
-    station = readStationConfig(console.files, *this, StationReader::scheduler);
+    panelView = PanelView::realtime;
+    passList = PassListState::stale;
+    const auto read = readStationConfig(console.files, StationReader::scheduler);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::stationConfigMissing
+                                                   : SchedulerFailure::stationConfigBad);
+    }
+    station = *read;
     eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
 }
 
+void Scheduler::readSettings() {
+    auto read = readSchedulerSettings(console.files);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::settingsMissing : SchedulerFailure::settingsBad);
+    }
+    settings = *read;
+}
+
 void Scheduler::runCycle() {
-    rescheduleFlag = 0;
-    settings = readSchedulerSettings(console.files, *this);
+    rescheduling = Rescheduling::none;
+    readSettings();
     drawScreen();
     if (!jobReport.empty()) {
         showMessage(console.screen, jobReport);
@@ -154,34 +164,33 @@ void Scheduler::runCycle() {
 }
 
 void Scheduler::drawScreen() {
-    Screen& s = console.screen;
+    Screen& screen = console.screen;
     setNormalColours();
-    s.clear();
-    drawProgramFrame(s, panelDividerColumn, {});
-    s.printAt(2, 3, programBanner);
-    s.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
-    s.printAt(4, 32, "Status: ");
-    s.printAt(6, 3, "        Scheduled passes");
-    s.printAt(7, 3, "Sat      AOS       LOS       El");
-    s.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
-    s.setColours(settings.highlightColour, settings.backgroundColour);
-    s.printAt(22, 21, "T");
-    s.printAt(22, 28, "M");
-    s.printAt(22, 34, "Q");
+    screen.clear();
+    drawProgramFrame(screen, panelDividerColumn, {});
+    screen.printAt(2, 3, programBanner);
+    screen.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
+    screen.printAt(4, 32, "Status: ");
+    screen.printAt(6, 3, "        Scheduled passes");
+    screen.printAt(7, 3, "Sat      AOS       LOS       El");
+    screen.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
+    screen.setColours(settings.highlightColour, settings.backgroundColour);
+    screen.printAt(22, 21, "T");
+    screen.printAt(22, 28, "M");
+    screen.printAt(22, 34, "Q");
     setNormalColours();
     showDateTimeLine();
 }
 
 void Scheduler::chooseFirstRow() {
+    if (settings.overlapRule != OverlapRule::byAos) {
+        return;  // the plan left the passes already served out
+    }
     const double now = readNow();
-    if (!lastJobEntry.empty() && lastJobEntry == schedule[0].entry &&
-        now + servedAosMarginDays > schedule[0].aosDay()) {
+    if (isLastJobsPass(schedule[0], now)) {
         schedule[0] = schedule[1];
     }
-    // A pass in progress is found again with an AOS at most one search step before the search
-    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
-    const double stepDays = station.searchStep / minutesPerDay;
-    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+    forgetPassesOver(now);
     int k = 0;
     while (k < passRowCount && !schedule[k].empty() && alreadyServed(schedule[k])) {
         ++k;
@@ -189,6 +198,48 @@ void Scheduler::chooseFirstRow() {
     if (k > 0) {
         schedule[0] = k < passRowCount ? schedule[k] : PassRow{};
     }
+}
+
+bool Scheduler::isLastJobsPass(const PassRow& row, double now) const {
+    return !lastJobEntry.empty() && lastJobEntry == row.entry && now + servedAosMarginDays > row.aosDay();
+}
+
+void Scheduler::forgetPassesOver(double now) {
+    // A pass in progress is found again with an AOS at most one search step before the search
+    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
+    const double stepDays = station.searchStep / minutesPerDay;
+    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+}
+
+void Scheduler::planSchedule() {
+    const double now = readNow();
+    forgetPassesOver(now);
+    std::vector<PassRow> waiting;
+    for (const PassRow& row : schedule) {
+        if (!row.empty() && !isLastJobsPass(row, now) && !alreadyServed(row)) {
+            waiting.push_back(row);
+        }
+    }
+    plan = planPasses(waiting, settings.scheduledEntries, settings.overlapRule, settings.shortestPartMinutes, now);
+    schedule = {};
+    int n = 0;
+    for (const PlannedPass& planned : plan) {
+        if (planned.fate != PassFate::run) {
+            eventLog.record(planLogText(plan, planned, settings.shortestPartMinutes));
+        }
+        if (planned.fate != PassFate::dropped) {
+            schedule[n++] = planned.part;
+        }
+    }
+    sortPassTable(schedule);
+}
+
+const PlannedPass* Scheduler::plannedPassOf(const PassRow& part) const {
+    const auto found = std::find_if(plan.begin(), plan.end(), [&](const PlannedPass& planned) {
+        return planned.fate != PassFate::dropped && planned.part.entry == part.entry &&
+               planned.part.aosUtc == part.aosUtc && planned.part.year == part.year;
+    });
+    return found != plan.end() ? &*found : nullptr;
 }
 
 bool Scheduler::alreadyServed(const PassRow& row) const {
@@ -214,6 +265,13 @@ bool Scheduler::waitForFirstPass() {
         const double searchedUntil = readNow() + searchBoundDays;
         recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
     }
+    // Passes the plan dropped fill the schedule's rows: the passes after them are searched once
+    // the first of them is over.
+    for (const PlannedPass& planned : plan) {
+        if (first.empty() && planned.fate == PassFate::dropped) {
+            recheckDay = recheckDay > 0 ? std::min(recheckDay, planned.pass.losDay()) : planned.pass.losDay();
+        }
+    }
     if (first.empty()) {
         eventLog.record(anyEntry ? "No scheduled passes" : "No scheduled satellites");
     } else {
@@ -238,7 +296,7 @@ bool Scheduler::waitForFirstPass() {
         for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
             console.sleeper.sleepMs(waitSliceMs, true);
         }
-        if (rescheduleFlag == 1) {
+        if (rescheduling == Rescheduling::requested) {
             return false;
         }
         if (!first.empty() && now > first.aosDay()) {
@@ -259,12 +317,20 @@ bool Scheduler::waitForFirstPass() {
 
 void Scheduler::runScheduledJob() {
     const PassRow& first = schedule[0];
+    // Under a plan the row is the part of the pass its job has.
+    const PlannedPass* planned = plannedPassOf(first);
+    const PassRow& pass = planned != nullptr ? planned->pass : first;
     lastJobEntry = first.entry;
-    servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
-    const double limitDays = std::max(0.0, first.losDay() + jobOverrunDays - readNow());
+    servedPasses.push_back({first.entry, pass.aosDay(), pass.losDay()});
+    double limitDays = std::max(0.0, pass.losDay() + jobOverrunDays - readNow());
+    std::string endedAtPart;
+    if (planned != nullptr && planned->cutAtEnd()) {
+        limitDays = std::max(0.0, first.losDay() - readNow());
+        endedAtPart = cutJobText(jobCommandOf(first.entry).fileName(), plan, *planned);
+    }
     jobReport = runJob(first.entry,
-                       "for the pass " + passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation),
-                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
+                       "for the pass " + passLogText(pass.year, pass.aosUtc, pass.losUtc, pass.maxElevation),
+                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)), endedAtPart);
 }
 
 void Scheduler::pollKeyboard() {
@@ -283,23 +349,23 @@ void Scheduler::pollKeyboard() {
 
 void Scheduler::trackTypedSatellite() {
     static constexpr std::string_view prompt = "Which satellite would you like to track? ";
-    Screen& s = console.screen;
-    s.printAt(24, 3, prompt);
-    s.setCursorVisible(true);
+    Screen& screen = console.screen;
+    screen.printAt(24, 3, prompt);
+    screen.setCursorVisible(true);
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
     jobReport = runJob(typed, "by the Track key");
-    rescheduleFlag = 1;
+    rescheduling = Rescheduling::requested;
 }
 
 void Scheduler::switchMode() {
-    displayMode = static_cast<std::int16_t>(-displayMode);
-    listRefreshFlag = 1;
+    panelView = panelView == PanelView::realtime ? PanelView::passList : PanelView::realtime;
+    passList = PassListState::stale;
     clearPanel();
 }
 
 std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
-                              std::optional<std::int64_t> limitSeconds) {
+                              std::optional<std::int64_t> limitSeconds, const std::string& endedAtPart) {
     const JobCommand command = jobCommandOf(text);
     const std::string job = "Job " + command.fileName();
     handToJob();
@@ -317,7 +383,8 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     if (status == -1) {
         eventLog.record(job + " could not be started");
     } else if (status == CommandProcessor::endedAtLimit) {
-        eventLog.record(job + " ended at its limit, 60 minutes after LOS");
+        eventLog.record(job + (endedAtPart.empty() ? " ended at its limit, 60 minutes after LOS"
+                                                   : " ended at its limit, the end of its part of the pass"));
     } else {
         eventLog.record(job + " ended (exit status " + std::to_string(status) + ")");
     }
@@ -325,6 +392,9 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
         return "Job " + command.fileName() + " could not be started";
     }
     if (status == CommandProcessor::endedAtLimit) {
+        if (!endedAtPart.empty()) {
+            return endedAtPart;
+        }
         return "Job " + command.fileName() + " ended: still running 60 minutes after LOS.";
     }
     if (status != 0) {
