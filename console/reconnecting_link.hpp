@@ -1,7 +1,7 @@
 #pragma once
 // A device link that fails is reported once, closed, and opened again every few seconds until it
 // works, without ever waiting on the device: each step does only what is due at the instant it
-// is given, so a loop can run it on every pass (or sleep until nextStepAt()).
+// is given, so a loop can run it on every pass.
 #include "console/serial.hpp"
 
 #include <functional>
@@ -35,8 +35,6 @@ public:
     SerialPort* get() const { return link_.get(); }
     bool lost() const { return lost_; }
     const std::string& role() const { return role_; }
-    // From this instant on, step() has something to do (seconds on the program's clock).
-    double nextStepAt() const { return nextStepAt_; }
 
     // At the instant `now` (seconds on the program's clock, as the owner reads it): a link that
     // failed (a write or read refused, a hang-up seen now) is closed; a lost link is opened
@@ -56,8 +54,8 @@ private:
     Opener reopen_;
     std::unique_ptr<SerialPort> link_;
     bool lost_ = false;
-    std::string reason_;  // why the link was lost
-    double nextStepAt_ = 0;
+    std::string reason_;     // why the link was lost
+    double nextStepAt_ = 0;  // from this instant on, step() has something to do
 };
 
 }  // namespace station

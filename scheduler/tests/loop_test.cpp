@@ -34,7 +34,7 @@ void expectStartNear(std::int64_t started, std::int64_t expected) {
 TEST(SchedulerScreen, LayoutCellByCell) {
     Rig rig(schedulerConfig({"ISS"}));
     rig.compute();
-    const Screen& s = rig.mc.screen;
+    const MemoryScreen& s = rig.mc.screen;
     const std::string H(78, cp437::doubleHorizontal);
     const std::string V(1, cp437::doubleVertical), L(1, cp437::doubleTeeLeft), R(1, cp437::doubleTeeRight);
     const std::string down(1, cp437::doubleTeeDown), up(1, cp437::doubleTeeUp);
@@ -271,7 +271,7 @@ TEST(SchedulerKeys, QuitTrackWithATypedNameAndModeTwice) {
     rig.mc.sleeper.onTime = [&](std::int64_t now) {
         const std::size_t next = seen.size();
         if (next < 4 && now >= marks[next]) {
-            const Screen& screen = rig.mc.screen;
+            const MemoryScreen& screen = rig.mc.screen;
             seen.push_back(next == 2 ? screen.rowText(24, 3, 43)
                                      : screen.rowText(6, 42, 76) + "|" + screen.rowText(9, 42, 48));
         }
