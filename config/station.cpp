@@ -23,6 +23,14 @@ OrbitModel orbitModelOf(std::int16_t value, ErrorHandler& errors) {
     return OrbitModel::builtIn;
 }
 
+std::string withoutOuterBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 Station readStationConfig(const Files& files, ErrorHandler& errors, StationReader reader) {
@@ -91,6 +99,7 @@ Station readStationConfig(const Files& files, ErrorHandler& errors, StationReade
     s.radioDaemonAddress = values.readValue();
     s.rotatorDaemonAddress = values.readValue();
     s.orbitModel = orbitModelOf(int16(), errors);
+    s.statusDirectory = withoutOuterBlanks(values.readLine());
     if (scheduler) {
         s.rotator450 = 0;  // field 8 is read and discarded
     }

@@ -22,7 +22,9 @@ public:
     ValueReader(LineReader& lines, ErrorHandler& errors) : lines_(lines), errors_(errors) {}
     // The next value line in upper case. Once the handler has cleared the phase (it has dealt
     // with a failure of this file) the reader returns the empty text without reading.
-    std::string readValue() {
+    std::string readValue() { return upperCase(readLine()); }
+    // The next value line as written, for the one value that must keep its case.
+    std::string readLine() {
         std::string line;
         do {
             if (errors_.errorPhase == phase::none) {
@@ -30,7 +32,7 @@ public:
             }
             line = lines_.read();
         } while (!line.empty() && line.front() == ';');
-        return upperCase(line);
+        return line;
     }
     double readNumber() { return leadingNumber(readValue()); }
     std::int16_t readInt16() { return storedInt16(readNumber(), errors_); }

@@ -6,6 +6,7 @@
 #include "console/console.hpp"
 #include "console/error_phase.hpp"
 #include "console/event_log.hpp"
+#include "console/unwritable_files.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
 #include "orbit/orbit_model.hpp"
@@ -16,6 +17,8 @@
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "station/status_files.hpp"
+#include "status/status.hpp"
 
 #include <cstdint>
 #include <iosfwd>
@@ -116,6 +119,10 @@ public:
     double searchBoundDays = PassSearchSettings{}.boundDays;
 
     EventLog eventLog;
+    // The status files: the counters and the last job kept here, the rest filled when written.
+    SchedulerFacts statusFacts;
+    StatusFiles statusFiles;
+    UnwritableFiles unwritableFiles;
     // Set when the scheduler runs without a screen (the pass list): where fatal messages go.
     std::ostream* fatalErrorsTo = nullptr;
 
@@ -136,6 +143,9 @@ private:
     void setNormalColours();
     void handToJob();
     bool alreadyServed(const PassRow& row) const;
+    // The status files, when due: once a second and at a change of state.
+    void publishStatus();
+    void countJobEnd(std::string_view entry, JobOutcome outcome, int exitStatus = 0);
 
     ScreenPassSearchDisplay display_;
 };

@@ -40,14 +40,11 @@ void reportWrite(TrackerState& s, std::string_view fileName, const std::optional
     if (!result) {
         return;
     }
-    const auto known = s.unwritableFiles.find(fileName);
-    if (!*result && known == s.unwritableFiles.end()) {
-        s.unwritableFiles.emplace(fileName);
-        s.showMessage("Could not write " + std::string(fileName) + " (" + result->failure +
-                      "). Retrying at next change.");
-    } else if (*result && known != s.unwritableFiles.end()) {
-        s.unwritableFiles.erase(known);
-        s.showMessage(std::string(fileName) + " written again.");
+    if (!*result) {
+        ++s.fileWriteFailures;
+    }
+    if (const std::string report = s.unwritableFiles.report(fileName, *result); !report.empty()) {
+        s.showMessage(report);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"
+#include "tracker/status_facts.hpp"
 
 #include <cmath>
 #include <filesystem>
@@ -77,6 +78,13 @@ int Tracker::run(const std::vector<std::string>& args) {
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
+    // A tracker that ended as asked is no stopped station; one that failed keeps its last state,
+    // so that its heartbeat ages. The screen is gone: a failed write is not reported.
+    if (status == 0 && statusFiles_.enabled()) {
+        activity_ = TrackerActivity::ended;
+        statusFiles_.write(s_.console.clock.epochMillis() / 1000, activityName(activity_),
+                           formatStatus(trackerFacts(s_, activity_)));
+    }
     log_.record("Ended (exit status " + std::to_string(status) + ")");
     return status;
 }
@@ -98,6 +106,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
 
     s.station = readStationConfig(s.console.files, *this);
     log_.setUtcOffsetHours(s.station.utcOffsetHours);
+    statusFiles_ = StatusFiles(s.console.files, s.station.statusDirectory, "kelvorin");
 
     drawScreen(s);
     showFlipState(s);
@@ -201,6 +210,7 @@ void Tracker::mainCycle() {
         }
         return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
     };
+    activity_ = TrackerActivity::idle;
     for (;;) {
         serviceCommands();
         const std::int64_t readAt = s.console.clock.epochMillis();
@@ -327,6 +337,7 @@ void Tracker::showModelError(Sgp4Error error) {
 void Tracker::waitForPass() {
     TrackerState& s = s_;
     s.showStatus("Waiting for " + s.selection.satelliteDesignation);
+    activity_ = TrackerActivity::waiting;
     if (s.pass.found && designationUnchanged()) {
         log_.record("Waiting for " + s.trackedDesignation);
     }
@@ -369,6 +380,7 @@ void Tracker::waitForPass() {
 void Tracker::trackPass() {
     TrackerState& s = s_;
     s.showStatus("Tracking " + s.selection.satelliteDesignation);
+    activity_ = TrackerActivity::tracking;
     // A satellite chosen while waiting ends the wait: that is no tracking of either.
     trackingLogged_ = designationUnchanged();
     if (trackingLogged_) {
@@ -414,6 +426,7 @@ void Tracker::trackPass() {
 
 void Tracker::awaitNextEvent(std::int64_t readAt) {
     TrackerState& s = s_;
+    publishStatus();
     // The clock's next second brings the once-a-second update; the device links' retries and
     // hang-up checks, whole seconds after a reading, fall on one too.
     const bool fromCommandFile = s.automaticMode == 1 && s.commandLineMode == 0;
@@ -423,6 +436,16 @@ void Tracker::awaitNextEvent(std::int64_t readAt) {
     const WakeUp seen = s.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
     if (seen.fileChanged) {
         s.commandFile.valid = false;
+    }
+}
+
+void Tracker::publishStatus() {
+    const std::int64_t second = s_.console.clock.epochMillis() / 1000;
+    const std::string state = std::string(activityName(activity_)) + " " + s_.trackedDesignation;
+    if (statusFiles_.due(second, state)) {
+        for (const auto& written : statusFiles_.write(second, state, formatStatus(trackerFacts(s_, activity_)))) {
+            reportWrite(s_, written.fileName, written.result);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys, the ways a
 // satellite is chosen and the one error handler of the program.
 #include "console/event_log.hpp"
+#include "station/status_files.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <string>
@@ -45,6 +46,8 @@ private:
     // file (when it chooses the satellite) or the first instant of the second after the
     // clock's reading `readAt` (epoch milliseconds, read before the pass read the clock).
     void awaitNextEvent(std::int64_t readAt);
+    // The status files, when due: once a second and at a change of state.
+    void publishStatus();
     // Propagation and look angles for the clock just read, once per clock second; false when the
     // orbit model has no position for it (the last one is kept, and not shown).
     bool updatePosition();
@@ -83,6 +86,9 @@ private:
     // (continuous days; 0 while the clock runs as it should).
     double lastReading_ = 0;
     double clockStep_ = 0;
+    // What the status files say the tracker is doing, and where they go.
+    TrackerActivity activity_ = TrackerActivity::idle;
+    StatusFiles statusFiles_;
 };
 
 }  // namespace station

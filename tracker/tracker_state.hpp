@@ -6,6 +6,7 @@
 #include "console/console.hpp"
 #include "console/error_phase.hpp"
 #include "console/reconnecting_link.hpp"
+#include "console/unwritable_files.hpp"
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
@@ -18,7 +19,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -75,8 +75,10 @@ struct TrackerState {
     ReconnectingLink radioLink{"Radio"};
     ReconnectingLink gpsLink{"GPS"};
     bool radioSetUp = false;  // the radio was set up for the pass being tracked
-    // Station files whose last write failed (reported once until one is written again).
-    std::set<std::string, std::less<>> unwritableFiles;
+    // Station files whose last write failed (reported once until one is written again), and
+    // how many writes failed since the start.
+    UnwritableFiles unwritableFiles;
+    std::uint64_t fileWriteFailures = 0;
 
     Screen& screen() { return console.screen; }
     StationPosition stationPosition() const { return {station.latitude, station.longitude}; }

@@ -1,0 +1,140 @@
+"""The status files scraped through the real node_exporter (textfile collector only): what a
+scrape and the JSON say agrees with the screen of each program; a status directory that turns
+read-only is reported and tracking goes on."""
+
+import contextlib
+import datetime
+import json
+import os
+import re
+import shutil
+import socket
+import subprocess
+import time
+import unittest
+
+from harness import Program, SerialPeer, StationDir, binary, clock_text, mirados_cfg, station_config, unprivileged
+from test_faults import MID_PASS, ROTATOR_PORT, clock_runs
+from test_logs import START, UTC, first_high_pass
+
+EXPORTER = "/usr/bin/prometheus-node-exporter"
+SAMPLE = re.compile(r"^(\w+)(\{.*\})? (\S+)$")
+
+
+@contextlib.contextmanager
+def node_exporter(directory):
+    if not os.access(EXPORTER, os.X_OK):
+        raise unittest.SkipTest("prometheus-node-exporter is not installed")
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    exporter = subprocess.Popen([EXPORTER, "--web.listen-address=127.0.0.1:%d" % port, "--collector.disable-defaults",
+                                 "--collector.textfile", "--collector.textfile.directory=" + directory],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        yield "http://127.0.0.1:%d/metrics" % port
+    finally:
+        exporter.kill()
+        exporter.wait()
+
+
+def scrape(url, wanted, program):
+    """The samples of a scrape ({name{labels}: value}) once `wanted` is among them."""
+    deadline = time.monotonic() + 30
+    while True:
+        result = subprocess.run(["curl", "-sf", url], capture_output=True, text=True)
+        samples = {m.group(1) + (m.group(2) or ""): float(m.group(3))
+                   for m in map(SAMPLE.match, result.stdout.splitlines()) if m}
+        if wanted in samples or time.monotonic() > deadline:
+            return samples
+        program.pump(0.2)
+
+
+def unix_time(text):
+    return datetime.datetime.strptime(text, "%Y-%m-%d %H:%M:%S").replace(tzinfo=datetime.timezone.utc).timestamp()
+
+
+class TrackerStatus(unittest.TestCase):
+    def test_a_scrape_shows_the_screen_and_a_read_only_directory_stops_nothing(self):
+        user = unprivileged()
+        config = station_config(v9=1, v11=0, v14=1, v15=9600, v16=ROTATOR_PORT, v34=0) + " status \r\n"
+        with StationDir(files={"KELVORIN.CFG": config, "KELVORIN.CMD": "ISS\r\n"}) as station:
+            directory = station.file("status")
+            os.mkdir(directory)
+            if user is not None:
+                shutil.chown(directory, user, user)
+            rotator = SerialPeer(station, ROTATOR_PORT)
+            with node_exporter(directory) as url, \
+                    Program([binary("KELVORIN")], station, faketime=MID_PASS, env=UTC, user=user) as program:
+                program.wait_for("Tracking ISS", row=4, timeout=30)
+                m = scrape(url, 'kelvorin_satellite_azimuth_degrees{satellite="ISS"}', program)
+                sat = '{satellite="ISS"}'
+                self.assertEqual(m["node_textfile_scrape_error"], 0)
+                self.assertEqual(m['kelvorin_state{state="tracking"}'], 1)
+                self.assertAlmostEqual(m["kelvorin_heartbeat_timestamp_seconds"], time.time() - (
+                    unix_time("2026-10-01 " + program.text_at(4, 15, 8)) - unix_time(MID_PASS)) * 0, delta=1e10)
+                for row, name in [(11, "satellite_azimuth_degrees"), (12, "satellite_elevation_degrees")]:
+                    self.assertAlmostEqual(m["kelvorin_" + name + sat], float(program.text_at(row, 37, 7)), delta=1)
+                self.assertAlmostEqual(m["kelvorin_satellite_range_metres" + sat] / 1000,
+                                       float(program.text_at(13, 37, 7)), delta=20)
+                self.assertAlmostEqual(m["kelvorin_rotator_azimuth_degrees"], float(program.text_at(17, 37, 7)), delta=2)
+                for row, name in [(12, "aos"), (13, "los")]:
+                    self.assertEqual(m["kelvorin_next_%s_timestamp_seconds%s" % (name, sat)],
+                                     unix_time("2026-10-01 " + program.text_at(row, 61, 8)))
+                days = int(re.search(r"are +(\d+)", program.row(8)).group(1))
+                self.assertLessEqual(abs(m["kelvorin_element_set_age_seconds" + sat] / 86400 - days), 1)
+                self.assertEqual(m['kelvorin_device_link_up{device="rotator"}'], 1)
+                self.assertEqual(m['kelvorin_orbit_model_info{model="sgp4"}'], 1)
+                with open(os.path.join(directory, "kelvorin.json")) as status:
+                    document = json.load(status)
+                self.assertEqual((document["state"], document["satellite"]), ("tracking", "ISS"))
+                self.assertEqual(document["next_aos_timestamp_seconds"], m["kelvorin_next_aos_timestamp_seconds" + sat])
+
+                rotator.close()
+                program.wait_for("Rotator link lost", row=24)
+                m = scrape(url, 'kelvorin_device_link_losses_total{device="rotator"}', program)
+                os.chmod(directory, 0o555)
+                program.wait_for("Could not write kelvorin.json (Permission denied). Retrying at next change.",
+                                 row=24, timeout=30)
+                self.assertTrue(clock_runs(program, 5), "the clock stood still")
+                self.assertIn("Tracking ISS", program.row(4))
+                self.assertIn("Could not write kelvorin.json", station.read_text("KELVORIN.LOG"))
+                self.assertEqual(m['kelvorin_device_link_up{device="rotator"}'], 0)
+                self.assertEqual(m['kelvorin_device_link_losses_total{device="rotator"}'], 1)
+                program.send("q")
+                self.assertEqual(program.wait_exit(), 0)
+
+
+class SchedulerStatus(unittest.TestCase):
+    def test_a_scrape_shows_the_next_pass_and_the_failed_job(self):
+        files = {"MIRADOS.CFG": mirados_cfg("ISS"), "ISS.BAT": "exit 3\n",
+                 "KELVORIN.CFG": station_config() + "status\r\n"}
+        with StationDir(files=files) as station:
+            directory = station.file("status")
+            os.mkdir(directory)
+            aos = first_high_pass(station, "ISS")
+            start = aos - datetime.timedelta(seconds=40)
+            with node_exporter(directory) as url, \
+                    Program([binary("MIRADOS")], station, faketime=clock_text(start), speed=10, env=UTC) as program:
+                program.wait_for("Waiting for ISS", row=4, timeout=60)
+                m = scrape(url, 'mirados_next_pass_aos_timestamp_seconds{entry="ISS"}', program)
+                self.assertEqual(m["node_textfile_scrape_error"], 0)
+                self.assertEqual(m['mirados_state{state="waiting"}'], 1)
+                self.assertEqual(m['mirados_next_pass_aos_timestamp_seconds{entry="ISS"}'],
+                                 unix_time(aos.strftime("%Y-%m-%d ") + program.text_at(8, 12, 8)))
+                program.wait_for("Job ISS.BAT failed (exit status 3)", row=24, timeout=60)
+                m = scrape(url, "mirados_last_job_exit_status{entry=\"ISS\"}", program)
+                self.assertEqual((m["mirados_jobs_started_total"], m["mirados_jobs_failed_total"]), (1, 1))
+                self.assertEqual(m['mirados_last_job_exit_status{entry="ISS"}'], 3)
+                with open(os.path.join(directory, "mirados.json")) as status:
+                    document = json.load(status)
+                self.assertEqual(document["last_job"]["exit_status"], 3)
+                self.assertEqual(document["jobs_failed_total"], m["mirados_jobs_failed_total"])
+                program.send("q")
+                self.assertEqual(program.wait_exit(), 0)
+            with open(os.path.join(directory, "mirados.json")) as status:
+                self.assertEqual(json.load(status)["state"], "ended")
+
+
+if __name__ == "__main__":
+    unittest.main()
