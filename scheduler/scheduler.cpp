@@ -381,10 +381,9 @@ void Scheduler::publishStatus() {
                                                 unixTimeOf(next.year, next.losUtc),
                                                 next.maxElevation * constants.degreesPerRadian};
     }
-    for (const auto& written : statusFiles.write(millis / 1000, state, formatStatus(statusFacts))) {
-        if (const std::string report = unwritableFiles.report(written.fileName, written.result); !report.empty()) {
-            showMessage(console.screen, report);
-        }
+    const auto written = statusFiles.write(millis / 1000, state, formatStatus(statusFacts));
+    if (const std::string report = unwritableFiles.report(written.fileName, written.result); !report.empty()) {
+        showMessage(console.screen, report);
     }
 }
 

@@ -15,15 +15,16 @@ bool StatusFiles::due(std::int64_t second, std::string_view state) const {
     return enabled() && (second != writtenSecond_ || state != writtenState_);
 }
 
-std::array<StatusFiles::Written, 2> StatusFiles::write(std::int64_t second, std::string_view state,
-                                                       const StatusTexts& texts) {
+StatusFiles::Written StatusFiles::write(std::int64_t second, std::string_view state, const StatusTexts& texts) {
     writtenSecond_ = second;
     writtenState_ = state;
     // The JSON first: a script that sees the metrics change finds the JSON as new.
-    const std::string json = program_ + ".json";
-    const std::string metrics = program_ + ".prom";
-    return {Written{json, directory_->replace(json, texts.json)},
-            Written{metrics, directory_->replace(metrics, texts.metrics)}};
+    WriteResult result = directory_->replace(program_ + ".json", texts.json);
+    const WriteResult metrics = directory_->replace(program_ + ".prom", texts.metrics);
+    if (result) {
+        result = metrics;
+    }
+    return {program_ + ".prom", result};
 }
 
 }  // namespace station

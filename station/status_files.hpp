@@ -5,7 +5,6 @@
 #include "console/files.hpp"
 #include "status/status.hpp"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,8 +27,9 @@ public:
     bool enabled() const { return directory_.has_value(); }
     // True when the files are due at clock second `second`: a new second, or a new state.
     bool due(std::int64_t second, std::string_view state) const;
-    // Writes both files; the results name each file for the message line.
-    std::array<Written, 2> write(std::int64_t second, std::string_view state, const StatusTexts& texts);
+    // Writes both files. They share a directory, and so their faults: one result, named after
+    // the metrics file, tells the message line of both.
+    Written write(std::int64_t second, std::string_view state, const StatusTexts& texts);
 
 private:
     std::optional<Files> directory_;

@@ -443,9 +443,8 @@ void Tracker::publishStatus() {
     const std::int64_t second = s_.console.clock.epochMillis() / 1000;
     const std::string state = std::string(activityName(activity_)) + " " + s_.trackedDesignation;
     if (statusFiles_.due(second, state)) {
-        for (const auto& written : statusFiles_.write(second, state, formatStatus(trackerFacts(s_, activity_)))) {
-            reportWrite(s_, written.fileName, written.result);
-        }
+        const auto written = statusFiles_.write(second, state, formatStatus(trackerFacts(s_, activity_)));
+        reportWrite(s_, written.fileName, written.result);
     }
 }
 
