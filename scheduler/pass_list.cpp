@@ -2,13 +2,13 @@
 
 #include "station/date_time.hpp"
 #include "station/pass_text.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <new>
 #include <ostream>
 
 namespace station {
@@ -191,18 +191,14 @@ int printPassList(Console& console, double days, bool csv, std::ostream& out, st
     scheduler.fatalErrorsTo = &err;
     const LocalTime from = console.clock.now();
     try {
-        try {
-            const std::vector<ListedPass> passes = listPasses(scheduler, days);
-            const PassListHeading heading{from, days, scheduler.station.utcOffsetHours,
-                                          scheduler.settings.minimumPassElevation};
-            out << (csv ? passListCsv(passes) : passListText(heading, passes));
-        } catch (const std::bad_alloc&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::illegalFunctionCall);
-        }
+        reportingUnexpectedFailures(
+            [&] {
+                const std::vector<ListedPass> passes = listPasses(scheduler, days);
+                const PassListHeading heading{from, days, scheduler.station.utcOffsetHours,
+                                              scheduler.settings.minimumPassElevation};
+                out << (csv ? passListCsv(passes) : passListText(heading, passes));
+            },
+            [&](int errorNumber) { scheduler.reportUnexpected(errorNumber); });
     } catch (const ProgramExit& exit) {
         return exit.status;
     }

@@ -131,7 +131,7 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
 }
 
 PassPrediction Scheduler::searchPass(SatelliteOrbit& orbit) {
-    return predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+    return predictPass(constants, orbit, observerOf(station), searchSettings(), clock, satellite, display_);
 }
 
 bool Scheduler::clearsMinimum(const PassPrediction& pass) const {

@@ -1,13 +1,13 @@
 #include "scheduler/scheduler.hpp"
 
 #include "station/pass_text.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <new>
 #include <ostream>
 
 namespace station {
@@ -80,19 +80,14 @@ int Scheduler::run() {
     eventLog.record(programBanner + " started");
     int status = 0;
     try {
-        try {
-            startUp();
-            for (;;) {
-                runCycle();
-            }
-        } catch (const std::bad_alloc&) {
-            errorPhase = phase::none;
-            handleError(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            // Any other run-time failure no guarded operation reported.
-            errorPhase = phase::none;
-            handleError(runtimeError::illegalFunctionCall);
-        }
+        reportingUnexpectedFailures(
+            [this] {
+                startUp();
+                for (;;) {
+                    runCycle();
+                }
+            },
+            [this](int errorNumber) { reportUnexpected(errorNumber); });
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
@@ -103,6 +98,11 @@ int Scheduler::run() {
     }
     eventLog.record("Ended (exit status " + std::to_string(status) + ")");
     return status;
+}
+
+void Scheduler::reportUnexpected(int errorNumber) {
+    errorPhase = phase::none;
+    handleError(errorNumber);
 }
 
 void Scheduler::handleError(int errorNumber) {

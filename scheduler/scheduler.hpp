@@ -52,6 +52,22 @@ struct ServedPass {
     double losDay = 0;
 };
 
+// One row of the real-time view: a non-scheduled entry and where its satellite is now, or why
+// the model has no position for it.
+struct RealtimeRow {
+    int screenRow = 0;
+    std::string entry;
+    bool elementsOutOfDate = false;     // the element year is more than a year off the clock's
+    Sgp4Error error = Sgp4Error::none;  // none: the values below hold
+    bool errorIsNew = false;            // the message line has not said this error yet
+    double azimuthDegrees = 0;
+    double elevationDegrees = 0;
+    double rangeKm = 0;
+    bool aboveHorizon = false;  // the geometric horizon, not the station's minimum
+    bool rose = false;          // above it since the last view: one beep
+};
+using RealtimeView = std::vector<RealtimeRow>;
+
 class Scheduler : public ErrorHandler {
 public:
     explicit Scheduler(Console& console);
@@ -62,6 +78,8 @@ public:
     // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
     // screen, exit status 1; or, with fatalErrorsTo set, the message there and the end with status 1.
     void handleError(int errorNumber) override;
+    // A failure no guarded operation reported: the handler's "Unexpected error", whatever the phase.
+    void reportUnexpected(int errorNumber);
 
     // The steps of start-up and of one cycle, in the order run() takes them.
     void startUp();
@@ -82,9 +100,12 @@ public:
     void trackTypedSatellite();
     void switchMode();
 
-    // The right-hand panel (real-time view or non-scheduled passes list).
+    // The right-hand panel (real-time view or non-scheduled passes list). The real-time view is
+    // computed first (orbits sampled, the slots' rise and error state moved on), then drawn.
     void showPanel();
     void showRealtimeView();
+    RealtimeView computeRealtimeView();
+    void drawRealtimeView(const RealtimeView& view);
     void showNonScheduledPasses();
     void buildNonScheduledTable();
     void clearPanel();
@@ -135,8 +156,6 @@ private:
     PassTable buildPassTable(const EntryList& entries, SlotList& slots);
     void loadSlots(const EntryList& entries, SlotList& slots);
     PassSearchSettings searchSettings() const;
-    StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
-    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();
