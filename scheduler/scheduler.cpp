@@ -316,7 +316,10 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     // text, so no entry can run anything but a job file there.
     const auto path = isPlainJobName(command.name) ? console.files.find(command.fileName()) : std::nullopt;
     if (!path) {
-        countJobEnd(text, JobOutcome::notStarted);
+        // An empty answer to the Track key's question is no job that failed.
+        if (!command.name.empty()) {
+            countJobEnd(text, JobOutcome::notStarted);
+        }
         eventLog.record(job + " not run " + std::string(occasion) + ": no such file");
         return "No job file " + command.fileName();
     }
