@@ -12,6 +12,7 @@
 #include "orbit/orbit_model.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
+#include "scheduler/plan.hpp"
 #include "scheduler/schedule.hpp"
 #include "config/scheduler_settings.hpp"
 #include "station/date_time.hpp"
@@ -87,6 +88,9 @@ public:
     void drawScreen();
     void loadElementSets();
     void buildSchedule();
+    // Under overlap rules 1 and 2: plans the passes not yet served, logs its cuts and drops and
+    // makes the schedule the parts that get a job, in the order they start.
+    void planSchedule();
     void showSchedule();
     // Drops the passes already served: row 1 becomes the first pass whose job has not run.
     void chooseFirstRow();
@@ -112,9 +116,11 @@ public:
 
     // Finds and runs a job file, ended when it runs past the limit (seconds) when one is given;
     // returns the report for the message line ("" when it ran well). `occasion` tells the log why
-    // it runs: the pass, or the Track key.
+    // it runs: the pass, or the Track key. `endedAtPart` is the report of a job ended at its limit
+    // because its part of the pass is over ("" for the limit after LOS).
     std::string runJob(std::string_view text, std::string_view occasion,
-                       std::optional<std::int64_t> limitSeconds = std::nullopt);
+                       std::optional<std::int64_t> limitSeconds = std::nullopt,
+                       const std::string& endedAtPart = {});
 
     Console& console;
     OrbitConstants constants = schedulerConstants();
@@ -127,6 +133,7 @@ public:
     SlotList nonScheduledSlots;
     PassTable schedule;
     PassTable nonScheduledTable;
+    PassPlan plan;  // the last cycle's, under overlap rules 1 and 2; empty under rule 0
     std::vector<LeftOutEntry> leftOut;  // of the last table built
 
     std::string lastJobEntry;
@@ -142,6 +149,7 @@ public:
     EventLog eventLog;
     // The status files: the counters and the last job kept here, the rest filled when written.
     SchedulerFacts statusFacts;
+    std::vector<ServedPass> droppedPasses;  // dropped by a plan and counted, until they are over
     StatusFiles statusFiles;
     UnwritableFiles unwritableFiles;
     // Set when the scheduler runs without a screen (the pass list): where fatal messages go.
@@ -161,7 +169,12 @@ private:
     void showDateTimeLine();
     void setNormalColours();
     void handToJob();
+    // The pass of the entry whose job just ran, starting before now plus a margin: that job's.
+    bool isLastJobsPass(const PassRow& row, double now) const;
+    void forgetPassesOver(double now);
     bool alreadyServed(const PassRow& row) const;
+    // The plan's pass of a part in the schedule, if the schedule was planned.
+    const PlannedPass* plannedPassOf(const PassRow& part) const;
     // The status files, when due: once a second and at a change of state.
     void publishStatus();
     void countJobEnd(std::string_view entry, JobOutcome outcome, int exitStatus = 0);

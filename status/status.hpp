@@ -78,8 +78,8 @@ struct SchedulerFacts {
     std::uint64_t jobsStarted = 0;
     std::uint64_t jobsFailed = 0;  // non-zero exit status, not started, no job file
     std::uint64_t jobsEndedAtLimit = 0;
-    // Passes whose job did not run: the clock was set past them, the plan dropped them, or cut
-    // them short.
+    // Passes whose job did not run as the search found them: the clock was set past them, a plan
+    // of the overlap rules dropped them, or gave their job only part of the pass (cut).
     std::uint64_t passesSkippedByClockStep = 0;
     std::uint64_t passesDropped = 0;
     std::uint64_t passesCut = 0;
