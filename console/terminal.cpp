@@ -1,6 +1,6 @@
 #include "console/terminal.hpp"
 
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/file_watch.hpp"
 #include "console/network_posix.hpp"
 #include "console/serial_posix.hpp"

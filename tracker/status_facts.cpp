@@ -21,48 +21,48 @@ DeviceLinkFacts linkFacts(const ReconnectingLink& link) {
 
 }  // namespace
 
-TrackerFacts trackerFacts(TrackerState& s, TrackerActivity activity) {
-    const double degreesPerRadian = s.constants.degreesPerRadian;
+TrackerFacts trackerFacts(TrackerState& tracker, TrackerActivity activity) {
+    const double degreesPerRadian = tracker.constants.degreesPerRadian;
     TrackerFacts f;
-    f.heartbeat = static_cast<double>(s.console.clock.epochMillis()) / 1000;
+    f.heartbeat = static_cast<double>(tracker.console.clock.epochMillis()) / 1000;
     f.activity = activity;
-    f.orbitModel = s.station.orbitModel == OrbitModel::sgp4 ? "sgp4" : "builtin";
-    f.fileWriteFailures = s.fileWriteFailures;
-    for (const ReconnectingLink* link : {&s.rotatorLink, &s.radioLink, &s.gpsLink}) {
+    f.orbitModel = tracker.station.orbitModel == OrbitModel::sgp4 ? "sgp4" : "builtin";
+    f.fileWriteFailures = tracker.fileWriteFailures;
+    for (const ReconnectingLink* link : {&tracker.rotatorLink, &tracker.radioLink, &tracker.gpsLink}) {
         if (link->present()) {
             f.links.push_back(linkFacts(*link));
         }
     }
     // As the screen shows it, with or without a rotator; none while a restored link waits for it.
-    if (std::isfinite(s.rotator.lastSentAzimuth) && std::isfinite(s.rotator.lastSentElevation)) {
-        f.rotator = PointingFacts{s.rotator.lastSentAzimuth * degreesPerRadian,
-                                  s.rotator.lastSentElevation * degreesPerRadian};
+    if (std::isfinite(tracker.rotator.lastSentAzimuth) && std::isfinite(tracker.rotator.lastSentElevation)) {
+        f.rotator = PointingFacts{tracker.rotator.lastSentAzimuth * degreesPerRadian,
+                                  tracker.rotator.lastSentElevation * degreesPerRadian};
     }
     if (activity == TrackerActivity::idle) {
         return f;
     }
-    f.satellite = s.trackedDesignation;
-    const KeplerianElementSet& elements = s.orbit.elements;
+    f.satellite = tracker.trackedDesignation;
+    const KeplerianElementSet& elements = tracker.orbit.elements;
     f.elementSetAgeSeconds =
-        (s.continuousNow() - continuousDay(elements.epochYear, elements.epochDay)) * secondsPerDay;
-    if (s.pass.found && !s.pass.geostationary) {
-        f.nextAos = unixTimeOf(s.pass.year, s.pass.aos);
-        f.nextLos = unixTimeOf(s.pass.year, s.pass.los);
+        (tracker.continuousNow() - continuousDay(elements.epochYear, elements.epochDay)) * secondsPerDay;
+    if (tracker.pass.found && !tracker.pass.geostationary) {
+        f.nextAos = unixTimeOf(tracker.pass.year, tracker.pass.aos);
+        f.nextLos = unixTimeOf(tracker.pass.year, tracker.pass.los);
     }
     // The values on the screen: none before the first update of this pass, or while the model
     // has no position.
-    if (s.lastSecond >= 0 && s.shownModelError == Sgp4Error::none) {
-        const SatelliteState& sat = s.satellite;
+    if (tracker.lastSecond >= 0 && tracker.shownModelError == Sgp4Error::none) {
+        const SatelliteState& sat = tracker.satellite;
         // The orbital core counts an approaching satellite's range rate positive.
         f.look = LookFacts{sat.azimuth * degreesPerRadian, sat.elevation * degreesPerRadian,
                            sat.range * metresPerKilometre, -sat.rangeRate * metresPerKilometre};
     }
-    if (activity == TrackerActivity::tracking && s.frequencies.noFrequencyData != 1) {
-        if (s.doppler.lastShownRxKhz != 0) {
-            f.downlinkHertz = s.doppler.lastShownRxKhz * hertzPerKilohertz;
+    if (activity == TrackerActivity::tracking && tracker.frequencies.noFrequencyData != 1) {
+        if (tracker.doppler.lastShownRxKhz != 0) {
+            f.downlinkHertz = tracker.doppler.lastShownRxKhz * hertzPerKilohertz;
         }
-        if (s.doppler.lastShownTxKhz != 0) {
-            f.uplinkHertz = s.doppler.lastShownTxKhz * hertzPerKilohertz;
+        if (tracker.doppler.lastShownTxKhz != 0) {
+            f.uplinkHertz = tracker.doppler.lastShownTxKhz * hertzPerKilohertz;
         }
     }
     return f;

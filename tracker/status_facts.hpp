@@ -5,6 +5,6 @@
 
 namespace station {
 
-TrackerFacts trackerFacts(TrackerState& s, TrackerActivity activity);
+TrackerFacts trackerFacts(TrackerState& tracker, TrackerActivity activity);
 
 }  // namespace station
