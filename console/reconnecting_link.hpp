@@ -4,6 +4,7 @@
 // is given, so a loop can run it on every pass.
 #include "console/serial.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,10 @@ public:
     // The working link: null while it is lost, and when there is none.
     SerialPort* get() const { return link_.get(); }
     bool lost() const { return lost_; }
+    // The station has this device: a link was attached, working now or lost.
+    bool present() const { return link_ != nullptr || lost_; }
+    // Times the link was lost since it was first attached.
+    std::uint64_t losses() const { return losses_; }
     const std::string& role() const { return role_; }
 
     // At the instant `now` (seconds on the program's clock, as the owner reads it): a link that
@@ -56,6 +61,7 @@ private:
     bool lost_ = false;
     std::string reason_;     // why the link was lost
     double nextStepAt_ = 0;  // from this instant on, step() has something to do
+    std::uint64_t losses_ = 0;
 };
 
 }  // namespace station

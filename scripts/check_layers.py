@@ -16,12 +16,14 @@ import sys
 # subsystems (rotator, radio, gps) never include one another or the programs.
 ALLOWED = {
     "elementupdate": {"config", "orbit", "console", "text"},
-    "tracker": {"rotator", "radio", "gps", "station", "config", "orbit", "console", "text"},
-    "scheduler": {"station", "config", "orbit", "console", "text"},
+    "tracker": {"rotator", "radio", "gps", "station", "status", "config", "orbit", "console", "text"},
+    "scheduler": {"station", "status", "config", "orbit", "console", "text"},
     "rotator": {"station", "config", "orbit", "console", "text"},
     "radio": {"station", "config", "orbit", "console", "text"},
     "gps": {"station", "config", "orbit", "console", "text"},
-    "station": {"config", "orbit", "console", "text"},
+    "station": {"status", "config", "orbit", "console", "text"},
+    # The status files' formats: pure text from the programs' facts, no I/O.
+    "status": {"orbit", "text"},
     "config": {"orbit", "console", "text"},
     "orbit": {"console", "text"},
     "console": {"text"},
