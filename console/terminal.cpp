@@ -254,7 +254,6 @@ public:
     }
 
     void beep() override {
-        Screen::beep();
         if (cursesActive) {
             ::beep();
         }
