@@ -19,6 +19,19 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
     settings.backgroundColour = values.readInt16();
     settings.foregroundColour = values.readInt16();
     settings.highlightColour = values.readInt16();
+    // Past the end of a file without them both read as 0: by AOS, and the default length.
+    const std::int16_t rule = values.readInt16();
+    if (rule >= 0 && rule <= static_cast<std::int16_t>(OverlapRule::higherFirst)) {
+        settings.overlapRule = static_cast<OverlapRule>(rule);
+    } else {
+        errors.handleError(runtimeError::illegalFunctionCall);
+    }
+    const float shortest = storedSingle(values.readNumber(), errors);
+    if (shortest < 0) {
+        errors.handleError(runtimeError::illegalFunctionCall);
+    } else if (shortest > 0) {
+        settings.shortestPartMinutes = shortest;
+    }
     return settings;
 }
 

@@ -11,6 +11,15 @@
 namespace station {
 
 inline constexpr int entryCount = 15;
+
+// How passes that overlap share the station (value 35).
+enum class OverlapRule : std::int16_t {
+    byAos = 0,       // each job runs to its end; an overlapping pass gets what is left of it
+    listOrder = 1,   // the scheduled list's order is the priority, entry 1 first
+    higherFirst = 2  // the higher maximum elevation first, then the list order
+};
+// A part of a pass shorter than this is worth no job when value 36 is missing or 0.
+inline constexpr float defaultShortestPartMinutes = 3;
 using EntryList = std::array<std::string, entryCount>;
 
 struct SchedulerSettings {
@@ -20,9 +29,12 @@ struct SchedulerSettings {
     std::int16_t backgroundColour = 0;
     std::int16_t foregroundColour = 0;
     std::int16_t highlightColour = 0;
+    OverlapRule overlapRule = OverlapRule::byAos;
+    float shortestPartMinutes = defaultShortestPartMinutes;  // under rules 1 and 2
 };
 
-// The 34 values from already opened lines; the reader is the station configuration's.
+// The 34 values and the two optional ones from already opened lines; the reader is the station
+// configuration's.
 SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors);
 
 // Reads MIRADOS.CFG as a guarded operation (phases settingsOpen and settingsRead); a good read

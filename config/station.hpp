@@ -72,6 +72,13 @@ inline bool rotatorOnLink(const Station& s) {
     return s.rotatorPort > 0 || s.rotatorInterface == daemonRotatorInterface;
 }
 
+// Where the orbit models put the station: the built-in one at the geocentric latitude, SGP4 at the
+// geodetic one.
+inline StationPosition stationPositionOf(const Station& s) { return {s.latitude, s.longitude}; }
+inline ObserverSite observerOf(const Station& s) {
+    return observerSite(stationPositionOf(s), s.geodeticLatitude);
+}
+
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };

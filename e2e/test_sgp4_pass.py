@@ -2,11 +2,10 @@
 of Debian's python3-sgp4, used as a black box with the look angles of orbit/tests/make_sgp4_data.py:
 the pass of the ISS over the demo station on 10 October 2026 (about 13:09 to 13:19 UTC).
 
-The reference pass is found by stepping the reference model with the tracker's own rules: the
-clock's minute field moves in single precision, coarse steps of the search step S until the
-satellite is up, then from 2 S back in fine steps of S/50 to the AOS (the instant after the first
-fine sample above the horizon), the same down to the LOS, and the maximum refined in fine steps
-from one coarse step before the best coarse sample."""
+The reference pass is the reference model's own: its horizon crossings and its peak found to the
+millisecond. The tracker's search reports a crossing one fine step (a fiftieth of the search step)
+after the first fine sample past it, wherever its grid of samples lies, so the times it shows are
+bounded by the crossings and the fine step, not equal to any one grid's."""
 
 import os
 import sys
@@ -21,16 +20,9 @@ import make_sgp4_data as reference  # noqa: E402  (the look angles of the refere
 from sgp4.api import WGS72, Satrec  # noqa: E402
 
 STATION = (52.35, 4.92)  # values 3 and 4 of the demo station: geodetic, on WGS-84
-SEARCH_START = (2026, 10, 10, 13, 5, 0)
-STEP_MINUTES = np.float32(1)  # value 6: 60 seconds
-FINE_STEP_SECONDS = 60 / 50
+SEARCH_START = 283 + (13 * 60 + 5) / 1440  # 10 October 2026 13:05 UTC, as a day number
+FINE_STEP_SECONDS = 60 / 50  # value 6, the search step, is 60 seconds
 FLIP_FILE = {"KVFLIP.DAT": " 0 \r\n"}
-
-
-def days_before_month(month, year):
-    days = [0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31]
-    total = sum(days[:month])
-    return total + (1 if year % 4 == 0 and month > 2 else 0)
 
 
 class ReferenceOrbit:
@@ -50,55 +42,40 @@ class ReferenceOrbit:
         return azimuth, elevation, rng, -np.dot(seen, moving) / rng
 
 
-class ReferenceSearch:
-    """The pass search on clock fields, the minute moving in single precision."""
+def reference_pass(orbit, day_number):
+    """AOS and LOS (day numbers of 2026) and maximum elevation (degrees) of the reference model's
+    first pass that rises after day_number."""
+    def elevation(day):
+        return orbit.look(2026, day)[1]
 
-    def __init__(self, orbit, year, month, day, hour, minute, second):
-        self.orbit = orbit
-        self.year = year
-        self.base = days_before_month(month, year) + day + hour / 24 + second / 86400
-        self.minute = np.float32(minute)
+    def crossing(before, after):
+        while after - before > 0.001 / 86400:
+            middle = (before + after) / 2
+            if (elevation(middle) > 0) == (elevation(after) > 0):
+                after = middle
+            else:
+                before = middle
+        return after
 
-    def now(self):
-        return self.base + float(self.minute) / 1440
-
-    def scan(self, step, keep_going, after=None):
-        while True:
-            sample_minute = self.minute
-            elevation = self.orbit.look(self.year, self.now())[1]
-            self.minute = np.float32(self.minute + step)
-            if after:
-                after(sample_minute, elevation)
-            if not keep_going(elevation):
-                return
-
-    def next_pass(self, horizon=0.0):
-        step = STEP_MINUTES
-        fine = np.float32(step / np.float32(50))
-        self.scan(step, lambda e: not e > horizon)
-        self.minute = np.float32(self.minute - np.float32(2) * step)
-        self.scan(fine, lambda e: not e > horizon)
-        aos, aos_minute = self.now(), self.minute
-        best = {"elevation": horizon, "minute": self.minute}
-
-        def coarse_maximum(minute, elevation):
-            if elevation > best["elevation"]:
-                best.update(elevation=elevation, minute=minute)
-
-        self.scan(step, lambda e: e >= horizon, coarse_maximum)
-        self.minute = max(np.float32(self.minute - np.float32(2) * step), aos_minute)
-        self.scan(fine, lambda e: e >= horizon)
-        los = self.now()
-        self.minute = np.float32(best["minute"] - step)
-        maximum = [horizon]
-
-        def climb(_, elevation):
-            if elevation > maximum[0]:
-                maximum[0] = elevation
-
-        self.scan(fine, lambda e: not e > maximum[0])
-        self.scan(fine, lambda e: e >= maximum[0], climb)
-        return aos, los, maximum[0]
+    step = 10 / 86400
+    day = day_number
+    while elevation(day) > 0:
+        day += step
+    while not elevation(day) > 0:
+        day += step
+    aos = crossing(day - step, day)
+    while elevation(day) > 0:
+        day += step
+    los = crossing(day - step, day)
+    # One peak per pass: narrow the span around it by thirds.
+    low, high = aos, los
+    while high - low > 0.001 / 86400:
+        third = (high - low) / 3
+        if elevation(low + third) < elevation(high - third):
+            low += third
+        else:
+            high -= third
+    return aos, los, elevation(low)
 
 
 def seconds_of_day(text):
@@ -131,14 +108,18 @@ class Sgp4PassTest(unittest.TestCase):
     def assert_pass_matches(self, shown, expected):
         aos, los, maximum = shown
         expected_aos, expected_los, expected_maximum = expected
-        # The screen truncates to the second; one fine step is 1.2 s.
-        self.assertLessEqual(abs((expected_aos - 283) * 86400 - aos), FINE_STEP_SECONDS)
-        self.assertLessEqual(abs((expected_los - 283) * 86400 - los), FINE_STEP_SECONDS)
-        self.assertLessEqual(abs(expected_maximum - maximum), 0.05 + 1e-9)
+        # Shown one to two fine steps after the crossing, then truncated to the second; a few
+        # hundredths of a second for the single-precision minute field.
+        for shown_seconds, crossing in ((aos, expected_aos), (los, expected_los)):
+            late = shown_seconds - (crossing - 283) * 86400
+            self.assertGreaterEqual(late, FINE_STEP_SECONDS - 1 - 0.05)
+            self.assertLessEqual(late, 2 * FINE_STEP_SECONDS + 0.05)
+        # The highest fine sample lies within a fine step of the peak; the screen shows tenths.
+        self.assertLessEqual(abs(expected_maximum - maximum), 0.05 + 0.01)
 
     def test_pass_times_from_a_known_search_start(self):
-        # A clock standing still at 13:05:00: the search starts exactly where the reference's does.
-        expected = ReferenceSearch(self.orbit, *SEARCH_START).next_pass()
+        # A clock standing still at 13:05:00: the search starts on a grid from there.
+        expected = reference_pass(self.orbit, SEARCH_START)
         with kelvorin(self.station, "2026-10-10 13:05:00", frozen=True) as program:
             shown = self.shown_pass(program)
             program.send("q")
@@ -146,12 +127,11 @@ class Sgp4PassTest(unittest.TestCase):
         self.assert_pass_matches(shown, expected)
 
     def test_a_tracked_pass_follows_the_reference(self):
-        expected = ReferenceSearch(self.orbit, *SEARCH_START).next_pass()
+        expected = reference_pass(self.orbit, SEARCH_START)
         compared = 0
         with kelvorin(self.station, "2026-10-10 13:08:00", speed=20) as program:
             program.wait_for("Tracking ISS", row=4, column=40, timeout=30)
-            # The search started a few seconds after 13:08:00: its grid of fine steps lies
-            # elsewhere than the reference's, by less than one fine step.
+            # The search started a few seconds after 13:08:00, on a grid of its own.
             self.assert_pass_matches((seconds_of_day(program.text_at(12, 61, 8)),
                                       seconds_of_day(program.text_at(13, 61, 8)),
                                       float(program.text_at(14, 64, 5))), expected)

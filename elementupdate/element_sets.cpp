@@ -1,9 +1,12 @@
 #include "elementupdate/element_sets.hpp"
 
+#include "elementupdate/omm.hpp"
+
 #include "text/numbers.hpp"
 #include "console/files.hpp"
 #include "orbit/elements.hpp"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <span>
@@ -110,6 +113,10 @@ std::string elementSetLinesProblem(const ElementSetLines& set) {
         return "catalogue numbers differ (" + catalogueNumber(set.line1) + " in line 1, " +
                catalogueNumber(set.line2) + " in line 2)";
     }
+    if (!catalogueNumberOf(catalogueNumber(set.line1))) {
+        return "catalogue number \"" + catalogueNumber(set.line1) +
+               "\" is neither five digits nor a letter and four digits";
+    }
     return {};
 }
 
@@ -214,18 +221,28 @@ bool applyAlias(const AliasTable& aliases, ElementSetLines& set) {
 }
 
 void ElementSetMerge::add(ElementSetLines set) {
-    const std::string key = nameKey(set.name);
-    const auto known = indexOf_.find(key);
+    const long number = catalogueNumberOf(catalogueNumber(set.line1)).value_or(-1);
+    const auto known = indexOf_.find(number);
     if (known == indexOf_.end()) {
-        indexOf_.emplace(key, sets_.size());
+        indexOf_.emplace(number, sets_.size());
         sets_.push_back(std::move(set));
         return;
     }
-    // Of two sets of one satellite the newer one is kept; on the same epoch, the later source.
+    // On the same epoch the later source wins, so a station's own file given last can rename.
     ElementSetLines& kept = sets_[known->second];
-    if (epochOf(set) >= epochOf(kept)) {
-        kept = std::move(set);
+    const auto given = epochOf(set);
+    const auto current = epochOf(kept);
+    if (given < current) {
+        ++counts_.older;
+        return;
     }
+    ++(given == current ? counts_.sameEpoch : counts_.replaced);
+    kept = std::move(set);
+}
+
+bool ElementSetMerge::holds(std::string_view lookupName) const {
+    return std::any_of(sets_.begin(), sets_.end(),
+                       [&](const ElementSetLines& set) { return nameKey(set.name) == lookupName; });
 }
 
 std::string formatElementFile(const std::vector<ElementSetLines>& sets) {

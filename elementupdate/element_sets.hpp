@@ -24,6 +24,7 @@ struct InvalidSet {
     std::size_t lineNumber = 0;  // its first line in the source, counted from 1
     std::string name;            // empty when it had none
     std::string problem;
+    bool isRecord = false;  // lineNumber counts the records of an OMM source, not lines
 };
 
 struct SourceSets {
@@ -60,17 +61,28 @@ AliasTable parseAliases(std::string_view text);
 // Gives the set its station name when the table has an alias for it; true when it did.
 bool applyAlias(const AliasTable& aliases, ElementSetLines& set);
 
-// The sets of one element file: one per name, the one with the newest epoch, in the order the
-// names first came.
+// What a merge did with the sets given to it, besides keeping one per catalogue number.
+struct MergeCounts {
+    std::size_t replaced = 0;   // by a set of a newer epoch
+    std::size_t older = 0;      // given after a newer set and ignored
+    std::size_t sameEpoch = 0;  // replaced by a later source's set of the same epoch
+};
+
+// The sets of one element file: one per catalogue number, the one with the newest epoch whatever
+// its source or name, in the order the catalogue numbers first came. The sets given to it are
+// valid, so their catalogue numbers can be read.
 class ElementSetMerge {
 public:
     void add(ElementSetLines set);
     const std::vector<ElementSetLines>& sets() const { return sets_; }
-    bool holds(std::string_view lookupName) const { return indexOf_.count(std::string(lookupName)) > 0; }
+    const MergeCounts& counts() const { return counts_; }
+    // True when a set's name line is the lookup name.
+    bool holds(std::string_view lookupName) const;
 
 private:
     std::vector<ElementSetLines> sets_;
-    std::map<std::string, std::size_t> indexOf_;  // by nameKey
+    std::map<long, std::size_t> indexOf_;  // by catalogue number
+    MergeCounts counts_;
 };
 
 // The element file: name line, line 1, line 2 for each set, every line ended by LF.

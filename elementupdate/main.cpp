@@ -1,5 +1,6 @@
 #include "elementupdate/update.hpp"
 
+#include <ctime>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,5 +9,5 @@ int main(int argc, char** argv) {
     station::Files files;
     station::CurlDownloader downloader;
     return station::runElementUpdate(std::vector<std::string>(argv + 1, argv + argc), files, downloader,
-                                     std::cout, std::cerr);
+                                     std::time(nullptr), std::cout, std::cerr);
 }

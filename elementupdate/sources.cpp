@@ -1,5 +1,6 @@
 #include "elementupdate/sources.hpp"
 
+#include "console/files.hpp"
 #include "text/numbers.hpp"
 
 #include <cerrno>
@@ -45,7 +46,7 @@ std::string lastLine(std::string text) {
 }
 
 SourceText failure(std::string error) {
-    return {false, {}, std::move(error)};
+    return SourceText::failed(std::move(error));
 }
 
 // Owns a descriptor for the length of a download.
@@ -57,6 +58,16 @@ struct Descriptor {
         }
     }
 };
+
+// An unnamed temporary file, so nothing is left behind whatever happens.
+int temporaryFile() {
+    std::string name = (std::filesystem::temp_directory_path() / "kelvorin-elements-XXXXXX").string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) {
+        ::unlink(name.c_str());
+    }
+    return fd;
+}
 
 }  // namespace
 
@@ -70,14 +81,26 @@ bool isUrl(std::string_view source) {
     return false;
 }
 
-SourceText CurlDownloader::download(const std::string& url) {
-    // The body goes to an unnamed temporary file, so nothing is left behind whatever happens.
-    std::string name = (std::filesystem::temp_directory_path() / "kelvorin-elements-XXXXXX").string();
-    Descriptor body{::mkostemp(name.data(), O_CLOEXEC)};
-    if (body.fd < 0) {
+void readResponseHeaders(std::string_view headers, SourceText& result) {
+    for (const std::string& line : splitLines(headers)) {
+        const std::string upper = upperCase(line);
+        if (upper.rfind("HTTP/", 0) == 0) {
+            const auto blank = line.find(' ');
+            result.status = blank == std::string::npos ? 0 : toInt32(leadingNumber(line.substr(blank)));
+            result.lastModified.clear();
+        } else if (upper.rfind("LAST-MODIFIED:", 0) == 0) {
+            const auto start = line.find_first_not_of(" \t", 14);
+            result.lastModified = start == std::string::npos ? "" : line.substr(start);
+        }
+    }
+}
+
+SourceText CurlDownloader::download(const std::string& url, const std::string& ifModifiedSince) {
+    Descriptor body{temporaryFile()};
+    Descriptor headers{temporaryFile()};
+    if (body.fd < 0 || headers.fd < 0) {
         return failure(std::string("cannot make a temporary file: ") + std::strerror(errno));
     }
-    ::unlink(name.c_str());
     int messages[2];
     if (::pipe2(messages, O_CLOEXEC) != 0) {
         return failure(std::string("cannot run curl: ") + std::strerror(errno));
@@ -90,8 +113,14 @@ SourceText CurlDownloader::download(const std::string& url) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, body.fd, 1);
     posix_spawn_file_actions_adddup2(&actions, messagesOut.fd, 2);
-    std::vector<std::string> arguments{"curl",       "--fail",     "--silent", "--show-error",
-                                       "--location", "--max-time", "60",       url};
+    posix_spawn_file_actions_adddup2(&actions, headers.fd, 3);
+    std::vector<std::string> arguments{"curl",       "--silent", "--show-error",  "--location",
+                                       "--max-time", "60",       "--dump-header", "/dev/fd/3"};
+    if (!ifModifiedSince.empty()) {
+        arguments.insert(arguments.end(), {"--header", "If-Modified-Since: " + ifModifiedSince});
+    }
+    // After "--", a URL is never taken for an option.
+    arguments.insert(arguments.end(), {"--", url});
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
@@ -122,10 +151,13 @@ SourceText CurlDownloader::download(const std::string& url) {
         }
         return failure(message);
     }
-    SourceText result{true, {}, {}};
-    if (::lseek(body.fd, 0, SEEK_SET) != 0 || !readToEnd(body.fd, result.text)) {
+    SourceText result = SourceText::read({});
+    std::string headerText;
+    if (::lseek(body.fd, 0, SEEK_SET) != 0 || !readToEnd(body.fd, result.text) ||
+        ::lseek(headers.fd, 0, SEEK_SET) != 0 || !readToEnd(headers.fd, headerText)) {
         return failure(std::string("cannot read the downloaded file: ") + std::strerror(errno));
     }
+    readResponseHeaders(headerText, result);
     return result;
 }
 
@@ -136,7 +168,7 @@ SourceText readSourceFile(const std::filesystem::path& directory, const std::str
     if (in.fd < 0) {
         return failure(std::string("cannot read it: ") + std::strerror(errno));
     }
-    SourceText result{true, {}, {}};
+    SourceText result = SourceText::read({});
     if (!readToEnd(in.fd, result.text)) {
         return failure(std::string("cannot read it: ") + std::strerror(errno));
     }

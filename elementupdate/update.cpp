@@ -2,7 +2,9 @@
 
 #include "config/scheduler_settings.hpp"
 #include "config/station.hpp"
+#include "elementupdate/download_cache.hpp"
 #include "elementupdate/element_sets.hpp"
+#include "elementupdate/omm.hpp"
 #include "orbit/elements.hpp"
 #include "text/numbers.hpp"
 
@@ -15,10 +17,14 @@ namespace station {
 namespace {
 
 constexpr std::string_view program = "kelvorin-elements: ";
+constexpr int notModified = 304;
 // Invalid sets reported one by one per source; the rest are only counted.
 constexpr std::size_t invalidSetsListed = 10;
 // How much of a source's first line a refusal quotes (enough to recognise an HTML page).
 constexpr std::size_t quotedLength = 60;
+// A source fetched this recently is taken from the cache: the services refuse stations that ask
+// more often.
+constexpr std::int64_t refetchAfterSeconds = 2 * 60 * 60;
 
 // Remembers the failures of the station file readers instead of ending anything: this command
 // only needs to know whether a file was there and could be read.
@@ -66,8 +72,9 @@ std::string listed(const std::vector<NamedSatellite>& satellites) {
 class ElementUpdate {
 public:
     ElementUpdate(const ElementUpdateOptions& options, const Files& files, Downloader& downloader,
-                  std::ostream& out, std::ostream& err)
-        : options_(options), files_(files), downloader_(downloader), out_(out), err_(err) {}
+                  std::int64_t now, std::ostream& out, std::ostream& err)
+        : options_(options), files_(files), downloader_(downloader), cache_(files.directory()), now_(now),
+          out_(out), err_(err) {}
 
     int run();
 
@@ -87,11 +94,15 @@ private:
         return false;
     }
     bool readSource(const std::string& source, std::string& refusal);
+    SourceText fetch(const std::string& url, std::string& refusal);
+    void keepCopy(const std::string& url, const SourceText& text);
     void reportInvalid(const std::string& source, const std::vector<InvalidSet>& invalid);
 
     const ElementUpdateOptions& options_;
     const Files& files_;
     Downloader& downloader_;
+    DownloadCache cache_;
+    std::int64_t now_;  // seconds since 1970, UTC
     std::ostream& out_;
     std::ostream& err_;
 
@@ -168,35 +179,62 @@ int ElementUpdate::run() {
     }
 
     const std::string backup = fileName_ + ".BAK";
-    if (previous && !files_.replace(backup, *previous)) {
+    const std::string written = formatElementFile(merge_.sets());
+    // Writing the same sets again would overwrite the backup of the file before them.
+    const bool same = previous == written;
+    if (previous && !same && !files_.replace(backup, *previous)) {
         return notReplaced("cannot write the backup " + backup);
     }
-    if (!files_.replace(elementFile, formatElementFile(merge_.sets()))) {
+    if (!same && !files_.replace(elementFile, written)) {
         return notReplaced("cannot write " + fileName_);
     }
-    out_ << fileName_ << ": " << std::to_string(merge_.sets().size()) << " sets written, "
+    const MergeCounts& counts = merge_.counts();
+    out_ << fileName_ << ": " << std::to_string(merge_.sets().size())
+         << (same ? " sets, the same as before: not written" : " sets written") << ", "
          << std::to_string(renamed_) << " renamed, " << std::to_string(invalid_) << " skipped as invalid, "
-         << (previous ? "previous file kept as " + backup : std::string("no previous file")) << "\n";
+         << (same       ? "backup left as it was"
+             : previous ? "previous file kept as " + backup
+                        : std::string("no previous file"))
+         << "\n"
+         << fileName_ << ": " << std::to_string(merge_.sets().size()) << " kept by catalogue number, "
+         << std::to_string(counts.replaced) << " replaced by a newer epoch, " << std::to_string(counts.older)
+         << " ignored as older, " << std::to_string(counts.sameEpoch)
+         << " of the same epoch taken from the later source\n";
     return updateStatus::replaced;
 }
 
 bool ElementUpdate::readSource(const std::string& source, std::string& refusal) {
     const SourceText text =
-        isUrl(source) ? downloader_.download(source) : readSourceFile(files_.directory(), source);
+        isUrl(source) ? fetch(source, refusal) : readSourceFile(files_.directory(), source);
     if (!text.ok) {
-        refusal = source + (isUrl(source) ? ": download failed: " : ": ") + text.error;
+        if (refusal.empty()) {
+            refusal = source + ": " + text.error;
+        }
         return false;
     }
     if (text.text.find_first_not_of(" \t\r\n") == std::string::npos) {
         refusal = source + " is empty";
         return false;
     }
-    SourceSets sets = readElementSets(text.text);
-    if (sets.sets.empty()) {
+    const SourceForm form = sourceFormOf(text.text);
+    const OmmSource omm = readOmmSource(text.text, form);
+    if (!omm.broken.empty()) {
+        refusal = source + ": " + omm.broken;
+        return false;
+    }
+    SourceSets sets = form == SourceForm::twoLine ? readElementSets(text.text) : omm.sets;
+    if (sets.sets.empty() && form == SourceForm::twoLine) {
         refusal = source + " holds no valid element sets (it begins \"" + firstLineOf(text.text) + "\")";
         return false;
     }
     reportInvalid(source, sets.invalid);
+    if (sets.sets.empty()) {
+        refusal = source + " holds no valid " + std::string(sourceFormName(form)) + " record";
+        return false;
+    }
+    if (isUrl(source) && text.status != notModified) {
+        keepCopy(source, text);
+    }
     invalid_ += sets.invalid.size();
     for (ElementSetLines& set : sets.sets) {
         if (applyAlias(aliases_, set)) {
@@ -207,11 +245,55 @@ bool ElementUpdate::readSource(const std::string& source, std::string& refusal) 
     return true;
 }
 
+// The text of a URL: from the cache when it was fetched less than two hours ago (unless
+// --force), else downloaded, conditionally when a copy is cached. A 304 answer gives the cached
+// copy with status 304.
+SourceText ElementUpdate::fetch(const std::string& url, std::string& refusal) {
+    const std::optional<CachedDownload> cached = cache_.find(url);
+    // A fetch time in the future (a clock set back) says nothing about the copy's age.
+    const std::int64_t age = cached ? now_ - cached->fetchedAt : -1;
+    if (cached && !options_.force && age >= 0 && age < refetchAfterSeconds) {
+        out_ << url << ": fetched " << std::to_string(age / 60)
+             << " minutes ago, taken from the cache (--force fetches it again)\n";
+        return SourceText::read(cached->text, notModified, cached->lastModified);
+    }
+    SourceText answer = downloader_.download(url, cached ? cached->lastModified : std::string());
+    if (!answer.ok) {
+        refusal = url + ": download failed: " + answer.error;
+        return answer;
+    }
+    const int status = answer.status;
+    if (status == notModified && cached && !cached->lastModified.empty()) {
+        out_ << url << ": not modified since " << cached->lastModified << ", the cached copy is used\n";
+        keepCopy(url, SourceText::read(cached->text, status, cached->lastModified));
+        return SourceText::read(cached->text, notModified, cached->lastModified);
+    }
+    const std::string code = "(HTTP " + std::to_string(status) + ")";
+    if (status == 403 || status == 429 || (status >= 500 && status <= 599)) {
+        refusal = url + ": refused by the server " + code + ": the old file is kept";
+    } else if (status != 0 && (status < 200 || status > 299)) {
+        refusal = url + ": download failed " + code;
+    }
+    answer.ok = refusal.empty();
+    return answer;
+}
+
+// Remembers a copy that held element sets, with the time it was fetched; a copy that held none
+// is not kept, so that the next run asks again.
+void ElementUpdate::keepCopy(const std::string& url, const SourceText& text) {
+    const WriteResult kept = cache_.store({url, now_, text.lastModified, text.text});
+    if (!kept) {
+        message("cannot keep a copy of " + url + " in " + std::string(downloadCacheFolder) + ": " +
+                kept.failure);
+    }
+}
+
 void ElementUpdate::reportInvalid(const std::string& source, const std::vector<InvalidSet>& invalid) {
     for (std::size_t i = 0; i < invalid.size() && i < invalidSetsListed; ++i) {
         const InvalidSet& set = invalid[i];
-        message(source + " line " + std::to_string(set.lineNumber) + ": " +
-                (set.name.empty() ? std::string() : set.name + ": ") + set.problem + "; set skipped");
+        message(source + (set.isRecord ? " record " : " line ") + std::to_string(set.lineNumber) + ": " +
+                (set.name.empty() ? std::string() : set.name + ": ") + set.problem +
+                (set.isRecord ? "; record refused" : "; set skipped"));
     }
     if (invalid.size() > invalidSetsListed) {
         message(source + ": " + std::to_string(invalid.size() - invalidSetsListed) +
@@ -297,7 +379,7 @@ std::vector<NamedSatellite> satellitesNamed(const Files& files, std::string& err
 }
 
 int runElementUpdate(const std::vector<std::string>& args, const Files& files, Downloader& downloader,
-                     std::ostream& out, std::ostream& err) {
+                     std::int64_t now, std::ostream& out, std::ostream& err) {
     const ElementUpdateArguments parsed = parseElementUpdateArguments(args);
     if (!parsed.error.empty()) {
         err << program << parsed.error << "\n"
@@ -308,7 +390,7 @@ int runElementUpdate(const std::vector<std::string>& args, const Files& files, D
         out << elementUpdateUsage;
         return 0;
     }
-    return ElementUpdate(parsed.options, files, downloader, out, err).run();
+    return ElementUpdate(parsed.options, files, downloader, now, out, err).run();
 }
 
 }  // namespace station

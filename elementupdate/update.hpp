@@ -1,11 +1,13 @@
 #pragma once
 // kelvorin-elements: replaces the station's keplerian data file with the valid element sets of
-// one or more downloads or files, renamed through an alias file. It refuses what looks like a
+// one or more downloads or files (two-line sets or OMM groups), one per catalogue number,
+// renamed through an alias file. It refuses what looks like a
 // failed download, and a file that would lose a satellite the station files name, so that an
 // unattended station never ends up without the sets it tracks.
 #include "console/files.hpp"
 #include "elementupdate/sources.hpp"
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -19,12 +21,14 @@ inline constexpr std::string_view elementUpdateUsage =
     "directory with the valid element sets of the sources; the previous file is kept\n"
     "as NAME.BAK.\n"
     "\n"
-    "  SOURCE          an http://, https:// or ftp:// URL (fetched with curl) or a file\n"
+    "  SOURCE          an http://, https:// or ftp:// URL (fetched with curl, asked again\n"
+    "                  only after 2 hours, then if modified; copies in ELEMENTS.CACHE) or\n"
+    "                  a file: two-line sets, or an OMM group as JSON, CSV or XML\n"
     "  --aliases FILE  renames sets, one DOWNLOADED NAME=STATION NAME a line\n"
     "                  (for example ISS (ZARYA)=ISS); lines starting with ; are comments\n"
     "  --force         replaces the file even when a source fails, is empty or holds no\n"
     "                  element sets, or when a satellite named in MIRADOS.CFG or\n"
-    "                  KELVORIN.CMD would be dropped\n"
+    "                  KELVORIN.CMD would be dropped; fetches URLs again within 2 hours\n"
     "  --help          prints this text and exits\n"
     "\n"
     "Exit status: 0 file replaced, 1 file not replaced (left untouched), 2 usage error.\n";
@@ -60,8 +64,9 @@ struct NamedSatellite {
 // read.
 std::vector<NamedSatellite> satellitesNamed(const Files& files, std::string& error);
 
-// The whole command in the directory of `files`; the exit status.
+// The whole command in the directory of `files` at `now` (seconds since 1970, UTC); the exit
+// status.
 int runElementUpdate(const std::vector<std::string>& args, const Files& files, Downloader& downloader,
-                     std::ostream& out, std::ostream& err);
+                     std::int64_t now, std::ostream& out, std::ostream& err);
 
 }  // namespace station

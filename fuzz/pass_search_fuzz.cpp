@@ -54,7 +54,7 @@ void trackerSearches(const Files& files, MemoryConsole& console) {
         settings.searchStep = s.station.searchStep;
         settings.utcOffsetHours = s.station.utcOffsetHours;
         ScreenPassSearchDisplay display(console.screen, console.clock);
-        s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
+        s.pass = predictPass(s.constants, s.orbit, observerOf(s.station), settings, s.clock, s.satellite, display);
         if (s.pass.found && !s.pass.geostationary) {
             showPassTimes(s);
             try {

@@ -15,6 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::isfinite(parsed.minimumPassElevation)) {
         fuzz::broken("the minimum pass elevation is not finite");
     }
+    if (!(parsed.shortestPartMinutes > 0) || !std::isfinite(parsed.shortestPartMinutes)) {
+        fuzz::broken("the shortest part worth a job is not a positive number");
+    }
 
     const auto& directory = fuzz::scratch();
     directory.write("MIRADOS.CFG", text);

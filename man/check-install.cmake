@@ -6,7 +6,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFI
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install ${BUILD_DIR} --prefix ${PREFIX} failed: ${result}")
 endif()
-set(expected bin/kelvorin bin/mirados bin/kelvorin-elements bin/mirados-session)
+set(expected bin/kelvorin bin/mirados bin/kelvorin-elements bin/mirados-session
+    lib/systemd/system/kelvorin-elements.service lib/systemd/system/kelvorin-elements.timer)
 foreach(page IN LISTS PAGES)
   string(REGEX MATCH "[0-9]$" section ${page})
   list(APPEND expected ${MANDIR}/man${section}/${page})

@@ -9,8 +9,9 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
+#include <vector>
 
 #include "radio/protocols.hpp"
 #include "radio/transport.hpp"
@@ -46,58 +47,78 @@ constexpr std::int32_t classOf70cm = 43'000'000;
 
 struct ModeRow {
     std::string_view prefix;
-    std::string_view p1;
+    std::uint8_t p1;
     bool onY3;  // Y3 knows no narrow CW: CWN falls through to CW
 };
 
 // Tested in this order, so FMN before FM and CWN before CW; FMW counts as FM.
 constexpr std::array<ModeRow, 6> modeRows = {{
-    {"FMN", "88", true},
-    {"FM", "08", true},
-    {"USB", "01", true},
-    {"LSB", "00", true},
-    {"CWN", "82", false},
-    {"CW", "02", true},
+    {"FMN", 0x88, true},
+    {"FM", 0x08, true},
+    {"USB", 0x01, true},
+    {"LSB", 0x00, true},
+    {"CWN", 0x82, false},
+    {"CW", 0x02, true},
 }};
 
-std::string lastEightDigits(std::int64_t value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%08lld", static_cast<long long>(value % eightDigits));
-    return digits;
+// The last eight decimal digits of a non-negative value, packed two to a byte.
+FiveByteField lastEightDigits(std::int64_t value) {
+    auto rest = static_cast<std::uint32_t>(value % eightDigits);
+    FiveByteField field{};
+    for (auto byte = field.rbegin(); byte != field.rend(); ++byte) {
+        const auto low = static_cast<std::uint8_t>(rest % 10);
+        rest /= 10;
+        const auto high = static_cast<std::uint8_t>(rest % 10);
+        rest /= 10;
+        *byte = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    return field;
 }
 
-bool beginsWithHexDigits(const std::string& text, std::size_t count) {
-    if (text.size() < count) {
-        return false;
+// The bytes written by the first 2 * count characters of the text as hex digits; nothing when
+// any of them is not a hex digit or the text is shorter.
+std::optional<std::array<std::uint8_t, 2>> leadingHexBytes(const std::string& text, std::size_t count) {
+    std::array<std::uint8_t, 2> bytes{};
+    if (text.size() < 2 * count) {
+        return std::nullopt;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(text[i]))) {
-            return false;
+        const char* pair = text.data() + 2 * i;
+        if (!std::isxdigit(static_cast<unsigned char>(pair[0])) ||
+            !std::isxdigit(static_cast<unsigned char>(pair[1]))) {
+            return std::nullopt;
         }
+        std::from_chars(pair, pair + 2, bytes[i], 16);
     }
-    return true;
+    return bytes;
+}
+
+void send(const RadioContext& s, const FiveByteCommand& command) {
+    sendBytes(s, std::vector<std::uint8_t>(command.begin(), command.end()));
 }
 
 // Frequency opcodes with two band classes; Y3 has no band opcodes and sets its VFO in use.
-std::string_view twoBandUplinkOpcode(FiveByteModel model) {
-    return model == FiveByteModel::y ? "2E" : "21";
+std::uint8_t twoBandUplinkOpcode(FiveByteModel model) {
+    return model == FiveByteModel::y ? fiveByteOp::uplinkY : fiveByteOp::uplinkY2;
 }
-std::string_view twoBandDownlinkOpcode(FiveByteModel model) {
-    return model == FiveByteModel::y ? "1E" : model == FiveByteModel::y2 ? "11" : "01";
+std::uint8_t twoBandDownlinkOpcode(FiveByteModel model) {
+    return model == FiveByteModel::y    ? fiveByteOp::downlinkY
+           : model == FiveByteModel::y2 ? fiveByteOp::downlinkY2
+                                        : fiveByteOp::frequency;
 }
 
-void sendMode(const RadioContext& s, const std::string& mode, std::string_view opcode, FiveByteModel model) {
+void sendMode(const RadioContext& s, const std::string& mode, std::uint8_t opcode, FiveByteModel model) {
     if (const auto command = fiveByteModeCommand(mode, opcode, model)) {
-        sendHex(s, *command);
+        send(s, *command);
     }
 }
 
 // A frequency the field cannot carry is not sent; false tells the caller to skip its pause.
-bool sendFrequency(const RadioContext& s, std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
+bool sendFrequency(const RadioContext& s, std::int32_t tenHz, std::uint8_t opcode, FiveByteModel model) {
     if (!frequencyInRange(s, tenHz)) {
         return false;
     }
-    sendHex(s, fiveByteFrequencyCommand(tenHz, opcode, model));
+    send(s, fiveByteFrequencyCommand(tenHz, opcode, model));
     return true;
 }
 
@@ -106,9 +127,9 @@ void sendOffsetAndShift(const RadioContext& s, std::int32_t txTenHz, std::int32_
     if (!frequencyInRange(s, txTenHz) || !frequencyInRange(s, rxTenHz)) {
         return;
     }
-    sendHex(s, fiveByteOffsetCommand(txTenHz, rxTenHz));
+    send(s, fiveByteOffsetCommand(txTenHz, rxTenHz));
     radioPause(s);
-    sendHex(s, fiveByteShiftCommand(txTenHz, rxTenHz, model));
+    send(s, fiveByteShiftCommand(txTenHz, rxTenHz, model));
 }
 
 // Tone value, pause, tone-on; or tone-off and its pause. A tone code that is not the hex
@@ -121,13 +142,13 @@ void sendTone(const RadioContext& s, FiveByteModel model, bool twoBands) {
         if (toneCode != "0" && !toneCode.empty()) {
             s.showMessage("Tone code " + toneCode + " not understood: tone off.");
         }
-        sendHex(s, fiveByteToneOff(model, twoBands));
+        send(s, fiveByteToneOff(model, twoBands));
         radioPause(s);
         return;
     }
-    sendHex(s, *toneValue);
+    send(s, *toneValue);
     radioPause(s);
-    sendHex(s, fiveByteToneOn(model, twoBands));
+    send(s, fiveByteToneOn(model, twoBands));
 }
 
 // Codes Y and Y2 share one sequence: they differ in the two-band command and the uplink opcode,
@@ -137,29 +158,30 @@ void setupTwoBandRadio(const RadioContext& s, FiveByteModel model, std::int32_t 
     const bool codeY = model == FiveByteModel::y;
     const FrequencyRecord& f = s.frequencies;
     if (s.radio.sameBandFlag == 0) {
-        sendHex(s, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
+        send(s, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
         radioPause(s);
-        sendMode(s, f.uplinkMode, "27", model);
+        sendMode(s, f.uplinkMode, fiveByteOp::uplinkMode, model);
         radioPause(s);
-        sendMode(s, f.downlinkMode, "17", model);
+        sendMode(s, f.downlinkMode, fiveByteOp::downlinkMode, model);
         radioPause(s);
         if (codeY && s.station.thirdBandOption != 0) {
             // Visiting the third band, then the two working bands, leaves each band's VFO in
             // the class the pass needs.
             const std::int32_t third = thirdBandBase(s.station.thirdBandOption, upClass, downClass);
-            for (const auto& [base, opcode] : {std::pair{third, "1E"}, std::pair{downClass, "1E"},
-                                               std::pair{upClass, "2E"}, std::pair{downClass, "1E"}}) {
-                sendHex(s, fiveByteFrequencyCommand(base, opcode, model));
+            using fiveByteOp::downlinkY, fiveByteOp::uplinkY;
+            for (const auto& [base, opcode] : {std::pair{third, downlinkY}, std::pair{downClass, downlinkY},
+                                               std::pair{upClass, uplinkY}, std::pair{downClass, downlinkY}}) {
+                send(s, fiveByteFrequencyCommand(base, opcode, model));
                 radioPause(s);
             }
         }
-        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, codeY ? "2E" : "21", model)) {
+        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, twoBandUplinkOpcode(model), model)) {
             radioPause(s);
         }
     } else {
-        sendHex(s, fiveByte::oneBand);
+        send(s, fiveByte::oneBand);
         radioPause(s);
-        sendMode(s, f.downlinkMode, "07", model);
+        sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
         radioPause(s);
     }
     sendTone(s, model, s.radio.sameBandFlag == 0);
@@ -170,28 +192,28 @@ void setupY3(const RadioContext& s) {
     const FrequencyRecord& f = s.frequencies;
     if (s.radio.sameBandFlag == 1) {
         radioPause(s);
-        sendMode(s, f.downlinkMode, "07", model);
+        sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
         radioPause(s);
         sendTone(s, model, false);
         return;
     }
     // The uplink VFO gets mode, frequency and tone, then the downlink VFO its mode; split
     // makes the radio transmit on the first and receive on the second.
-    sendHex(s, fiveByte::changeOver);
+    send(s, fiveByte::changeOver);
     radioPause(s);
-    sendMode(s, f.uplinkMode, "07", model);
+    sendMode(s, f.uplinkMode, fiveByteOp::mode, model);
     radioPause(s);
-    if (sendFrequency(s, s.radio.txTenHz, "01", model)) {
+    if (sendFrequency(s, s.radio.txTenHz, fiveByteOp::frequency, model)) {
         radioPause(s);
     }
     sendTone(s, model, false);
-    sendHex(s, fiveByte::noShift);
+    send(s, fiveByte::noShift);
     radioPause(s);
-    sendHex(s, fiveByte::changeOver);
+    send(s, fiveByte::changeOver);
     radioPause(s);
-    sendMode(s, f.downlinkMode, "07", model);
+    sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
     radioPause(s);
-    sendHex(s, fiveByte::split);
+    send(s, fiveByte::split);
     radioPause(s);
 }
 
@@ -210,35 +232,36 @@ std::optional<FiveByteModel> fiveByteModelOf(std::string_view radioCode) {
     return std::nullopt;
 }
 
-std::string fiveByteFrequencyField(std::int32_t tenHz, FiveByteModel model) {
-    std::string field = lastEightDigits(tenHz);
-    if (model == FiveByteModel::y && field.front() == '2') {
-        field.front() = 'C';
+FiveByteField fiveByteFrequencyField(std::int32_t tenHz, FiveByteModel model) {
+    FiveByteField field = lastEightDigits(tenHz);
+    if (model == FiveByteModel::y && field[0] >> 4 == 2) {
+        field[0] = static_cast<std::uint8_t>(0xC0 | (field[0] & 0x0F));
     }
     return field;
 }
 
-std::string fiveByteFrequencyCommand(std::int32_t tenHz, std::string_view opcode, FiveByteModel model) {
-    return fiveByteFrequencyField(tenHz, model) + std::string(opcode);
+FiveByteCommand fiveByteFrequencyCommand(std::int32_t tenHz, std::uint8_t opcode, FiveByteModel model) {
+    return fiveByteCommand(fiveByteFrequencyField(tenHz, model), opcode);
 }
 
-std::string fiveByteOffsetCommand(std::int32_t txTenHz, std::int32_t rxTenHz) {
-    return lastEightDigits(std::llabs(static_cast<std::int64_t>(rxTenHz) - txTenHz)) + "F9";
+FiveByteCommand fiveByteOffsetCommand(std::int32_t txTenHz, std::int32_t rxTenHz) {
+    return fiveByteCommand(lastEightDigits(std::llabs(static_cast<std::int64_t>(rxTenHz) - txTenHz)),
+                           fiveByteOp::offset);
 }
 
-std::string fiveByteShiftCommand(std::int32_t txTenHz, std::int32_t rxTenHz, FiveByteModel model) {
+FiveByteCommand fiveByteShiftCommand(std::int32_t txTenHz, std::int32_t rxTenHz, FiveByteModel model) {
     const bool uplinkBelow = rxTenHz > txTenHz;
     if (model == FiveByteModel::y) {
-        return uplinkBelow ? "0000000009" : "0000000049";
+        return fiveByteCommand(0x00, uplinkBelow ? fiveByteOp::shift : fiveByteOp::shiftUpY);
     }
-    return uplinkBelow ? "0900000009" : "4900000009";
+    return fiveByteCommand(uplinkBelow ? fiveByteP1::shiftDown : fiveByteP1::shiftUp, fiveByteOp::shift);
 }
 
-std::optional<std::string> fiveByteModeCommand(const std::string& mode, std::string_view opcode,
-                                               FiveByteModel model) {
+std::optional<FiveByteCommand> fiveByteModeCommand(const std::string& mode, std::uint8_t opcode,
+                                                   FiveByteModel model) {
     for (const ModeRow& row : modeRows) {
         if ((row.onY3 || model != FiveByteModel::y3) && modeIs(mode, row.prefix)) {
-            return std::string(row.p1) + "000000" + std::string(opcode);
+            return fiveByteCommand(row.p1, opcode);
         }
     }
     return std::nullopt;
@@ -266,33 +289,42 @@ std::int32_t thirdBandBase(std::int16_t thirdBandOption, std::int32_t uplinkClas
     return third;
 }
 
-std::optional<std::string> fiveByteToneCommand(const std::string& toneCode, FiveByteModel model,
-                                               bool twoBands) {
+std::optional<FiveByteCommand> fiveByteToneCommand(const std::string& toneCode, FiveByteModel model,
+                                                   bool twoBands) {
     if (model == FiveByteModel::y3) {
-        if (!beginsWithHexDigits(toneCode, 4)) {
+        const auto tone = leadingHexBytes(toneCode, 2);
+        if (!tone) {
             return std::nullopt;
         }
-        return toneCode.substr(0, 4) + "00000B";
+        return fiveByteCommand({(*tone)[0], (*tone)[1], 0x00, 0x00}, fiveByteOp::toneOneBand);
     }
-    if (!beginsWithHexDigits(toneCode, 2)) {
+    const auto tone = leadingHexBytes(toneCode, 1);
+    if (!tone) {
         return std::nullopt;
     }
-    const std::string_view tail = model == FiveByteModel::y ? "000000FA" : twoBands ? "0000002B" : "0000000B";
-    return toneCode.substr(0, 2) + std::string(tail);
+    const std::uint8_t opcode = model == FiveByteModel::y ? fiveByteOp::toneY
+                                : twoBands               ? fiveByteOp::toneTwoBandsY2
+                                                         : fiveByteOp::toneOneBand;
+    return fiveByteCommand((*tone)[0], opcode);
 }
 
-std::string fiveByteToneOn(FiveByteModel model, bool twoBands) {
+namespace {
+// Code Y switches the tone by opcode; the others by P1, with Y2's two-band opcode.
+FiveByteCommand toneSwitch(FiveByteModel model, bool twoBands, std::uint8_t p1, std::uint8_t opcodeY) {
     if (model == FiveByteModel::y) {
-        return "000000004A";
+        return fiveByteCommand(0x00, opcodeY);
     }
-    return model == FiveByteModel::y2 && twoBands ? "4A0000002A" : "4A0000000A";
+    return fiveByteCommand(p1, model == FiveByteModel::y2 && twoBands ? fiveByteOp::toneSwitchTwoBandsY2
+                                                                      : fiveByteOp::toneSwitch);
+}
+}  // namespace
+
+FiveByteCommand fiveByteToneOn(FiveByteModel model, bool twoBands) {
+    return toneSwitch(model, twoBands, fiveByteP1::toneOn, fiveByteOp::toneOnY);
 }
 
-std::string fiveByteToneOff(FiveByteModel model, bool twoBands) {
-    if (model == FiveByteModel::y) {
-        return "000000008A";
-    }
-    return model == FiveByteModel::y2 && twoBands ? "8A0000002A" : "8A0000000A";
+FiveByteCommand fiveByteToneOff(FiveByteModel model, bool twoBands) {
+    return toneSwitch(model, twoBands, fiveByteP1::toneOff, fiveByteOp::toneOffY);
 }
 
 void setupFiveByte(const RadioContext& s) {
@@ -300,7 +332,7 @@ void setupFiveByte(const RadioContext& s) {
     if (!model) {
         return;
     }
-    sendHex(s, fiveByte::opening);
+    send(s, fiveByte::opening);
     radioPause(s);
     const std::int32_t upClass = fiveByteBandClass(s.radio.txTenHz, *model);
     const std::int32_t downClass = fiveByteBandClass(s.radio.rxTenHz, *model);
@@ -334,7 +366,7 @@ void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rx
         return;
     }
     if (rxChanged) {
-        sendFrequency(s, rxTenHz, "01", *model);
+        sendFrequency(s, rxTenHz, fiveByteOp::frequency, *model);
     }
     if (uplinkFollows) {
         sendOffsetAndShift(s, txTenHz, rxTenHz, *model);
@@ -347,19 +379,19 @@ void shutdownFiveByte(const RadioContext& s) {
         return;
     }
     if (*model == FiveByteModel::y3) {
-        sendHex(s, fiveByte::endSplit);
+        send(s, fiveByte::endSplit);
         radioPause(s);
-        sendHex(s, fiveByte::noShift);
+        send(s, fiveByte::noShift);
         radioPause(s);
-        sendHex(s, fiveByteToneOff(*model, false));
+        send(s, fiveByteToneOff(*model, false));
         radioPause(s);
-        sendHex(s, fiveByte::closing);
+        send(s, fiveByte::closing);
         return;
     }
     radioPause(s);
-    sendHex(s, fiveByte::oneBand);
+    send(s, fiveByte::oneBand);
     radioPause(s);
-    sendHex(s, fiveByte::closing);
+    send(s, fiveByte::closing);
 }
 
 }  // namespace station

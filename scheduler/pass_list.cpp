@@ -2,13 +2,13 @@
 
 #include "station/date_time.hpp"
 #include "station/pass_text.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <new>
 #include <ostream>
 
 namespace station {
@@ -71,6 +71,30 @@ std::vector<std::string> columnsOf(const ListedPass& listed, const std::string& 
             listed.clears ? "yes" : "no"};
 }
 
+std::vector<std::string> columnsWithFate(const ListedPass& listed, const std::string& noAzimuth) {
+    std::vector<std::string> columns = columnsOf(listed, noAzimuth);
+    if (!listed.fate.empty()) {
+        columns.push_back(listed.fate);
+    }
+    return columns;
+}
+
+void planListedPasses(const Scheduler& scheduler, double now, std::vector<ListedPass>& passes) {
+    const SchedulerSettings& settings = scheduler.settings;
+    std::vector<PassRow> planned;
+    for (const ListedPass& listed : passes) {
+        if (listed.scheduled && listed.clears) {
+            planned.push_back(listed.pass);
+        }
+    }
+    const PassPlan plan = planPasses(planned, settings.scheduledEntries, settings.overlapRule,
+                                     settings.shortestPartMinutes, now);
+    auto next = plan.begin();
+    for (ListedPass& listed : passes) {
+        listed.fate = listed.scheduled && listed.clears ? fateText(plan, *next++, settings.shortestPartMinutes) : "-";
+    }
+}
+
 void listEntry(Scheduler& scheduler, const std::string& entry, SatelliteOrbit& orbit, bool scheduled,
                double days, std::vector<ListedPass>& passes) {
     ClockTime& clock = scheduler.clock;
@@ -85,7 +109,7 @@ void listEntry(Scheduler& scheduler, const std::string& entry, SatelliteOrbit& o
         const PassRow row{entry,         clock.year, found.aos, found.aosLocal, found.los, found.losLocal,
                           static_cast<float>(found.maximumElevation)};
         passes.push_back({row, scheduled, scheduler.clearsMinimum(found), found.geostationary, found.azimuthAtAos,
-                          found.azimuthAtLos});
+                          found.azimuthAtLos, {}});
         // The next search starts at this LOS; one that would not move on ends the entry's list.
         const double los = continuousDay(clock.year, dayNumberOf(clock));
         if (!(los > lastLos)) {
@@ -99,6 +123,8 @@ void listEntry(Scheduler& scheduler, const std::string& entry, SatelliteOrbit& o
 
 std::vector<ListedPass> listPasses(Scheduler& scheduler, double days) {
     scheduler.startUp();
+    const ClockTime start = readClock(scheduler.console.clock, scheduler.station.utcOffsetHours);
+    const double now = continuousDay(start.year, dayNumberOf(start));
     scheduler.settings = readSchedulerSettings(scheduler.console.files, scheduler);
     scheduler.loadElementSets();
     std::vector<ListedPass> passes;
@@ -128,6 +154,9 @@ std::vector<ListedPass> listPasses(Scheduler& scheduler, double days) {
     std::stable_sort(passes.begin(), passes.end(), [](const ListedPass& a, const ListedPass& b) {
         return a.pass.aosDay() < b.pass.aosDay();
     });
+    if (scheduler.settings.overlapRule != OverlapRule::byAos) {
+        planListedPasses(scheduler, now, passes);
+    }
     return passes;
 }
 
@@ -144,8 +173,9 @@ std::string passListText(const PassListHeading& heading, const std::vector<Liste
         satelliteWidth = std::max(satelliteWidth, listed.pass.entry.size());
     }
     // Left-aligned columns, then right-aligned numbers, then the last column.
-    const std::vector<std::size_t> widths{10, satelliteWidth, 9, 8, 8, 6, 6, 6};
-    const std::vector<bool> numeric{false, false, false, false, false, true, true, true};
+    const std::vector<std::size_t> widths{10, satelliteWidth, 9, 8, 8, 6, 6, 6, 6};
+    const std::vector<bool> numeric{false, false, false, false, false, true, true, true, false};
+    const bool planned = !passes.empty() && !passes.front().fate.empty();
     auto line = [&](const std::vector<std::string>& columns) {
         std::string out;
         for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -157,17 +187,22 @@ std::string passListText(const PassListHeading& heading, const std::vector<Liste
         }
         return out + "\n";
     };
-    text += line({"Date", "Satellite", "Entry", "AOS", "LOS", "Max El", "Az AOS", "Az LOS", "Clears"});
+    std::vector<std::string> heads{"Date", "Satellite", "Entry", "AOS", "LOS", "Max El", "Az AOS", "Az LOS", "Clears"};
+    if (planned) {
+        heads.push_back("Fate");
+    }
+    text += line(heads);
     for (const ListedPass& listed : passes) {
-        text += line(columnsOf(listed, "-"));
+        text += line(columnsWithFate(listed, "-"));
     }
     return text;
 }
 
 std::string passListCsv(const std::vector<ListedPass>& passes) {
-    std::string text = "date,satellite,entry,aos_local,los_local,max_elevation,azimuth_aos,azimuth_los,clears\n";
+    std::string text = "date,satellite,entry,aos_local,los_local,max_elevation,azimuth_aos,azimuth_los,clears";
+    text += !passes.empty() && !passes.front().fate.empty() ? ",fate\n" : "\n";
     for (const ListedPass& listed : passes) {
-        const std::vector<std::string> columns = columnsOf(listed, "");
+        const std::vector<std::string> columns = columnsWithFate(listed, "");
         for (std::size_t i = 0; i < columns.size(); ++i) {
             std::string field = columns[i];
             field.erase(0, field.find_first_not_of(' '));
@@ -191,18 +226,14 @@ int printPassList(Console& console, double days, bool csv, std::ostream& out, st
     scheduler.fatalErrorsTo = &err;
     const LocalTime from = console.clock.now();
     try {
-        try {
-            const std::vector<ListedPass> passes = listPasses(scheduler, days);
-            const PassListHeading heading{from, days, scheduler.station.utcOffsetHours,
-                                          scheduler.settings.minimumPassElevation};
-            out << (csv ? passListCsv(passes) : passListText(heading, passes));
-        } catch (const std::bad_alloc&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            scheduler.errorPhase = phase::none;
-            scheduler.handleError(runtimeError::illegalFunctionCall);
-        }
+        reportingUnexpectedFailures(
+            [&] {
+                const std::vector<ListedPass> passes = listPasses(scheduler, days);
+                const PassListHeading heading{from, days, scheduler.station.utcOffsetHours,
+                                              scheduler.settings.minimumPassElevation};
+                out << (csv ? passListCsv(passes) : passListText(heading, passes));
+            },
+            [&](int errorNumber) { scheduler.reportUnexpected(errorNumber); });
     } catch (const ProgramExit& exit) {
         return exit.status;
     }

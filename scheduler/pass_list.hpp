@@ -20,6 +20,7 @@ struct ListedPass {
     bool geostationary = false;
     float azimuthAtAos = 0;  // radians
     float azimuthAtLos = 0;
+    std::string fate;  // under overlap rules 1 and 2 what the plan gives the pass (fateText), "-" for others
 };
 
 // The span and the values the heading of the table names.
@@ -37,6 +38,7 @@ inline constexpr double passListMaximumDays = 10;
 // Reads the station files as a scheduling cycle does, then searches each entry's passes from
 // the clock on, each search from the LOS before (as the schedule's searches run), until one
 // begins after the span. An entry in both lists is listed once, as scheduled. Sorted by AOS.
+// Under overlap rules 1 and 2 the scheduled passes that clear the minimum are planned together.
 std::vector<ListedPass> listPasses(Scheduler& scheduler, double days);
 
 // Two heading lines, a blank line, the column heads and one line per pass, in local time.

@@ -37,42 +37,66 @@ void Scheduler::showPanel() {
 }
 
 void Scheduler::showRealtimeView() {
-    Screen& s = console.screen;
-    s.printAt(6, panelColumn, "            Realtime              ");
-    s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
-    const auto outOfDate = [this] { showMessage(console.screen, "Keps out of date!"); };
-    const ObserverSite site = observer();
+    drawRealtimeView(computeRealtimeView());
+}
+
+RealtimeView Scheduler::computeRealtimeView() {
+    RealtimeView view;
+    const ObserverSite site = observerOf(station);
     for (int a = 0; a < entryCount; ++a) {
         const std::string& entry = settings.nonScheduledEntries[a];
         ElementSlot& slot = nonScheduledSlots[a];
         if (entry.empty() || lookupNameOf(entry).empty() || !slot.loaded || !slot.orbit.problem.empty()) {
             continue;
         }
-        const Sgp4Error error = sampleOrbit(constants, slot.orbit, site, clock, satellite, outOfDate);
-        const int row = firstPanelDataRow + a;
-        if (error != Sgp4Error::none) {
-            // No position: the values are blanked rather than left at the last one, and the
-            // message line says why once.
-            s.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
-            s.printAt(row, 51, std::string(panelValuesWidth, ' '));
-            if (error != slot.shownModelError) {
-                showMessage(s, entry + ": " + sgp4ErrorText(error));
-            }
-            slot.shownModelError = error;
+        RealtimeRow& row = view.emplace_back();
+        row.screenRow = firstPanelDataRow + a;
+        row.entry = entry;
+        SatelliteState state;
+        row.error = sampleOrbit(constants, slot.orbit, site, clock, state, [&row] { row.elementsOutOfDate = true; });
+        if (row.error != Sgp4Error::none) {
+            row.errorIsNew = row.error != slot.shownModelError;
+            slot.shownModelError = row.error;
             continue;
         }
         slot.shownModelError = Sgp4Error::none;
-        // The highlight and the beep use the geometric horizon, not the station's minimum.
-        const bool above = satellite.elevation > 0;
-        if (above) {
+        row.azimuthDegrees = state.azimuth * constants.degreesPerRadian;
+        row.elevationDegrees = state.elevation * constants.degreesPerRadian;
+        row.rangeKm = state.range;
+        row.aboveHorizon = state.elevation > 0;
+        row.rose = updateRiseFlag(slot, state.elevation);
+    }
+    return view;
+}
+
+void Scheduler::drawRealtimeView(const RealtimeView& view) {
+    Screen& s = console.screen;
+    s.printAt(6, panelColumn, "            Realtime              ");
+    s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
+    for (const RealtimeRow& row : view) {
+        if (row.elementsOutOfDate) {
+            showMessage(s, "Keps out of date!");
+        }
+        const std::string_view entry = std::string_view(row.entry).substr(0, panelEntryWidth);
+        if (row.error != Sgp4Error::none) {
+            // No position: the values are blanked rather than left at the last one, and the
+            // message line says why once.
+            s.printAt(row.screenRow, panelColumn, entry);
+            s.printAt(row.screenRow, 51, std::string(panelValuesWidth, ' '));
+            if (row.errorIsNew) {
+                showMessage(s, row.entry + ": " + sgp4ErrorText(row.error));
+            }
+            continue;
+        }
+        if (row.aboveHorizon) {
             s.setColours(settings.highlightColour, settings.backgroundColour);
         }
-        s.printAt(row, panelColumn, std::string_view(entry).substr(0, panelEntryWidth));
-        s.printAt(row, 51, formatPicture("####.##", satellite.azimuth * constants.degreesPerRadian));
-        s.printAt(row, 59, formatPicture("####.##", satellite.elevation * constants.degreesPerRadian));
-        s.printAt(row, 68, formatPicture("#####.#", satellite.range));
+        s.printAt(row.screenRow, panelColumn, entry);
+        s.printAt(row.screenRow, 51, formatPicture("####.##", row.azimuthDegrees));
+        s.printAt(row.screenRow, 59, formatPicture("####.##", row.elevationDegrees));
+        s.printAt(row.screenRow, 68, formatPicture("#####.#", row.rangeKm));
         setNormalColours();
-        if (updateRiseFlag(slot, satellite.elevation)) {
+        if (row.rose) {
             s.beep();
         }
     }

@@ -131,7 +131,7 @@ PassTable Scheduler::buildPassTable(const EntryList& entries, SlotList& slots) {
 }
 
 PassPrediction Scheduler::searchPass(SatelliteOrbit& orbit) {
-    return predictPass(constants, orbit, observer(), searchSettings(), clock, satellite, display_);
+    return predictPass(constants, orbit, observerOf(station), searchSettings(), clock, satellite, display_);
 }
 
 bool Scheduler::clearsMinimum(const PassPrediction& pass) const {
@@ -140,6 +140,10 @@ bool Scheduler::clearsMinimum(const PassPrediction& pass) const {
 
 void Scheduler::buildSchedule() {
     schedule = buildPassTable(settings.scheduledEntries, scheduledSlots);
+    plan.clear();
+    if (settings.overlapRule != OverlapRule::byAos) {
+        planSchedule();
+    }
     showSchedule();
     if (!leftOut.empty()) {
         showMessage(console.screen, leftOutMessage(leftOut));
@@ -150,6 +154,9 @@ void Scheduler::showSchedule() {
     for (int d = 0; d < shownScheduleRows; ++d) {
         if (!schedule[d].empty()) {
             showScheduleRow(console.screen, firstScheduleScreenRow + d, schedule[d]);
+            if (const PlannedPass* planned = plannedPassOf(schedule[d])) {
+                showCutMarks(console.screen, firstScheduleScreenRow + d, *planned);
+            }
         }
     }
 }

@@ -1,13 +1,13 @@
 #include "scheduler/scheduler.hpp"
 
 #include "station/pass_text.hpp"
+#include "station/unexpected_failure.hpp"
 #include "text/numbers.hpp"
 #include "text/picture.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <new>
 #include <ostream>
 
 namespace station {
@@ -79,24 +79,24 @@ int Scheduler::run() {
     eventLog.record(programBanner + " started");
     int status = 0;
     try {
-        try {
-            startUp();
-            for (;;) {
-                runCycle();
-            }
-        } catch (const std::bad_alloc&) {
-            errorPhase = phase::none;
-            handleError(runtimeError::outOfMemory);
-        } catch (const std::exception&) {
-            // Any other run-time failure no guarded operation reported.
-            errorPhase = phase::none;
-            handleError(runtimeError::illegalFunctionCall);
-        }
+        reportingUnexpectedFailures(
+            [this] {
+                startUp();
+                for (;;) {
+                    runCycle();
+                }
+            },
+            [this](int errorNumber) { reportUnexpected(errorNumber); });
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
     eventLog.record("Ended (exit status " + std::to_string(status) + ")");
     return status;
+}
+
+void Scheduler::reportUnexpected(int errorNumber) {
+    errorPhase = phase::none;
+    handleError(errorNumber);
 }
 
 void Scheduler::handleError(int errorNumber) {
@@ -172,15 +172,14 @@ void Scheduler::drawScreen() {
 }
 
 void Scheduler::chooseFirstRow() {
+    if (settings.overlapRule != OverlapRule::byAos) {
+        return;  // the plan left the passes already served out
+    }
     const double now = readNow();
-    if (!lastJobEntry.empty() && lastJobEntry == schedule[0].entry &&
-        now + servedAosMarginDays > schedule[0].aosDay()) {
+    if (isLastJobsPass(schedule[0], now)) {
         schedule[0] = schedule[1];
     }
-    // A pass in progress is found again with an AOS at most one search step before the search
-    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
-    const double stepDays = station.searchStep / minutesPerDay;
-    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+    forgetPassesOver(now);
     int k = 0;
     while (k < passRowCount && !schedule[k].empty() && alreadyServed(schedule[k])) {
         ++k;
@@ -188,6 +187,48 @@ void Scheduler::chooseFirstRow() {
     if (k > 0) {
         schedule[0] = k < passRowCount ? schedule[k] : PassRow{};
     }
+}
+
+bool Scheduler::isLastJobsPass(const PassRow& row, double now) const {
+    return !lastJobEntry.empty() && lastJobEntry == row.entry && now + servedAosMarginDays > row.aosDay();
+}
+
+void Scheduler::forgetPassesOver(double now) {
+    // A pass in progress is found again with an AOS at most one search step before the search
+    // started, so a served pass cannot be mistaken for a new one once that step has passed too.
+    const double stepDays = station.searchStep / minutesPerDay;
+    std::erase_if(servedPasses, [&](const ServedPass& served) { return now > served.losDay + stepDays; });
+}
+
+void Scheduler::planSchedule() {
+    const double now = readNow();
+    forgetPassesOver(now);
+    std::vector<PassRow> waiting;
+    for (const PassRow& row : schedule) {
+        if (!row.empty() && !isLastJobsPass(row, now) && !alreadyServed(row)) {
+            waiting.push_back(row);
+        }
+    }
+    plan = planPasses(waiting, settings.scheduledEntries, settings.overlapRule, settings.shortestPartMinutes, now);
+    schedule = {};
+    int n = 0;
+    for (const PlannedPass& planned : plan) {
+        if (planned.fate != PassFate::run) {
+            eventLog.record(planLogText(plan, planned, settings.shortestPartMinutes));
+        }
+        if (planned.fate != PassFate::dropped) {
+            schedule[n++] = planned.part;
+        }
+    }
+    sortPassTable(schedule);
+}
+
+const PlannedPass* Scheduler::plannedPassOf(const PassRow& part) const {
+    const auto found = std::find_if(plan.begin(), plan.end(), [&](const PlannedPass& planned) {
+        return planned.fate != PassFate::dropped && planned.part.entry == part.entry &&
+               planned.part.aosUtc == part.aosUtc && planned.part.year == part.year;
+    });
+    return found != plan.end() ? &*found : nullptr;
 }
 
 bool Scheduler::alreadyServed(const PassRow& row) const {
@@ -212,6 +253,13 @@ bool Scheduler::waitForFirstPass() {
     if (first.empty() && anyEntry) {
         const double searchedUntil = readNow() + searchBoundDays;
         recheckDay = recheckDay > 0 ? std::min(recheckDay, searchedUntil) : searchedUntil;
+    }
+    // Passes the plan dropped fill the schedule's rows: the passes after them are searched once
+    // the first of them is over.
+    for (const PlannedPass& planned : plan) {
+        if (first.empty() && planned.fate == PassFate::dropped) {
+            recheckDay = recheckDay > 0 ? std::min(recheckDay, planned.pass.losDay()) : planned.pass.losDay();
+        }
     }
     if (first.empty()) {
         eventLog.record(anyEntry ? "No scheduled passes" : "No scheduled satellites");
@@ -256,12 +304,20 @@ bool Scheduler::waitForFirstPass() {
 
 void Scheduler::runScheduledJob() {
     const PassRow& first = schedule[0];
+    // Under a plan the row is the part of the pass its job has.
+    const PlannedPass* planned = plannedPassOf(first);
+    const PassRow& pass = planned != nullptr ? planned->pass : first;
     lastJobEntry = first.entry;
-    servedPasses.push_back({first.entry, first.aosDay(), first.losDay()});
-    const double limitDays = std::max(0.0, first.losDay() + jobOverrunDays - readNow());
+    servedPasses.push_back({first.entry, pass.aosDay(), pass.losDay()});
+    double limitDays = std::max(0.0, pass.losDay() + jobOverrunDays - readNow());
+    std::string endedAtPart;
+    if (planned != nullptr && planned->cutAtEnd()) {
+        limitDays = std::max(0.0, first.losDay() - readNow());
+        endedAtPart = cutJobText(jobCommandOf(first.entry).fileName(), plan, *planned);
+    }
     jobReport = runJob(first.entry,
-                       "for the pass " + passLogText(first.year, first.aosUtc, first.losUtc, first.maxElevation),
-                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)));
+                       "for the pass " + passLogText(pass.year, pass.aosUtc, pass.losUtc, pass.maxElevation),
+                       static_cast<std::int64_t>(std::ceil(limitDays * secondsPerDay)), endedAtPart);
 }
 
 void Scheduler::pollKeyboard() {
@@ -296,7 +352,7 @@ void Scheduler::switchMode() {
 }
 
 std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
-                              std::optional<std::int64_t> limitSeconds) {
+                              std::optional<std::int64_t> limitSeconds, const std::string& endedAtPart) {
     const JobCommand command = jobCommandOf(text);
     const std::string job = "Job " + command.fileName();
     handToJob();
@@ -314,7 +370,8 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     if (status == -1) {
         eventLog.record(job + " could not be started");
     } else if (status == CommandProcessor::endedAtLimit) {
-        eventLog.record(job + " ended at its limit, 60 minutes after LOS");
+        eventLog.record(job + (endedAtPart.empty() ? " ended at its limit, 60 minutes after LOS"
+                                                   : " ended at its limit, the end of its part of the pass"));
     } else {
         eventLog.record(job + " ended (exit status " + std::to_string(status) + ")");
     }
@@ -322,6 +379,9 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
         return "Job " + command.fileName() + " could not be started";
     }
     if (status == CommandProcessor::endedAtLimit) {
+        if (!endedAtPart.empty()) {
+            return endedAtPart;
+        }
         return "Job " + command.fileName() + " ended: still running 60 minutes after LOS.";
     }
     if (status != 0) {

@@ -11,6 +11,7 @@
 #include "orbit/orbit_model.hpp"
 #include "orbit/pass.hpp"
 #include "orbit/propagation.hpp"
+#include "scheduler/plan.hpp"
 #include "scheduler/schedule.hpp"
 #include "config/scheduler_settings.hpp"
 #include "station/date_time.hpp"
@@ -49,6 +50,22 @@ struct ServedPass {
     double losDay = 0;
 };
 
+// One row of the real-time view: a non-scheduled entry and where its satellite is now, or why
+// the model has no position for it.
+struct RealtimeRow {
+    int screenRow = 0;
+    std::string entry;
+    bool elementsOutOfDate = false;     // the element year is more than a year off the clock's
+    Sgp4Error error = Sgp4Error::none;  // none: the values below hold
+    bool errorIsNew = false;            // the message line has not said this error yet
+    double azimuthDegrees = 0;
+    double elevationDegrees = 0;
+    double rangeKm = 0;
+    bool aboveHorizon = false;  // the geometric horizon, not the station's minimum
+    bool rose = false;          // above it since the last view: one beep
+};
+using RealtimeView = std::vector<RealtimeRow>;
+
 class Scheduler : public ErrorHandler {
 public:
     explicit Scheduler(Console& console);
@@ -59,6 +76,8 @@ public:
     // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
     // screen, exit status 1; or, with fatalErrorsTo set, the message there and the end with status 1.
     void handleError(int errorNumber) override;
+    // A failure no guarded operation reported: the handler's "Unexpected error", whatever the phase.
+    void reportUnexpected(int errorNumber);
 
     // The steps of start-up and of one cycle, in the order run() takes them.
     void startUp();
@@ -66,6 +85,9 @@ public:
     void drawScreen();
     void loadElementSets();
     void buildSchedule();
+    // Under overlap rules 1 and 2: plans the passes not yet served, logs its cuts and drops and
+    // makes the schedule the parts that get a job, in the order they start.
+    void planSchedule();
     void showSchedule();
     // Drops the passes already served: row 1 becomes the first pass whose job has not run.
     void chooseFirstRow();
@@ -79,18 +101,23 @@ public:
     void trackTypedSatellite();
     void switchMode();
 
-    // The right-hand panel (real-time view or non-scheduled passes list).
+    // The right-hand panel (real-time view or non-scheduled passes list). The real-time view is
+    // computed first (orbits sampled, the slots' rise and error state moved on), then drawn.
     void showPanel();
     void showRealtimeView();
+    RealtimeView computeRealtimeView();
+    void drawRealtimeView(const RealtimeView& view);
     void showNonScheduledPasses();
     void buildNonScheduledTable();
     void clearPanel();
 
     // Finds and runs a job file, ended when it runs past the limit (seconds) when one is given;
     // returns the report for the message line ("" when it ran well). `occasion` tells the log why
-    // it runs: the pass, or the Track key.
+    // it runs: the pass, or the Track key. `endedAtPart` is the report of a job ended at its limit
+    // because its part of the pass is over ("" for the limit after LOS).
     std::string runJob(std::string_view text, std::string_view occasion,
-                       std::optional<std::int64_t> limitSeconds = std::nullopt);
+                       std::optional<std::int64_t> limitSeconds = std::nullopt,
+                       const std::string& endedAtPart = {});
 
     Console& console;
     OrbitConstants constants = schedulerConstants();
@@ -103,6 +130,7 @@ public:
     SlotList nonScheduledSlots;
     PassTable schedule;
     PassTable nonScheduledTable;
+    PassPlan plan;  // the last cycle's, under overlap rules 1 and 2; empty under rule 0
     std::vector<LeftOutEntry> leftOut;  // of the last table built
 
     std::string lastJobEntry;
@@ -128,14 +156,17 @@ private:
     PassTable buildPassTable(const EntryList& entries, SlotList& slots);
     void loadSlots(const EntryList& entries, SlotList& slots);
     PassSearchSettings searchSettings() const;
-    StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
-    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // Now, as a continuous day, from a fresh clock reading.
     double readNow();
     void showDateTimeLine();
     void setNormalColours();
     void handToJob();
+    // The pass of the entry whose job just ran, starting before now plus a margin: that job's.
+    bool isLastJobsPass(const PassRow& row, double now) const;
+    void forgetPassesOver(double now);
     bool alreadyServed(const PassRow& row) const;
+    // The plan's pass of a part in the schedule, if the schedule was planned.
+    const PlannedPass* plannedPassOf(const PassRow& part) const;
 
     ScreenPassSearchDisplay display_;
 };

@@ -19,7 +19,7 @@ require_packages() {
     fi
 }
 
-build_packages=(g++ cmake make pkg-config libncurses-dev)
+build_packages=(g++ cmake make pkg-config libncurses-dev nlohmann-json3-dev libpugixml-dev)
 
 # Makes sure a locale is generated (the locale tests run under a decimal-comma locale). As root
 # it generates it; otherwise it prints the command and stops.

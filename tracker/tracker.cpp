@@ -7,6 +7,7 @@
 #include "station/pass_text.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "station/unexpected_failure.hpp"
 #include "tracker/faults.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
@@ -15,8 +16,6 @@
 #include "tracker/selection.hpp"
 
 #include <cmath>
-#include <filesystem>
-#include <ios>
 #include <stdexcept>
 
 namespace station {
@@ -42,37 +41,18 @@ std::string joinArguments(const std::vector<std::string>& args) {
     return joined;
 }
 
-// The run-time error number of a failure that no guarded operation reported.
-int errorNumberOf(const std::exception& failure) {
-    if (dynamic_cast<const std::filesystem::filesystem_error*>(&failure) != nullptr) {
-        return runtimeError::pathFileAccessError;
-    }
-    if (dynamic_cast<const std::ios_base::failure*>(&failure) != nullptr) {
-        return runtimeError::deviceIoError;
-    }
-    return runtimeError::illegalFunctionCall;
-}
-
 }  // namespace
 
 int Tracker::run(const std::vector<std::string>& args) {
     const MessageListener logged(s_.console.screen, [this](std::string_view text) { log_.message(text); });
     log_.record(programTitle + " started" + (args.empty() ? "" : ": command line " + joinArguments(args)));
     int status = 0;
+    const auto report = [this](int errorNumber) { handleError(errorNumber); };
     try {
-        try {
-            startUp(args);
-        } catch (const std::exception& failure) {
-            handleError(errorNumberOf(failure));
-        }
+        reportingUnexpectedFailures([&] { startUp(args); }, report);
         for (;;) {
-            try {
-                mainCycle();
-            } catch (const std::exception& failure) {
-                // Reported like any unguarded failure; when the handler lets the program go on,
-                // the cycle starts over from the top.
-                handleError(errorNumberOf(failure));
-            }
+            // When the handler lets the program go on, the cycle starts over from the top.
+            reportingUnexpectedFailures([this] { mainCycle(); }, report);
         }
     } catch (const ProgramExit& exit) {
         status = exit.status;
@@ -273,7 +253,7 @@ void Tracker::loadSatellite() {
     ScreenPassSearchDisplay display(s.screen(), s.console.clock);
     noPassSearchedAt_ = s.continuousNow();
     s.shownModelError = Sgp4Error::none;
-    s.pass = predictPass(s.constants, s.orbit, s.observer(), settings, s.clock, s.satellite, display);
+    s.pass = predictPass(s.constants, s.orbit, observerOf(s.station), settings, s.clock, s.satellite, display);
     showModelError(s.pass.modelError);
     logPass();
     if (s.pass.found && !s.pass.geostationary) {
@@ -310,7 +290,7 @@ void Tracker::logPass() {
 bool Tracker::updatePosition() {
     TrackerState& s = s_;
     s.lastSecond = s.clock.second;
-    const Sgp4Error error = sampleOrbit(s.constants, s.orbit, s.observer(), s.clock, s.satellite,
+    const Sgp4Error error = sampleOrbit(s.constants, s.orbit, observerOf(s.station), s.clock, s.satellite,
                                         [&s] { s.showMessage("Keps out of date!"); });
     showModelError(error);
     return error == Sgp4Error::none;

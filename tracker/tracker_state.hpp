@@ -79,8 +79,6 @@ struct TrackerState {
     std::set<std::string, std::less<>> unwritableFiles;
 
     Screen& screen() { return console.screen; }
-    StationPosition stationPosition() const { return {station.latitude, station.longitude}; }
-    ObserverSite observer() const { return observerSite(stationPosition(), station.geodeticLatitude); }
     // The current UTC day number of the last clock reading.
     double now() const { return dayNumberOf(clock); }
     // "now" on the continuous scale, for comparisons with AOS and LOS across the turn of the year.

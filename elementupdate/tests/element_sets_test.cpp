@@ -185,6 +185,20 @@ TEST(ElementSetMerging, NewestEpochWinsAndFirstOrderStays) {
     EXPECT_TRUE(merge.holds("AO-7"));
     EXPECT_FALSE(merge.holds("iss"));  // lookup names are upper case
     EXPECT_FALSE(merge.holds("SO-50"));
+    EXPECT_EQ(merge.counts().replaced, 1u);
+    EXPECT_EQ(merge.counts().older, 1u);
+
+    // Sets are told apart by catalogue number, Alpha-5 ones too, whatever their names.
+    auto alpha5 = [](std::string line) { return withColumn(line.replace(2, 5, "A0000"), 3, 'A'); };
+    const SourceSets high = readElementSets(set("NEW", alpha5(issLine1), alpha5(issLine2)));
+    ASSERT_EQ(high.sets.size(), 1u);
+    merge.add(high.sets[0]);
+    merge.add({"ISS (ZARYA)", olderIss1, issLine2});
+    EXPECT_EQ(merge.sets().size(), 3u);
+    EXPECT_EQ(merge.counts().older, 2u);
+    EXPECT_EQ(readElementSets(set("BAD", withColumn(issLine1, 3, 'I'), withColumn(issLine2, 3, 'I')))
+                  .invalid[0].problem,
+              "catalogue number \"I5544\" is neither five digits nor a letter and four digits");
 
     // A set of an earlier year is older whatever its day.
     ElementSetMerge years;
@@ -199,6 +213,7 @@ TEST(ElementSetMerging, NewestEpochWinsAndFirstOrderStays) {
     tie.add({"ISS (ZARYA)", issLine1, issLine2});
     tie.add({"iss", issLine1, issLine2});
     EXPECT_EQ(tie.sets()[0].name, "iss");
+    EXPECT_EQ(tie.counts().sameEpoch, 2u);
 }
 
 TEST(ElementSetMerging, TheWrittenFileReadsBackTheSameSets) {

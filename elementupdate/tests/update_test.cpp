@@ -12,15 +12,22 @@ namespace {
 
 using testing::StationDir;
 
-// Downloads answered from a table; a URL not in it fails as curl reports a missing page.
+// The merge line that follows the summary when every set came once.
+std::string keptOnce(const std::string& file, int sets) {
+    return file + ": " + std::to_string(sets) +
+           " kept by catalogue number, 0 replaced by a newer epoch, 0 ignored as older, 0 of the same epoch "
+           "taken from the later source\n";
+}
+
+// Downloads answered from a table; a URL not in it is a missing page.
 struct TableDownloader : Downloader {
     std::map<std::string, SourceText> answers;
     std::vector<std::string> asked;
-    SourceText download(const std::string& url) override {
+    SourceText download(const std::string& url, const std::string&) override {
         asked.push_back(url);
         const auto answer = answers.find(url);
         if (answer == answers.end()) {
-            return {false, {}, "curl: (22) The requested URL returned error: 404"};
+            return SourceText::read("<html>Not Found</html>", 404);
         }
         return answer->second;
     }
@@ -40,14 +47,15 @@ protected:
         // The same sets as a distributor names them, one of them newer.
         download = oldFile;
         download.replace(download.find("ISS\n"), 4, "ISS (ZARYA)             \n");
-        downloader.answers[std::string(goodUrl)] = {true, download, {}};
+        downloader.answers[std::string(goodUrl)] = SourceText::read(download);
     }
 
     int run(std::vector<std::string> args) {
         out.str("");
         err.str("");
         Files files(dir.path());
-        return runElementUpdate(args, files, downloader, out, err);
+        now += runsApart;
+        return runElementUpdate(args, files, downloader, now, out, err);
     }
 
     void expectUntouched() {
@@ -68,6 +76,8 @@ protected:
 
     StationDir dir;
     TableDownloader downloader;
+    std::int64_t now = 1791000000;
+    std::int64_t runsApart = 3 * 3600;  // past the time a cached download is used
     std::string oldFile;
     std::string download;
     std::ostringstream out;
@@ -76,14 +86,29 @@ protected:
 
 TEST_F(ElementUpdateTest, ReplacesTheFileRenamesAndKeepsTheBackup) {
     dir.write("ALIASES.TXT", "; distributor's names\nISS (ZARYA)=ISS\n");
+    const std::string before = onlySets({"AO-7", "ISS"});
+    dir.write("KEPS.TXT", before);
     ASSERT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 0) << err.str();
     EXPECT_EQ(
         out.str(),
-        "KEPS.TXT: 25 sets written, 1 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
+        "KEPS.TXT: 25 sets written, 1 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n" +
+            keptOnce("KEPS.TXT", 25));
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), oldFile);
+    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), before);
     EXPECT_EQ(dir.read("KEPS.TXT"), oldFile);  // renamed back to the station's names
     EXPECT_EQ(downloader.asked, std::vector<std::string>{std::string(goodUrl)});
+
+    // Within two hours the download comes from the cache; the same sets leave file and backup.
+    runsApart = 60 * 60;
+    dir.write("KEPS.TXT.BAK", "the file before\n");
+    ASSERT_EQ(run({"--aliases", "ALIASES.TXT", std::string(goodUrl)}), 0) << err.str();
+    EXPECT_EQ(downloader.asked.size(), 1u);
+    EXPECT_EQ(out.str(), std::string(goodUrl) +
+                             ": fetched 60 minutes ago, taken from the cache (--force fetches it again)\n"
+                             "KEPS.TXT: 25 sets, the same as before: not written, 1 renamed, 0 skipped as "
+                             "invalid, backup left as it was\n" +
+                             keptOnce("KEPS.TXT", 25));
+    EXPECT_EQ(dir.read("KEPS.TXT.BAK"), "the file before\n");
 }
 
 TEST_F(ElementUpdateTest, MergesSourcesSkipsInvalidSetsAndReportsThem) {
@@ -98,7 +123,9 @@ TEST_F(ElementUpdateTest, MergesSourcesSkipsInvalidSetsAndReportsThem) {
     ASSERT_EQ(run({"--aliases=ALIASES.TXT", std::string(goodUrl), "extra.txt"}), 0) << err.str();
     EXPECT_EQ(
         out.str(),
-        "KEPS.TXT: 25 sets written, 1 renamed, 1 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
+        "KEPS.TXT: 25 sets written, 1 renamed, 1 skipped as invalid, previous file kept as KEPS.TXT.BAK\n"
+        "KEPS.TXT: 25 kept by catalogue number, 1 replaced by a newer epoch, 0 ignored as older, 0 of the "
+        "same epoch taken from the later source\n");
     EXPECT_EQ(
         err.str(),
         "kelvorin-elements: extra.txt line 4: SO-50: line 1 checksum is 8, column 69 says 0; set skipped\n");
@@ -114,11 +141,17 @@ TEST_F(ElementUpdateTest, RefusesWhatLooksLikeAFailedDownload) {
         std::string message;
     };
     const Case cases[] = {
-        {{false, {}, "curl: (6) Could not resolve host: example.org"},
+        {SourceText::failed("curl: (6) Could not resolve host: example.org"),
          "https://example.org/amateur.txt: download failed: curl: (6) Could not resolve host: example.org"},
-        {{true, "", {}}, "https://example.org/amateur.txt is empty"},
-        {{true, "\r\n  \n", {}}, "https://example.org/amateur.txt is empty"},
-        {{true, "<!DOCTYPE html>\n<html><body>Service unavailable</body></html>\n", {}},
+        {SourceText::read(""), "https://example.org/amateur.txt is empty"},
+        {SourceText::read("\r\n  \n"), "https://example.org/amateur.txt is empty"},
+        {SourceText::read("[{\"OBJECT_NAME\": \"ISS\"}"),
+         "https://example.org/amateur.txt: broken JSON document: parse error at line 1, column 24: syntax error "
+         "while parsing array - unexpected end of input; expected ']'"},
+        {SourceText::read("[{\"OBJECT_NAME\": \"AO-7\"}]"),
+         "https://example.org/amateur.txt record 1: AO-7: no OBJECT_ID; record refused\nkelvorin-elements: "
+         "https://example.org/amateur.txt holds no valid OMM JSON record"},
+        {SourceText::read("<!DOCTYPE html>\n<html><body>Service unavailable</body></html>\n"),
          "https://example.org/amateur.txt holds no valid element sets (it begins \"<!DOCTYPE html>\")"},
     };
     for (const Case& c : cases) {
@@ -130,10 +163,10 @@ TEST_F(ElementUpdateTest, RefusesWhatLooksLikeAFailedDownload) {
         expectUntouched();
     }
     // A good source does not make up for a failed one.
-    downloader.answers["https://example.org/good.txt"] = {true, download, {}};
+    downloader.answers["https://example.org/good.txt"] = SourceText::read(download);
     EXPECT_EQ(run({"https://example.org/good.txt", "https://example.org/missing.txt"}), 1);
     EXPECT_NE(
-        err.str().find("missing.txt: download failed: curl: (22) The requested URL returned error: 404"),
+        err.str().find("missing.txt: download failed (HTTP 404)\n"),
         std::string::npos);
     expectUntouched();
     EXPECT_EQ(run({"no-such-file.txt"}), 1);
@@ -151,7 +184,8 @@ TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
     expectUntouched();
 
     // A download cut short after its first four sets loses six satellites of MIRADOS.CFG.
-    downloader.answers[std::string(goodUrl)] = {true, onlySets({"ISS", "AO-123", "SO-50", "AO-91"}), {}};
+    downloader.answers[std::string(goodUrl)] =
+        SourceText::read(onlySets({"ISS", "AO-123", "SO-50", "AO-91"}));
     EXPECT_EQ(run({std::string(goodUrl)}), 1);
     EXPECT_EQ(err.str(),
               "kelvorin-elements: the new file would drop AO-7 (MIRADOS.CFG), NOAA-15 (MIRADOS.CFG), NOAA-18 "
@@ -162,7 +196,7 @@ TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
     // The tracker's command file counts too, by the lookup name of its designation.
     dir.write("MIRADOS.CFG", "");
     dir.write("KELVORIN.CMD", "iss~aprs\r\nSO-50\r\n");
-    downloader.answers[std::string(goodUrl)] = {true, onlySets({"SO-50", "AO-7"}), {}};
+    downloader.answers[std::string(goodUrl)] = SourceText::read(onlySets({"SO-50", "AO-7"}));
     EXPECT_EQ(run({std::string(goodUrl)}), 1);
     EXPECT_NE(err.str().find("would drop ISS (KELVORIN.CMD);"), std::string::npos) << err.str();
     expectUntouched();
@@ -174,15 +208,13 @@ TEST_F(ElementUpdateTest, RefusesToDropASatelliteTheStationNames) {
 }
 
 TEST_F(ElementUpdateTest, ForceReplacesDespiteDropsAndFailedSources) {
-    downloader.answers[std::string(goodUrl)] = {true, onlySets({"ISS", "SO-50"}), {}};
+    downloader.answers[std::string(goodUrl)] = SourceText::read(onlySets({"ISS", "SO-50"}));
     ASSERT_EQ(run({"--force", "https://example.org/gone.txt", std::string(goodUrl)}), 0);
     EXPECT_EQ(
         out.str(),
-        "KEPS.TXT: 2 sets written, 0 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n");
-    EXPECT_NE(err.str().find(
-                  "gone.txt: download failed: curl: (22) The requested URL returned error: 404 (going on: "
-                  "--force)\n"),
-              std::string::npos);
+        "KEPS.TXT: 2 sets written, 0 renamed, 0 skipped as invalid, previous file kept as KEPS.TXT.BAK\n" +
+            keptOnce("KEPS.TXT", 2));
+    EXPECT_NE(err.str().find("gone.txt: download failed (HTTP 404) (going on: --force)\n"), std::string::npos);
     EXPECT_NE(err.str().find("the new file would drop AO-91 (MIRADOS.CFG), AO-7 (MIRADOS.CFG)"),
               std::string::npos);
     EXPECT_EQ(dir.read("KEPS.TXT"), onlySets({"ISS", "SO-50"}));
@@ -199,7 +231,7 @@ TEST_F(ElementUpdateTest, NeverWritesAnEmptyFileEvenWhenForced) {
 
 TEST_F(ElementUpdateTest, ASatelliteMissingFromBothFilesIsOnlyNoted) {
     dir.write("KELVORIN.CMD", "XW-2C\n");
-    downloader.answers[std::string(goodUrl)] = {true, oldFile, {}};
+    downloader.answers[std::string(goodUrl)] = SourceText::read(oldFile);
     ASSERT_EQ(run({std::string(goodUrl)}), 0);
     EXPECT_EQ(err.str(),
               "kelvorin-elements: no element set in the old or the new file for XW-2C (KELVORIN.CMD)\n");
@@ -208,14 +240,17 @@ TEST_F(ElementUpdateTest, ASatelliteMissingFromBothFilesIsOnlyNoted) {
 TEST_F(ElementUpdateTest, AFirstFileHasNoBackupAndTheFileKeepsItsCase) {
     std::filesystem::remove(dir.path() / "KEPS.TXT");
     ASSERT_EQ(run({std::string(goodUrl)}), 0) << err.str();
-    EXPECT_EQ(out.str(), "KEPS.TXT: 25 sets written, 0 renamed, 0 skipped as invalid, no previous file\n");
+    EXPECT_EQ(out.str(), "KEPS.TXT: 25 sets written, 0 renamed, 0 skipped as invalid, no previous file\n" +
+                             keptOnce("KEPS.TXT", 25));
     EXPECT_FALSE(dir.exists("KEPS.TXT.BAK"));
 
     std::filesystem::rename(dir.path() / "KEPS.TXT", dir.path() / "keps.txt");
+    dir.write("keps.txt", dir.read("keps.txt") + "\n");  // not the same as the new file
     ASSERT_EQ(run({std::string(goodUrl)}), 0) << err.str();
     EXPECT_EQ(
         out.str(),
-        "keps.txt: 25 sets written, 0 renamed, 0 skipped as invalid, previous file kept as keps.txt.BAK\n");
+        "keps.txt: 25 sets written, 0 renamed, 0 skipped as invalid, previous file kept as keps.txt.BAK\n" +
+            keptOnce("keps.txt", 25));
     EXPECT_TRUE(dir.exists("keps.txt.BAK"));
     EXPECT_FALSE(dir.exists("KEPS.TXT"));
 }

@@ -2,22 +2,20 @@
 
 #include "console/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "gps/tests/gps_station.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace station {
 namespace {
 
-constexpr int gpsPortNumber = 2;
-
-std::string gllSentence(const std::string& time, const std::string& latitude = "4916.45",
-                        const std::string& longitude = "12311.12") {
-    return "$GPGLL," + latitude + ",N," + longitude + ",W," + time + ",A,*1D\r\n";
-}
+using gpstest::gllSentence;
+using gpstest::gpsPortNumber;
 
 // Counts what the reader asks of the tracker's screen.
 struct CountingDisplay : GpsReadDisplay {
@@ -37,13 +35,8 @@ struct Records {
 class GpsReaderTest : public ::testing::Test {
 protected:
     GpsReaderTest() {
-        mc.clock.set(2026, 10, 1, 12, 0, 0);
-        start = mc.clock.millis;
-        mc.sleeper.limitMillis = start + 60'000;
-        s.station.gpsPort = gpsPortNumber;
-        s.station.gpsBaud = 4800;
-        s.station.useGpsPosition = 1;
-        s.station.gpsSentence = 1;
+        start = gpstest::startAtNoon(mc);
+        gpstest::gpsOnPortTwo(s.station);
         s.gpsLink = mc.serialPorts.open(gpsPortNumber, 4800);
     }
 
@@ -78,6 +71,57 @@ TEST_F(GpsReaderTest, TheSecondTimeStampBringsThePositionAndItsSentence) {
     EXPECT_FALSE(testOnly.position.has_value());
 }
 
+TEST_F(GpsReaderTest, AcceptanceNeedsAStoredStampAndADifferentOne) {
+    struct Case {
+        std::vector<std::string> stamps;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {{"225444", "225444"}, false},
+        {{"225444", "225444", "225445"}, true},
+        {{"", "225444"}, false},  // an empty stamp is only stored
+        {{"", "", "225444", "225445"}, true},
+        {{"225444", ""}, true},  // an empty stamp after a stored one differs from it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stamps.size());
+        std::string stream;
+        for (std::size_t i = 0; i < c.stamps.size(); ++i) {
+            stream += gllSentence(c.stamps[i], std::to_string(10 + i) + "00.00");
+        }
+        port().feed(stream);
+        const GpsReading reading = readGpsPosition(context());
+        EXPECT_EQ(reading.accepted, c.accepted);
+        // The position is the one of the sentence that brought the new stamp.
+        EXPECT_EQ(reading.position.has_value(), c.accepted);
+        if (reading.position) {
+            EXPECT_NEAR(reading.position->latitudeDegrees, 10.0 + c.stamps.size() - 1, 1e-12);
+        }
+    }
+}
+
+TEST_F(GpsReaderTest, SentencesWithoutAValidPositionAreSkipped) {
+    port().feed("$GPGLL,,,,,225443,V,*1D\r\n"               // no fix
+                "$GPGLL,4916.45,N,12311.12\r\n"             // fewer fields than GLL needs
+                "$GPGLL,4916.45,N,12311.12,W\r\n"
+                "$GPGLL,49x6.45,N,12311.12,W,225444,A,*1D\r\n"  // not a number
+                "$GPGLL,9516.45,N,12311.12,W,225445,A,*1D\r\n"  // beyond the pole
+                "$GPGLL,4916.45,N,19311.12,W,225446,A,*1D\r\n"  // beyond the date line
+                "$GPGLL,4916.45,N,12311.12,W,225447,A,*1D\r\n"
+                "$GPGLL,,,,,225448,V,*1D\r\n");
+    const GpsReading bad = readGpsPosition(context());
+    EXPECT_FALSE(bad.accepted);
+    EXPECT_FALSE(bad.position.has_value());
+
+    // The read goes on past the bad sentences to the next good one.
+    port().feed(gllSentence("225450") + "$GPGLL,,,,,225451,V,*1D\r\n" + gllSentence("225452", "5000.00", "00100.00"));
+    const GpsReading good = readGpsPosition(context());
+    EXPECT_TRUE(good.accepted);
+    ASSERT_TRUE(good.position.has_value());
+    EXPECT_NEAR(good.position->latitudeDegrees, 50, 1e-12);
+    EXPECT_NEAR(good.position->longitudeDegrees, -1, 1e-12);
+}
+
 TEST_F(GpsReaderTest, ANoShowKeepsTheScreenRunningUntilTheBound) {
     const GpsReading reading = readGpsPosition(context());
     EXPECT_FALSE(reading.accepted);
@@ -99,6 +143,9 @@ TEST_F(GpsReaderTest, NoReadWithoutAPortALinkOrAroundMidnight) {
     EXPECT_TRUE(gpsReadPossible(context()));
     s.gpsLink.reset();
     EXPECT_FALSE(gpsReadPossible(context()));
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 1, 23, 58, 59}));
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 0, 1, 0}));
+    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 12, 0, 0}));
 }
 
 TEST_F(GpsReaderTest, ARecordThatCannotBeWrittenIsReported) {

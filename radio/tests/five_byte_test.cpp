@@ -19,25 +19,25 @@ TEST(FiveByteBuilders, FrequencyFieldIsTheLastEightDigits) {
     EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(5'012'500, y2)), "05 01 25 00");
     EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(1'000'000, y3)), "01 00 00 00");
     // A leading 2 becomes C on code Y only.
-    EXPECT_EQ(fiveByteFrequencyField(129'600'000, y), "C9600000");
-    EXPECT_EQ(fiveByteFrequencyField(22'000'000, y), "C2000000");
-    EXPECT_EQ(fiveByteFrequencyField(129'600'000, y2), "29600000");
-    EXPECT_EQ(fiveByteFrequencyField(22'000'000, y3), "22000000");
-    EXPECT_EQ(fiveByteFrequencyField(243'500'000, y), "43500000");
-    EXPECT_EQ(fiveByteFrequencyCommand(14'590'000, "2E", y), "145900002E");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(129'600'000, y)), "C9 60 00 00");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(22'000'000, y)), "C2 00 00 00");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(129'600'000, y2)), "29 60 00 00");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(22'000'000, y3)), "22 00 00 00");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyField(243'500'000, y)), "43 50 00 00");
+    EXPECT_EQ(spacedHexOf(fiveByteFrequencyCommand(14'590'000, 0x2E, y)), "14 59 00 00 2E");
 }
 
 TEST(FiveByteBuilders, OffsetAndShift) {
     EXPECT_EQ(spacedHexOf(fiveByteOffsetCommand(43'580'000, 43'520'000)), "00 06 00 00 F9");
     EXPECT_EQ(spacedHexOf(fiveByteOffsetCommand(43'520'000, 43'580'000)), "00 06 00 00 F9");
     EXPECT_EQ(spacedHexOf(fiveByteOffsetCommand(14'590'000, 16'590'000)), "02 00 00 00 F9");
-    EXPECT_EQ(fiveByteOffsetCommand(43'580'000, 43'580'000), "00000000F9");
+    EXPECT_EQ(spacedHexOf(fiveByteOffsetCommand(43'580'000, 43'580'000)), "00 00 00 00 F9");
 
-    EXPECT_EQ(fiveByteShiftCommand(43'510'000, 43'580'000, y), "0000000009");
-    EXPECT_EQ(fiveByteShiftCommand(43'580'000, 43'510'000, y), "0000000049");
-    EXPECT_EQ(fiveByteShiftCommand(43'580'000, 43'580'000, y), "0000000049");
-    EXPECT_EQ(fiveByteShiftCommand(43'510'000, 43'580'000, y2), "0900000009");
-    EXPECT_EQ(fiveByteShiftCommand(43'580'000, 43'510'000, y3), "4900000009");
+    EXPECT_EQ(spacedHexOf(fiveByteShiftCommand(43'510'000, 43'580'000, y)), "00 00 00 00 09");
+    EXPECT_EQ(spacedHexOf(fiveByteShiftCommand(43'580'000, 43'510'000, y)), "00 00 00 00 49");
+    EXPECT_EQ(spacedHexOf(fiveByteShiftCommand(43'580'000, 43'580'000, y)), "00 00 00 00 49");
+    EXPECT_EQ(spacedHexOf(fiveByteShiftCommand(43'510'000, 43'580'000, y2)), "09 00 00 00 09");
+    EXPECT_EQ(spacedHexOf(fiveByteShiftCommand(43'580'000, 43'510'000, y3)), "49 00 00 00 09");
 }
 
 TEST(FiveByteBuilders, ModeTable) {
@@ -47,24 +47,24 @@ TEST(FiveByteBuilders, ModeTable) {
         const char* command;  // "" when none is sent
     };
     const Row rows[] = {
-        {"FMN", y, "8800000007"},
-        {"FM", y, "0800000007"},
-        {"FMW", y2, "0800000007"},
-        {"USB", y3, "0100000007"},
-        {"LSB", y, "0000000007"},
-        {"CWN", y, "8200000007"},
-        {"CWN", y2, "8200000007"},
-        {"CWN", y3, "0200000007"},
-        {"CW", y, "0200000007"},
+        {"FMN", y, "88 00 00 00 07"},
+        {"FM", y, "08 00 00 00 07"},
+        {"FMW", y2, "08 00 00 00 07"},
+        {"USB", y3, "01 00 00 00 07"},
+        {"LSB", y, "00 00 00 00 07"},
+        {"CWN", y, "82 00 00 00 07"},
+        {"CWN", y2, "82 00 00 00 07"},
+        {"CWN", y3, "02 00 00 00 07"},
+        {"CW", y, "02 00 00 00 07"},
         {"AM", y, ""},
         {"", y2, ""},
         {" FM", y, ""},
     };
     for (const Row& row : rows) {
-        const auto command = fiveByteModeCommand(row.mode, "07", row.model);
-        EXPECT_EQ(command.value_or(""), row.command) << row.mode;
+        const auto command = fiveByteModeCommand(row.mode, 0x07, row.model);
+        EXPECT_EQ(command ? spacedHexOf(*command) : "", row.command) << row.mode;
     }
-    EXPECT_EQ(fiveByteModeCommand("USB", "27", y), "0100000027");
+    EXPECT_EQ(spacedHexOf(fiveByteModeCommand("USB", 0x27, y).value()), "01 00 00 00 27");
 }
 
 TEST(FiveByteBuilders, BandClasses) {
@@ -104,23 +104,23 @@ TEST(FiveByteBuilders, ThirdBandMovesOffTheWorkingBands) {
 }
 
 TEST(FiveByteBuilders, ToneCommands) {
-    EXPECT_EQ(fiveByteToneCommand("08", y, true), "08000000FA");
-    EXPECT_EQ(fiveByteToneCommand("0A REMARK", y, false), "0A000000FA");
-    EXPECT_EQ(fiveByteToneCommand("12", y2, true), "120000002B");
-    EXPECT_EQ(fiveByteToneCommand("12", y2, false), "120000000B");
-    EXPECT_EQ(fiveByteToneCommand("0885", y3, false), "088500000B");
+    EXPECT_EQ(spacedHexOf(fiveByteToneCommand("08", y, true).value()), "08 00 00 00 FA");
+    EXPECT_EQ(spacedHexOf(fiveByteToneCommand("0A REMARK", y, false).value()), "0A 00 00 00 FA");
+    EXPECT_EQ(spacedHexOf(fiveByteToneCommand("12", y2, true).value()), "12 00 00 00 2B");
+    EXPECT_EQ(spacedHexOf(fiveByteToneCommand("12", y2, false).value()), "12 00 00 00 0B");
+    EXPECT_EQ(spacedHexOf(fiveByteToneCommand("0885", y3, false).value()), "08 85 00 00 0B");
     // Fewer hex digits than the command carries.
     EXPECT_FALSE(fiveByteToneCommand("8", y, true));
     EXPECT_FALSE(fiveByteToneCommand("", y2, true));
     EXPECT_FALSE(fiveByteToneCommand("08", y3, false));
     EXPECT_FALSE(fiveByteToneCommand("G8", y, false));
 
-    EXPECT_EQ(fiveByteToneOn(y, true), "000000004A");
-    EXPECT_EQ(fiveByteToneOff(y, false), "000000008A");
-    EXPECT_EQ(fiveByteToneOn(y2, true), "4A0000002A");
-    EXPECT_EQ(fiveByteToneOff(y2, true), "8A0000002A");
-    EXPECT_EQ(fiveByteToneOn(y2, false), "4A0000000A");
-    EXPECT_EQ(fiveByteToneOff(y3, true), "8A0000000A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOn(y, true)), "00 00 00 00 4A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOff(y, false)), "00 00 00 00 8A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOn(y2, true)), "4A 00 00 00 2A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOff(y2, true)), "8A 00 00 00 2A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOn(y2, false)), "4A 00 00 00 0A");
+    EXPECT_EQ(spacedHexOf(fiveByteToneOff(y3, true)), "8A 00 00 00 0A");
 }
 
 // A five-byte radio on port 1 with a frequency record; transcripts are the bytes between

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,7 +46,7 @@ inline std::vector<std::uint8_t> bytesOf(std::string_view spacedHex) {
 }
 
 // Bytes as "FE FE 60 E0".
-inline std::string spacedHexOf(const std::vector<std::uint8_t>& bytes) {
+inline std::string spacedHexOf(std::span<const std::uint8_t> bytes) {
     std::string text;
     for (const std::uint8_t byte : bytes) {
         char pair[4];

@@ -207,13 +207,7 @@ TEST_F(DriveRotator, FirstCallAtExactlyZeroSendsNothing) {
 
 class ParkRotator : public RotatorTest {
 protected:
-    ParkRotator() {
-        s.station.rotatorInterface = 1;
-        s.station.parkEnabled = 1;
-        s.station.parkAzimuth = static_cast<float>(radians(180));
-        s.station.parkElevation = radians(120);
-        s.station.trackingStep = static_cast<float>(radians(10));
-    }
+    ParkRotator() { parkOverTheTop(s.station, s.constants); }
 };
 
 TEST_F(ParkRotator, GoesStraightToAParkElevationOverTheTopAndSendsOnce) {

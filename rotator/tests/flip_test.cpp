@@ -43,11 +43,7 @@ TEST(FlipDecisionTable, EveryRowClass) {
 
 class DecideFlip : public RotatorTest {
 protected:
-    void pass(double aos, double maximum, double los) {
-        s.pass.azimuthAtAos = static_cast<float>(radians(aos));
-        s.pass.azimuthAtMaximum = static_cast<float>(radians(maximum));
-        s.pass.azimuthAtLos = static_cast<float>(radians(los));
-    }
+    void pass(double aos, double maximum, double los) { passAzimuths(s.pass, s.constants, aos, maximum, los); }
     std::string flipField() const { return flip.state; }
     FlipShown flip;
 };

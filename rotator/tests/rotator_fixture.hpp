@@ -5,6 +5,7 @@
 #include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "rotator/rotator.hpp"
+#include "rotator/tests/rotator_station.hpp"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +31,7 @@ struct Records {
 class RotatorTest : public ::testing::Test {
 protected:
     RotatorTest() {
-        s.station.rotatorPort = 1;
-        s.station.rotatorBaud = 9600;
-        s.station.azimuthStopNorth = 1;
-        s.station.flipEnabled = 1;
+        rotatorOnPortOne(s.station);
         s.rotatorLink = mc.serialPorts.open(1, 9600);
     }
 

@@ -124,6 +124,19 @@ TEST(SchedulerLoop, OverlappingPassesRunEachJobOnceEvenWhenJobsFail) {
     }
 }
 
+TEST(SchedulerLoop, APlanThatDropsEveryPassSchedulesAgainWhenTheFirstIsOver) {
+    Rig rig(schedulerConfig({"ISS"}) + "1\n1000\n");
+    rig.mc.sleeper.limitMillis = rig.mc.clock.millis + 12 * 3'600'000;
+    EXPECT_THROW(rig.scheduler.run(), SimulatedTimeExhausted);
+    const std::string log = rig.dir.read("MIRADOS.LOG");
+    int cycles = 0;
+    for (std::size_t at = 0; (at = log.find("No scheduled passes", at + 1)) != std::string::npos;) {
+        ++cycles;
+    }
+    EXPECT_GE(cycles, 3) << log;
+    EXPECT_NE(log.find("Plan: ISS dropped, less than 1000 minutes left: AOS"), std::string::npos) << log;
+}
+
 TEST(SchedulerLoop, TheWaitRunsOnAcrossTheTurnOfTheYear) {
     // From late on 31 December, the first pass that starts in the new year.
     Rig probe(schedulerConfig({"ISS"}, {}, "0"));

@@ -121,9 +121,9 @@ TEST(PassList, TableAndSpreadsheetForms) {
                       static_cast<float>(4.0 * degree)};
     const PassRow geo{"QO-100", 2026, 283.2, 283.25, 648.2, 648.25, 0};
     const std::vector<ListedPass> passes{
-        {iss, true, true, false, static_cast<float>(359.7 * degree), static_cast<float>(101.2 * degree)},
-        {low, false, false, false, static_cast<float>(12 * degree), static_cast<float>(200 * degree)},
-        {geo, false, false, true, 0, 0},
+        {iss, true, true, false, static_cast<float>(359.7 * degree), static_cast<float>(101.2 * degree), {}},
+        {low, false, false, false, static_cast<float>(12 * degree), static_cast<float>(200 * degree), {}},
+        {geo, false, false, true, 0, 0, {}},
     };
     const PassListHeading heading{{2026, 10, 10, 13, 59, 30}, 0.5, -2, static_cast<float>(10 * degree)};
     EXPECT_EQ(passListText(heading, passes),

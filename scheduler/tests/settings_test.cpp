@@ -31,7 +31,7 @@ TEST(SchedulerSettings, CommentsAnywhereCaseSuffixesAndBlanks) {
     for (int i = 17; i <= 30; ++i) {
         text += ";c\n\n";
     }
-    text += "12.5 degrees\n;colours\n2.5\n3.5\n14\n99\n;after\n";
+    text += "12.5 degrees\n;colours\n2.5\n3.5\n14\n1.5\n;after\n";
     const SchedulerSettings s = parse(text);
     EXPECT_EQ(s.scheduledEntries[0], "ISS");
     EXPECT_EQ(s.scheduledEntries[1], "AO-7~B");
@@ -39,10 +39,22 @@ TEST(SchedulerSettings, CommentsAnywhereCaseSuffixesAndBlanks) {
     EXPECT_EQ(s.scheduledEntries[3], "");
     EXPECT_EQ(s.nonScheduledEntries[0], "NOAA-15");
     EXPECT_EQ(s.minimumPassElevation, static_cast<float>(12.5 * 3.1415926535898 / 180));
-    // Halves round to the even neighbour; the 35th value is never read.
+    // Halves round to the even neighbour, also in the 35th value, the overlap rule.
     EXPECT_EQ(s.backgroundColour, 2);
     EXPECT_EQ(s.foregroundColour, 4);
     EXPECT_EQ(s.highlightColour, 14);
+    EXPECT_EQ(s.overlapRule, OverlapRule::higherFirst);
+}
+
+TEST(SchedulerSettings, OverlapRuleAndShortestPartAfterTheColours) {
+    const std::string text = schedulerConfig({"ISS"});
+    EXPECT_EQ(parse(text).overlapRule, OverlapRule::byAos);
+    EXPECT_EQ(parse(text).shortestPartMinutes, 3.0f);
+    EXPECT_EQ(parse(text + "1\n;minutes\n2.5\n").shortestPartMinutes, 2.5f);
+    EXPECT_EQ(parse(text + "1\n0\n").shortestPartMinutes, 3.0f);
+    for (const std::string bad : {"3\n", "-1\n", "1\n-0.5\n", "1\n1E41\n", "70000\n"}) {
+        EXPECT_THROW(parse(text + bad), ProgramExit) << bad;
+    }
 }
 
 TEST(SchedulerSettings, ShortFileGivesEmptySlotsAndZeros) {

@@ -5,6 +5,7 @@
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "gps/tests/gps_station.hpp"
 #include "orbit/geodesy.hpp"
 
 #include <gtest/gtest.h>
@@ -24,12 +25,8 @@ constexpr double pi = 3.1415926535898;
 constexpr double flattening = 0.0033528106647474805;
 // The station position is single precision: about 3e-8 radians, 2e-6 degrees.
 constexpr double floatDegreesTolerance = 1e-5;
-constexpr int gpsPortNumber = 2;
-
-std::string gllSentence(const std::string& time, const std::string& latitude = "4916.45",
-                        const std::string& longitude = "12311.12") {
-    return "$GPGLL," + latitude + ",N," + longitude + ",W," + time + ",A,*1D\r\n";
-}
+using gpstest::gllSentence;
+using gpstest::gpsPortNumber;
 
 double geodeticDegrees(float geocentricLatitude) {
     const double k = (1 - flattening) * (1 - flattening);
@@ -41,13 +38,8 @@ double degrees(float radians) { return static_cast<double>(radians) * 180 / pi; 
 class GpsReaderTest : public ::testing::Test {
 protected:
     GpsReaderTest() {
-        mc.clock.set(2026, 10, 1, 12, 0, 0);
-        start = mc.clock.millis;
-        mc.sleeper.limitMillis = start + 60'000;
-        s.station.gpsPort = gpsPortNumber;
-        s.station.gpsBaud = 4800;
-        s.station.useGpsPosition = 1;
-        s.station.gpsSentence = 1;
+        start = gpstest::startAtNoon(mc);
+        gpstest::gpsOnPortTwo(s.station);
         s.station.latitude = configuredLatitude;
         s.station.longitude = configuredLongitude;
         testing::openLink(s.gpsLink, mc.serialPorts, gpsPortNumber, 4800);
@@ -115,7 +107,7 @@ TEST_F(GpsReaderTest, GgaAndRmcTakeTheirOwnFields) {
     EXPECT_EQ(s.station.latitude, static_cast<float>(trackerGeocentricLatitude(static_cast<float>(pi / 4))));
     // The SGP4 model stands the station at the fix's own, geodetic, latitude.
     EXPECT_EQ(s.station.geodeticLatitude, static_cast<float>(pi / 4));
-    EXPECT_EQ(s.observer().geodetic.latitude, static_cast<float>(pi / 4));
+    EXPECT_EQ(observerOf(s.station).geodetic.latitude, static_cast<float>(pi / 4));
     EXPECT_NEAR(degrees(s.station.longitude), -(11 + 31.0 / 60), floatDegreesTolerance);
 
     s.station.gpsSentence = 3;
@@ -137,34 +129,6 @@ TEST_F(GpsReaderTest, PolesStayPoles) {
     port().feed("$GPGLL,9000.000,S,12311.12,W,225446,A,*1D\r\n$GPGLL,9000.000,S,12311.12,W,225447,A,*1D\r\n");
     readGpsPosition(s);
     EXPECT_NEAR(degrees(s.station.latitude), -90, floatDegreesTolerance);
-}
-
-TEST_F(GpsReaderTest, AcceptanceNeedsAStoredStampAndADifferentOne) {
-    struct Case {
-        std::vector<std::string> stamps;
-        bool accepted;
-    };
-    const Case cases[] = {
-        {{"225444", "225444"}, false},
-        {{"225444", "225444", "225445"}, true},
-        {{"", "225444"}, false},  // an empty stamp is only stored
-        {{"", "", "225444", "225445"}, true},
-        {{"225444", ""}, true},  // an empty stamp after a stored one differs from it
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stamps.size());
-        s.station.latitude = configuredLatitude;
-        std::string stream;
-        for (std::size_t i = 0; i < c.stamps.size(); ++i) {
-            stream += gllSentence(c.stamps[i], std::to_string(10 + i) + "00.00");
-        }
-        port().feed(stream);
-        readGpsPosition(s);
-        EXPECT_EQ(messages.back(), c.accepted ? "Reading GPS...  OK!" : "Reading GPS...  FAILED!");
-        // The position is the one of the sentence that brought the new stamp.
-        const double expected = c.accepted ? 10.0 + c.stamps.size() - 1 : geodeticDegrees(configuredLatitude);
-        EXPECT_NEAR(geodeticDegrees(s.station.latitude), expected, floatDegreesTolerance);
-    }
 }
 
 TEST_F(GpsReaderTest, OtherTypesAreSkippedUntilTheBound) {
@@ -219,28 +183,6 @@ TEST_F(GpsReaderTest, TestOnlyModeLeavesThePositionAlone) {
     EXPECT_FALSE(dir.exists("KELVORIN.GPS"));
 }
 
-TEST_F(GpsReaderTest, SentencesWithoutAValidPositionAreSkipped) {
-    port().feed("$GPGLL,,,,,225443,V,*1D\r\n"               // no fix
-                "$GPGLL,4916.45,N,12311.12\r\n"             // fewer fields than GLL needs
-                "$GPGLL,4916.45,N,12311.12,W\r\n"
-                "$GPGLL,49x6.45,N,12311.12,W,225444,A,*1D\r\n"  // not a number
-                "$GPGLL,9516.45,N,12311.12,W,225445,A,*1D\r\n"  // beyond the pole
-                "$GPGLL,4916.45,N,19311.12,W,225446,A,*1D\r\n"  // beyond the date line
-                "$GPGLL,4916.45,N,12311.12,W,225447,A,*1D\r\n"
-                "$GPGLL,,,,,225448,V,*1D\r\n");
-    readGpsPosition(s);
-    EXPECT_EQ(messages.back(), "Reading GPS...  FAILED!");
-    EXPECT_TRUE(positionUnchanged());
-    EXPECT_FALSE(dir.exists("KELVORIN.GPS"));
-
-    // The read goes on past the bad sentences to the next good one.
-    port().feed(gllSentence("225450") + "$GPGLL,,,,,225451,V,*1D\r\n" + gllSentence("225452", "5000.00", "00100.00"));
-    readGpsPosition(s);
-    EXPECT_EQ(messages.back(), "Reading GPS...  OK!");
-    EXPECT_NEAR(geodeticDegrees(s.station.latitude), 50, floatDegreesTolerance);
-    EXPECT_NEAR(degrees(s.station.longitude), -1, floatDegreesTolerance);
-}
-
 TEST_F(GpsReaderTest, WhenNothingIsRead) {
     port().feed(gllSentence("225444") + gllSentence("225445"));
     const int fed = port().waiting();
@@ -254,9 +196,6 @@ TEST_F(GpsReaderTest, WhenNothingIsRead) {
     }
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(port().waiting(), fed);
-    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 1, 23, 58, 59}));
-    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 0, 1, 0}));
-    EXPECT_TRUE(gpsReadAllowedAt(LocalTime{2026, 10, 2, 12, 0, 0}));
 
     // Any type other than 1, 2 or 3 fails at once, without waiting for the bound.
     s.station.gpsSentence = 4;

@@ -386,7 +386,7 @@ TEST_F(MainLoopTest, WithTheSgp4ModelPassAndScreenComeFromIt) {
     EXPECT_EQ(statusTexts(), (std::vector<std::string>{"Tracking ISS"}));
 
     const double radians = s.constants.radiansPerDegree;
-    const ObserverSite site = s.observer();
+    const ObserverSite site = observerOf(s.station);
     SatelliteOrbit orbit = satelliteOrbit(OrbitModel::sgp4, s.orbit.elements);
     const ClockTime from{2026, 10, 10, 13, 12, 0};
     SatelliteState searched;
@@ -400,7 +400,7 @@ TEST_F(MainLoopTest, WithTheSgp4ModelPassAndScreenComeFromIt) {
     EXPECT_EQ(s.pass.maximumElevation, expected.maximumElevation);
     time = from;
     const PassPrediction builtIn =
-        predictPass(s.constants, s.orbit.elements, s.stationPosition(), settings, time, searched, quiet);
+        predictPass(s.constants, s.orbit.elements, stationPositionOf(s.station), settings, time, searched, quiet);
     EXPECT_NE(s.pass.los, builtIn.los);
 
     // The station stands where the configuration puts it: 52.35 degrees north, geodetic.

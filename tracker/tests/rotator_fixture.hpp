@@ -5,6 +5,7 @@
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
+#include "rotator/tests/rotator_station.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,7 @@ using station::testing::RecordingHandler;
 class RotatorTest : public ::testing::Test {
 protected:
     RotatorTest() {
-        s.station.rotatorPort = 1;
-        s.station.rotatorBaud = 9600;
-        s.station.azimuthStopNorth = 1;
-        s.station.flipEnabled = 1;
+        rotatorOnPortOne(s.station);
         station::testing::openLink(s.rotatorLink, mc.serialPorts, 1);
     }
 
