@@ -57,13 +57,13 @@ void SchedulerCycleComputation(benchmark::State& state) {
     mc.clock.set(2026, 10, 10, 0, 0, 0);
     station::Scheduler scheduler(mc.console);
     scheduler.startUp();
-    scheduler.settings = station::readSchedulerSettings(mc.files, scheduler);
+    scheduler.readSettings();
     scheduler.drawScreen();
-    scheduler.displayMode = -1;
+    scheduler.panelView = station::PanelView::passList;
     for (auto _ : state) {
         scheduler.loadElementSets();
         scheduler.buildSchedule();
-        scheduler.listRefreshFlag = 1;
+        scheduler.passList = station::PassListState::stale;
         scheduler.showNonScheduledPasses();
         benchmark::DoNotOptimize(mc.screen.cell(8, 3));
     }

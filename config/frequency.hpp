@@ -1,7 +1,7 @@
 #pragma once
 // KELVORIN.FRC: per satellite designation, uplink and downlink in kHz, two modes and a tone code.
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "console/result.hpp"
 
 #include <cstdint>
 #include <string>
@@ -17,9 +17,11 @@ struct FrequencyRecord {
     std::int16_t noFrequencyData = 0;  // 1 when the last lookup found no file or no record
 };
 
-// Looks the designation (upper case, suffix included) up under the frequency file's phases and
-// fills the record; success or failure is seen in `noFrequencyData`.
-void readFrequencyRecord(const Files& files, const std::string& designation, FrequencyRecord& record,
-                         ErrorHandler& errors);
+// Why a lookup gave no record: the file could not be opened, or it could not be read or holds
+// no record of the designation.
+enum class FrequencyFailure { fileNotFound, noRecord };
+
+// The record of the designation (upper case, suffix included).
+Result<FrequencyRecord, FrequencyFailure> readFrequencyRecord(const Files& files, const std::string& designation);
 
 }  // namespace station

@@ -1,21 +1,28 @@
 #include "config/scheduler_settings.hpp"
 
 #include "config/value_reader.hpp"
-#include "console/station_file.hpp"
 #include "orbit/constants.hpp"
 
 namespace station {
 
-SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors) {
-    ValueReader values(lines, errors);
-    SchedulerSettings settings;
+namespace {
+
+void readEntries(ValueReader& values, SchedulerSettings& settings) {
     for (std::string& entry : settings.scheduledEntries) {
         entry = values.readValue();
     }
     for (std::string& entry : settings.nonScheduledEntries) {
         entry = values.readValue();
     }
-    settings.minimumPassElevation = storedSingle(values.readNumber() * (programPi / 180.0), errors);
+}
+
+}  // namespace
+
+Result<SchedulerSettings, FileFailure> parseSchedulerSettings(LineReader& lines) {
+    ValueReader values(lines);
+    SchedulerSettings settings;
+    readEntries(values, settings);
+    settings.minimumPassElevation = values.single(values.readNumber() * (programPi / 180.0));
     settings.backgroundColour = values.readInt16();
     settings.foregroundColour = values.readInt16();
     settings.highlightColour = values.readInt16();
@@ -24,25 +31,36 @@ SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors
     if (rule >= 0 && rule <= static_cast<std::int16_t>(OverlapRule::higherFirst)) {
         settings.overlapRule = static_cast<OverlapRule>(rule);
     } else {
-        errors.handleError(runtimeError::illegalFunctionCall);
+        values.fail();
     }
-    const float shortest = storedSingle(values.readNumber(), errors);
+    const float shortest = values.single(values.readNumber());
     if (shortest < 0) {
-        errors.handleError(runtimeError::illegalFunctionCall);
+        values.fail();
     } else if (shortest > 0) {
         settings.shortestPartMinutes = shortest;
+    }
+    if (values.failed()) {
+        return failure(FileFailure::badValue);
     }
     return settings;
 }
 
-SchedulerSettings readSchedulerSettings(const Files& files, ErrorHandler& errors) {
-    auto lines = readStationFile(files, "MIRADOS.CFG", errors, schedulerPhase::settingsOpen,
-                                 schedulerPhase::settingsRead);
+Result<SchedulerSettings, FileFailure> readSchedulerSettings(const Files& files) {
+    auto lines = readStationFile(files, "MIRADOS.CFG");
     if (!lines) {
-        return {};
+        return failure(lines.error());
     }
-    SchedulerSettings settings = parseSchedulerSettings(*lines, errors);
-    errors.errorPhase = phase::none;
+    return parseSchedulerSettings(*lines);
+}
+
+Result<SchedulerSettings, FileFailure> readSchedulerEntries(const Files& files) {
+    auto lines = readStationFile(files, "MIRADOS.CFG");
+    if (!lines) {
+        return failure(lines.error());
+    }
+    ValueReader values(*lines);
+    SchedulerSettings settings;
+    readEntries(values, settings);
     return settings;
 }
 

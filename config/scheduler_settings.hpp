@@ -1,8 +1,8 @@
 #pragma once
 // MIRADOS.CFG: the scheduled and watched satellites, the lowest pass counted and the colours of
 // the scheduler's screen. Read again at the start of every scheduling cycle.
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "console/station_file.hpp"
 
 #include <array>
 #include <cstdint>
@@ -35,10 +35,12 @@ struct SchedulerSettings {
 
 // The 34 values and the two optional ones from already opened lines; the reader is the station
 // configuration's.
-SchedulerSettings parseSchedulerSettings(LineReader& lines, ErrorHandler& errors);
+Result<SchedulerSettings, FileFailure> parseSchedulerSettings(LineReader& lines);
 
-// Reads MIRADOS.CFG as a guarded operation (phases settingsOpen and settingsRead); a good read
-// leaves no phase set.
-SchedulerSettings readSchedulerSettings(const Files& files, ErrorHandler& errors);
+// Reads MIRADOS.CFG.
+Result<SchedulerSettings, FileFailure> readSchedulerSettings(const Files& files);
+// The two entry lists alone (the other values stay at their defaults), for a program that needs
+// only the names: a value after them that cannot be stored does not matter to it.
+Result<SchedulerSettings, FileFailure> readSchedulerEntries(const Files& files);
 
 }  // namespace station

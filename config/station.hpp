@@ -1,8 +1,8 @@
 #pragma once
 // KELVORIN.CFG: the station configuration, 44 values in file order and 3 optional ones after
 // them, read by both programs.
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "console/station_file.hpp"
 #include "orbit/orbit_model.hpp"
 
 #include <array>
@@ -11,6 +11,16 @@
 #include <string_view>
 
 namespace station {
+
+// Value 14: how the rotator is driven. Numbers outside 0 to 4 are kept as read: such a rotator is
+// given no output.
+enum class RotatorInterface : std::int16_t {
+    gFrame = 0,   // the binary "G" frame to the interface latches
+    wText = 1,    // "W" text
+    aeText = 2,   // "A" and "E" texts
+    rotDat = 3,   // the ROT.DAT file
+    daemon = 4,   // the rotator daemon at the address of value 46
+};
 
 struct Station {
     std::string stationName;      // 1, shown after "Seen from "
@@ -27,8 +37,7 @@ struct Station {
     std::int16_t parkEnabled = 0;       // 11
     float parkAzimuth = 0;              // 12, radians
     double parkElevation = 0;           // 13, radians
-    std::int16_t rotatorInterface = 0;  // 14: 0 "G" frame, 1 "W" text, 2 "A"/"E" text, 3 ROT.DAT,
-                                        //     4 the rotator daemon at 46
+    RotatorInterface rotatorInterface = RotatorInterface::gFrame;  // 14
     std::int32_t rotatorBaud = 0;       // 15, bit/s
     std::int16_t rotatorPort = 0;       // 16, 0 or less: no rotator
     float utcOffsetHours = 0;           // 17, hours added to the clock to get UTC
@@ -58,33 +67,33 @@ struct Station {
     OrbitModel orbitModel = OrbitModel::builtIn;  // 47, optional: 0 built-in, 1 SGP4/SDP4
 };
 
-// The network control daemons: radio code H and rotator interface 4 reach them at the addresses
+// The network control daemons: radio code H and the rotator's daemon interface reach them at the addresses
 // of values 45 and 46, by default on this machine at their usual ports.
 inline constexpr std::string_view daemonRadioCode = "H";
-inline constexpr std::int16_t daemonRotatorInterface = 4;
 inline constexpr std::uint16_t radioDaemonPort = 4532;
 inline constexpr std::uint16_t rotatorDaemonPort = 4533;
 
 // A radio or rotator is controlled when its serial port number is positive, or through its
 // daemon, which needs no port.
-inline bool radioControlled(const Station& s) { return s.radioPort > 0 || s.radioType == daemonRadioCode; }
-inline bool rotatorOnLink(const Station& s) {
-    return s.rotatorPort > 0 || s.rotatorInterface == daemonRotatorInterface;
+inline bool radioControlled(const Station& station) { return station.radioPort > 0 || station.radioType == daemonRadioCode; }
+inline bool rotatorOnLink(const Station& station) {
+    return station.rotatorPort > 0 || station.rotatorInterface == RotatorInterface::daemon;
 }
 
 // Where the orbit models put the station: the built-in one at the geocentric latitude, SGP4 at the
 // geodetic one.
-inline StationPosition stationPositionOf(const Station& s) { return {s.latitude, s.longitude}; }
-inline ObserverSite observerOf(const Station& s) {
-    return observerSite(stationPositionOf(s), s.geodeticLatitude);
+inline StationPosition stationPositionOf(const Station& station) { return {station.latitude, station.longitude}; }
+inline ObserverSite observerOf(const Station& station) {
+    return observerSite(stationPositionOf(station), station.geodeticLatitude);
 }
 
 // Which program reads the file: the scheduler reads ports 16 and 37 as hexadecimal, keeps the
 // minimum elevation in single precision and makes the latitude geocentric its own way.
 enum class StationReader { tracker, scheduler };
 
-// Reads KELVORIN.CFG as a guarded operation (phases stationConfigOpen and stationConfigRead).
-Station readStationConfig(const Files& files, ErrorHandler& errors,
-                          StationReader reader = StationReader::tracker);
+// Reads KELVORIN.CFG; a value its field cannot hold, or a model number naming no model, fails it.
+Result<Station, FileFailure> readStationConfig(const Files& files, StationReader reader = StationReader::tracker);
+// Value 2 alone, for a program that needs nothing else of the file.
+Result<std::string, FileFailure> readElementFileName(const Files& files);
 
 }  // namespace station

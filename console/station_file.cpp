@@ -2,19 +2,14 @@
 
 namespace station {
 
-std::optional<LineReader> readStationFile(const Files& files, std::string_view name, ErrorHandler& errors,
-                                          std::int16_t openPhase, std::int16_t readPhase) {
-    errors.errorPhase = openPhase;
+Result<LineReader, FileFailure> readStationFile(const Files& files, std::string_view name) {
     auto in = files.open(name);
     if (!in) {
-        errors.handleError(runtimeError::fileNotFound);
-        return std::nullopt;
+        return failure(FileFailure::notFound);
     }
-    errors.errorPhase = readPhase;
     const auto text = Files::readAll(*in);
     if (!text) {
-        errors.handleError(runtimeError::deviceIoError);
-        return std::nullopt;
+        return failure(FileFailure::unreadable);
     }
     return LineReader(splitLines(*text));
 }

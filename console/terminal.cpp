@@ -1,7 +1,7 @@
 #include "console/terminal.hpp"
 
 #include "console/curses_screen.hpp"
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/job.hpp"
 #include "console/network_posix.hpp"
 #include "console/serial_posix.hpp"

@@ -1,6 +1,6 @@
 #include "console/terminal_signals.hpp"
 
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 
 #include <signal.h>
 

@@ -26,17 +26,6 @@ constexpr std::size_t quotedLength = 60;
 // more often.
 constexpr std::int64_t refetchAfterSeconds = 2 * 60 * 60;
 
-// Remembers the failures of the station file readers instead of ending anything: this command
-// only needs to know whether a file was there and could be read.
-struct RecordedFailures : ErrorHandler {
-    std::vector<std::pair<int, int>> failures;  // phase, error number
-    void handleError(int errorNumber) override { failures.emplace_back(errorPhase, errorNumber); }
-    bool failedIn(int phase) const {
-        return std::any_of(failures.begin(), failures.end(),
-                           [phase](const auto& f) { return f.first == phase; });
-    }
-};
-
 std::string firstLineOf(std::string_view text) {
     const auto start = text.find_first_not_of(" \t\r\n");
     if (start == std::string_view::npos) {
@@ -114,14 +103,14 @@ private:
 };
 
 int ElementUpdate::run() {
-    RecordedFailures configFailures;
-    const Station station = readStationConfig(files_, configFailures);
-    if (configFailures.failedIn(1)) {
+    const auto elementFileName = readElementFileName(files_);
+    if (!elementFileName && elementFileName.error() == FileFailure::notFound) {
         message("cannot find KELVORIN.CFG in " + files_.directory().string() +
                 " (run kelvorin-elements in the station directory)");
         return updateStatus::refused;
     }
-    const std::string elementFile = nameKey(station.elementFileName);
+    // A file that cannot be read names no element file either.
+    const std::string elementFile = elementFileName ? nameKey(*elementFileName) : std::string();
     if (elementFile.empty()) {
         message("KELVORIN.CFG names no keplerian data file (value 2)");
         return updateStatus::refused;
@@ -348,15 +337,12 @@ std::vector<NamedSatellite> satellitesNamed(const Files& files, std::string& err
     };
 
     if (files.find("MIRADOS.CFG")) {
-        RecordedFailures failures;
-        const SchedulerSettings settings = readSchedulerSettings(files, failures);
-        if (failures.failedIn(3) ||
-            std::any_of(failures.failures.begin(), failures.failures.end(),
-                        [](const auto& f) { return f.second != runtimeError::overflow; })) {
+        const auto settings = readSchedulerEntries(files);
+        if (!settings) {
             error = "cannot read MIRADOS.CFG to see which satellites it names";
             return named;
         }
-        for (const EntryList* entries : {&settings.scheduledEntries, &settings.nonScheduledEntries}) {
+        for (const EntryList* entries : {&settings->scheduledEntries, &settings->nonScheduledEntries}) {
             for (const std::string& entry : *entries) {
                 add(entry, "MIRADOS.CFG");
             }

@@ -1,7 +1,6 @@
 #pragma once
-// What the fuzz targets share: a station directory for the files an input becomes, error
-// handlers as the programs' are (fatal ones end the reading, the others let it go on), and the
-// demo station's element sets.
+// What the fuzz targets share: a station directory for the files an input becomes and the demo
+// station's element sets.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/files.hpp"
 #include "orbit/elements.hpp"
 
@@ -53,16 +52,6 @@ inline std::string_view textOf(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
 
-// Every failure ends the reading, as in both programs for the station and scheduler files.
-struct FatalErrors : ErrorHandler {
-    void handleError(int) override { throw ProgramExit{0}; }
-};
-
-// Every failure is reported and the program goes on with its next step.
-struct ReturningErrors : ErrorHandler {
-    void handleError(int) override { errorPhase = 0; }
-};
-
 // An invariant the code promises, broken: libFuzzer reports the abort with the input.
 [[noreturn]] inline void broken(const char* what) {
     std::fprintf(stderr, "broken invariant: %s\n", what);
@@ -71,10 +60,8 @@ struct ReturningErrors : ErrorHandler {
 
 // A demo element set by name (demo/KEPS.TXT).
 inline KeplerianElementSet demoElements(const std::string& name) {
-    FatalErrors errors;
     Files files(FUZZ_DEMO_DIR);
-    Selection selection{name, name};
-    const auto elements = readElementSet(files, "KEPS.TXT", selection, errors);
+    const auto elements = readElementSet(files, "KEPS.TXT", name);
     if (!elements) {
         broken("the demo element file lacks a set the targets use");
     }

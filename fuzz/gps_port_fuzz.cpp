@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     console.clock.set(2026, 10, 1, 12, 0, 0);
     // Far beyond the read's own bound of a few clock seconds.
     console.sleeper.limitMillis = console.clock.millis + 120'000;
-    fuzz::ReturningErrors errors;
-    TrackerState s(console.console, errors);
+    TrackerState s(console.console);
     s.station.gpsPort = gpsPort;
     s.station.gpsBaud = 4800;
     s.station.gpsSentence = static_cast<std::int16_t>(1 + data[0] % 3);

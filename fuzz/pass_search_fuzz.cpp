@@ -31,13 +31,12 @@ bool searchable(const Station& station) {
 }
 
 void trackerSearches(const Files& files, MemoryConsole& console) {
-    fuzz::FatalErrors errors;
-    TrackerState s(console.console, errors);
-    try {
-        s.station = readStationConfig(files, errors);
-    } catch (const ProgramExit&) {
+    TrackerState s(console.console);
+    const auto station = readStationConfig(files);
+    if (!station) {
         return;
     }
+    s.station = *station;
     if (!searchable(s.station)) {
         return;
     }
@@ -74,12 +73,12 @@ void schedulerSearches(MemoryConsole& console) {
         if (!searchable(scheduler.station)) {
             return;
         }
-        scheduler.settings = readSchedulerSettings(console.files, scheduler);
+        scheduler.readSettings();
         scheduler.loadElementSets();
         scheduler.buildSchedule();
         scheduler.showRealtimeView();
         scheduler.buildNonScheduledTable();
-        scheduler.listRefreshFlag = 0;
+        scheduler.passList = PassListState::current;
         scheduler.showNonScheduledPasses();
     } catch (const ProgramExit&) {
     }

@@ -111,56 +111,40 @@ KeplerianElementSet parseElementLines(const std::string& line1, const std::strin
     return set;
 }
 
-std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
-                                                  Selection& selection, ErrorHandler& errors) {
-    std::optional<KeplerianElementSet> result;
-    do {
-        auto file =
-            readStationFile(files, elementFileName, errors, phase::elementFileOpen, phase::elementRead);
-        if (!file) {
-            // A handler that lets the program go on leaves nothing to search in.
-            errors.errorPhase = phase::none;
-            return std::nullopt;
+Result<KeplerianElementSet, ElementFailure> readElementSet(const Files& files, const std::string& elementFileName,
+                                                           const std::string& lookupName) {
+    auto file = readStationFile(files, elementFileName);
+    if (!file) {
+        return failure(file.error() == FileFailure::notFound ? ElementFailure::fileNotFound
+                                                             : ElementFailure::fileUnreadable);
+    }
+    LineReader& lines = *file;
+    // An empty name would "match" before the first line and take the file's first lines for
+    // elements.
+    if (lookupName.empty()) {
+        return failure(ElementFailure::nameNotFound);
+    }
+    int emptyLines = 0;
+    for (;;) {
+        const std::string line = withoutTrailingBlanks(upperCase(lines.read()));
+        if (line == lookupName) {
+            break;
         }
-        LineReader& lines = *file;
-
-        errors.errorPhase = phase::elementLookup;
-        bool found = false;
-        if (selection.lookupName.empty()) {
-            // An empty name would "match" before the first line and take the file's first lines
-            // for elements.
-            errors.handleError(runtimeError::inputPastEnd);
-        } else {
-            int emptyLines = 0;
-            while (!found && errors.errorPhase == phase::elementLookup) {
-                const std::string line = withoutTrailingBlanks(upperCase(lines.read()));
-                emptyLines = line.empty() ? emptyLines + 1 : 0;
-                found = line == selection.lookupName;
-                if (emptyLines > emptyLinesMeaningEnd) {
-                    errors.handleError(runtimeError::inputPastEnd);
-                    break;
-                }
-            }
+        emptyLines = line.empty() ? emptyLines + 1 : 0;
+        if (emptyLines > emptyLinesMeaningEnd) {
+            return failure(ElementFailure::nameNotFound);
         }
-
-        if (found && errors.errorPhase == phase::elementLookup) {
-            // The name line must be followed by both element lines.
-            if (lines.atEnd()) {
-                errors.handleError(runtimeError::inputPastEnd);
-            } else {
-                const std::string line1 = lines.read();
-                if (lines.atEnd()) {
-                    errors.handleError(runtimeError::inputPastEnd);
-                } else {
-                    const std::string line2 = lines.read();
-                    errors.errorPhase = phase::elementRead;
-                    result = parseElementLines(line1, line2);
-                }
-            }
-        }
-    } while (errors.errorPhase != phase::elementRead && !selection.satelliteDesignation.empty());
-    errors.errorPhase = phase::none;
-    return result;
+    }
+    // The name line must be followed by both element lines.
+    if (lines.atEnd()) {
+        return failure(ElementFailure::nameNotFound);
+    }
+    const std::string line1 = lines.read();
+    if (lines.atEnd()) {
+        return failure(ElementFailure::nameNotFound);
+    }
+    const std::string line2 = lines.read();
+    return parseElementLines(line1, line2);
 }
 
 bool elementYearOutOfDate(const KeplerianElementSet& elements, int year) {

@@ -1,7 +1,7 @@
 #pragma once
 // Keplerian element sets: the two element lines under a name line of the keplerian data file.
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
+#include "console/result.hpp"
 #include "orbit/time_base.hpp"
 
 #include <cstdint>
@@ -38,12 +38,13 @@ std::string lookupNameOf(const std::string& designation);
 // The fields of two element lines; malformed numbers read as 0, nothing fails.
 KeplerianElementSet parseElementLines(const std::string& line1, const std::string& line2);
 
-// Searches the keplerian data file for `selection.lookupName` under the element file's phases and
-// returns the element set. After a failed lookup the handler may have asked for a new
-// designation (the search then starts again from the top of the file with it) or emptied it
-// (nothing is returned).
-std::optional<KeplerianElementSet> readElementSet(const Files& files, const std::string& elementFileName,
-                                                  Selection& selection, ErrorHandler& errors);
+// Why the keplerian data file gave no element set: it could not be opened, could not be read, or
+// has no name line `lookupName` followed by two element lines.
+enum class ElementFailure { fileNotFound, fileUnreadable, nameNotFound };
+
+// The element set under the name line `lookupName` of the keplerian data file.
+Result<KeplerianElementSet, ElementFailure> readElementSet(const Files& files, const std::string& elementFileName,
+                                                           const std::string& lookupName);
 
 // True when the element year and the clock year differ by more than one ("Keps out of date!").
 bool elementYearOutOfDate(const KeplerianElementSet& elements, int year);

@@ -52,35 +52,35 @@ struct FrameLink {
     std::string_view band;
 };
 
-bool twoRadios(const RadioContext& s) { return s.station.radioType == "I2"; }
+bool twoRadios(const RadioContext& context) { return context.station.radioType == "I2"; }
 
-FrameLink uplinkOf(const RadioContext& s) {
-    return twoRadios(s) ? FrameLink{s.radio.uplinkFrameHeader, bandD0} : FrameLink{s.radio.frameHeader, bandD0};
+FrameLink uplinkOf(const RadioContext& context) {
+    return twoRadios(context) ? FrameLink{context.radio.uplinkFrameHeader, bandD0} : FrameLink{context.radio.frameHeader, bandD0};
 }
 
-FrameLink downlinkOf(const RadioContext& s) {
-    return twoRadios(s) ? FrameLink{s.radio.frameHeader, bandD0} : FrameLink{s.radio.frameHeader, bandD1};
+FrameLink downlinkOf(const RadioContext& context) {
+    return twoRadios(context) ? FrameLink{context.radio.frameHeader, bandD0} : FrameLink{context.radio.frameHeader, bandD1};
 }
 
-void sendAndPause(const RadioContext& s, const std::string& frame) {
+void sendAndPause(const RadioContext& context, const std::string& frame) {
     if (!frame.empty()) {
-        sendHex(s, frame);
+        sendHex(context, frame);
     }
-    radioPause(s);
+    radioPause(context);
 }
 
-void selectLinkAndMode(const RadioContext& s, const FrameLink& link, const std::string& mode) {
-    sendAndPause(s, bandSelectFrame(link.header, link.band));
-    sendAndPause(s, vfoSelectFrame(link.header));
-    sendAndPause(s, modeFrame(link.header, mode, s.radio.modeFrameEnd));
+void selectLinkAndMode(const RadioContext& context, const FrameLink& link, const std::string& mode) {
+    sendAndPause(context, bandSelectFrame(link.header, link.band));
+    sendAndPause(context, vfoSelectFrame(link.header));
+    sendAndPause(context, modeFrame(link.header, mode, context.radio.modeFrameEnd));
 }
 
-void sendFrequency(const RadioContext& s, const FrameLink& link, std::int32_t tenHz) {
-    if (!frequencyInRange(s, tenHz)) {
+void sendFrequency(const RadioContext& context, const FrameLink& link, std::int32_t tenHz) {
+    if (!frequencyInRange(context, tenHz)) {
         return;
     }
-    sendAndPause(s, bandSelectFrame(link.header, link.band));
-    sendAndPause(s, frequencyFrame(link.header, tenHz));
+    sendAndPause(context, bandSelectFrame(link.header, link.band));
+    sendAndPause(context, frequencyFrame(link.header, tenHz));
 }
 
 }  // namespace
@@ -130,28 +130,28 @@ std::string frequencyFrame(std::string_view header, std::int32_t tenHz) {
     return frame + std::string(endOfFrame);
 }
 
-void setupAddressedFrame(const RadioContext& s) {
-    s.radio.frameHeader = addressedFrameHeader(s.station.radioAddress);
-    s.radio.uplinkFrameHeader = twoRadios(s) ? addressedFrameHeader(s.station.txRadioAddress) : std::string();
-    s.radio.modeFrameEnd = modeFrameEndFor(s.station.filterOption);
+void setupAddressedFrame(const RadioContext& context) {
+    context.radio.frameHeader = addressedFrameHeader(context.station.radioAddress);
+    context.radio.uplinkFrameHeader = twoRadios(context) ? addressedFrameHeader(context.station.txRadioAddress) : std::string();
+    context.radio.modeFrameEnd = modeFrameEndFor(context.station.filterOption);
 
-    selectLinkAndMode(s, uplinkOf(s), s.frequencies.uplinkMode);
-    selectLinkAndMode(s, downlinkOf(s), s.frequencies.downlinkMode);
-    if (uplinkSetAtSetup(s) || s.radio.parking) {
-        sendFrequency(s, uplinkOf(s), s.radio.txTenHz);
+    selectLinkAndMode(context, uplinkOf(context), context.frequencies.uplinkMode);
+    selectLinkAndMode(context, downlinkOf(context), context.frequencies.downlinkMode);
+    if (uplinkSetAtSetup(context) || context.radio.parking) {
+        sendFrequency(context, uplinkOf(context), context.radio.txTenHz);
     }
-    if (s.radio.parking) {
-        sendFrequency(s, downlinkOf(s), s.radio.rxTenHz);
+    if (context.radio.parking) {
+        sendFrequency(context, downlinkOf(context), context.radio.rxTenHz);
     }
 }
 
-void updateAddressedFrame(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateAddressedFrame(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                           bool rxChanged) {
-    if (uplinkFollowsDoppler(s) && txChanged) {
-        sendFrequency(s, uplinkOf(s), txTenHz);
+    if (uplinkFollowsDoppler(context) && txChanged) {
+        sendFrequency(context, uplinkOf(context), txTenHz);
     }
     if (rxChanged) {
-        sendFrequency(s, downlinkOf(s), rxTenHz);
+        sendFrequency(context, downlinkOf(context), rxTenHz);
     }
 }
 

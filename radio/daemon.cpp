@@ -32,31 +32,31 @@ constexpr std::array<DaemonMode, 4> daemonModes{{
     {"CW", "CW"},
 }};
 
-void command(const RadioContext& s, const std::string& text) {
+void command(const RadioContext& context, const std::string& text) {
     if (text.empty()) {
         return;
     }
-    if (const auto refused = sendDaemonCommand(s.link, s.radio.daemonRefusals, daemonName, text)) {
-        s.showMessage(*refused);
+    if (const auto refused = sendDaemonCommand(context.link, context.radio.daemonRefusals, daemonName, text)) {
+        context.showMessage(*refused);
     }
 }
 
 // Any positive frequency goes to the daemon, which knows what its radio can take; the largest
 // 10 Hz count stands for a frequency that did not fit it.
-bool sendable(const RadioContext& s, std::int32_t tenHz) {
+bool sendable(const RadioContext& context, std::int32_t tenHz) {
     if (tenHz > 0 && tenHz < std::numeric_limits<std::int32_t>::max()) {
         return true;
     }
-    if (!s.radio.outOfRangeReported) {
-        s.radio.outOfRangeReported = true;
-        s.showMessage("Frequency out of range for the radio: not sent.");
+    if (!context.radio.outOfRangeReported) {
+        context.radio.outOfRangeReported = true;
+        context.showMessage("Frequency out of range for the radio: not sent.");
     }
     return false;
 }
 
-void sendFrequency(const RadioContext& s, char vfo, std::int32_t tenHz) {
-    if (sendable(s, tenHz)) {
-        command(s, daemonFrequencyCommand(vfo, tenHz));
+void sendFrequency(const RadioContext& context, char vfo, std::int32_t tenHz) {
+    if (sendable(context, tenHz)) {
+        command(context, daemonFrequencyCommand(vfo, tenHz));
     }
 }
 
@@ -83,25 +83,25 @@ std::string daemonFrequencyCommand(char command, std::int32_t tenHz) {
     return std::string(1, command) + " " + std::to_string(hertzOf(tenHz));
 }
 
-void setupDaemon(const RadioContext& s) {
-    command(s, std::string(daemonSplitOn));
-    command(s, daemonModeCommand('M', s.frequencies.downlinkMode));
-    command(s, daemonModeCommand('X', s.frequencies.uplinkMode));
-    if (uplinkSetAtSetup(s) || s.radio.parking) {
-        sendFrequency(s, 'I', s.radio.txTenHz);
+void setupDaemon(const RadioContext& context) {
+    command(context, std::string(daemonSplitOn));
+    command(context, daemonModeCommand('M', context.frequencies.downlinkMode));
+    command(context, daemonModeCommand('X', context.frequencies.uplinkMode));
+    if (uplinkSetAtSetup(context) || context.radio.parking) {
+        sendFrequency(context, 'I', context.radio.txTenHz);
     }
-    if (s.radio.parking) {
-        sendFrequency(s, 'F', s.radio.rxTenHz);
+    if (context.radio.parking) {
+        sendFrequency(context, 'F', context.radio.rxTenHz);
     }
 }
 
-void updateDaemon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateDaemon(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                   bool rxChanged) {
     if (rxChanged) {
-        sendFrequency(s, 'F', rxTenHz);
+        sendFrequency(context, 'F', rxTenHz);
     }
-    if (uplinkFollowsDoppler(s) && txChanged) {
-        sendFrequency(s, 'I', txTenHz);
+    if (uplinkFollowsDoppler(context) && txChanged) {
+        sendFrequency(context, 'I', txTenHz);
     }
 }
 

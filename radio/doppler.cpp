@@ -43,10 +43,10 @@ std::string radioDatValue(double khz) {
     return formatInteger(std::clamp(tenHzOf64(khz), -limitTenHz, limitTenHz) * 10) + " \r\n";
 }
 
-WriteResult writeRadioDat(const RadioContext& s) {
-    const std::string content = radioDatValue(s.doppler.txKhz) + radioDatValue(s.doppler.rxKhz) +
-                                s.frequencies.uplinkMode + "\r\n" + s.frequencies.downlinkMode + "\r\n";
-    return s.files.replace("radio.dat", content);
+WriteResult writeRadioDat(const RadioContext& context) {
+    const std::string content = radioDatValue(context.doppler.txKhz) + radioDatValue(context.doppler.rxKhz) +
+                                context.frequencies.uplinkMode + "\r\n" + context.frequencies.downlinkMode + "\r\n";
+    return context.files.replace("radio.dat", content);
 }
 
 // The uplink is shown lowered by the shift, the downlink raised, to a tenth of a part per million.
@@ -85,15 +85,15 @@ std::int64_t tenHzOf64(double khz) {
     return roundedTenHz<std::int64_t>(khz);
 }
 
-double translateThroughConverter(const RadioContext& s, double fKhz) {
-    const double oscillatorKhz = khzPerMhz * s.station.converterLo[converterBand(fKhz)];
-    s.doppler.converterInverts = fKhz < oscillatorKhz ? 1 : 0;
+double translateThroughConverter(const RadioContext& context, double fKhz) {
+    const double oscillatorKhz = khzPerMhz * context.station.converterLo[converterBand(fKhz)];
+    context.doppler.converterInverts = fKhz < oscillatorKhz ? 1 : 0;
     return std::fabs(fKhz - oscillatorKhz);
 }
 
-DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS) {
-    DopplerState& d = s.doppler;
-    const FrequencyRecord& f = s.frequencies;
+DopplerUpdate correctDoppler(const RadioContext& context, double rangeRateKmPerS) {
+    DopplerState& d = context.doppler;
+    const FrequencyRecord& f = context.frequencies;
 
     const double ratio = rangeRateKmPerS / speedOfLightKmPerS;
     const double predicted = extrapolationFactor * ratio - d.previousDopplerRatio;
@@ -106,15 +106,15 @@ DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS) {
 
     // The satellite approaches while the range rate is positive: it hears the uplink higher
     // and sends the downlink higher, so the uplink is lowered and the downlink raised.
-    d.txKhz = s.station.uplinkCorrection == 1 ? f.uplinkKhz - predicted * f.uplinkKhz : f.uplinkKhz;
+    d.txKhz = context.station.uplinkCorrection == 1 ? f.uplinkKhz - predicted * f.uplinkKhz : f.uplinkKhz;
     d.rxKhz = f.downlinkKhz + predicted * f.downlinkKhz;
 
     DopplerUpdate update;
-    update.rxChanged = movedByRetuneStep(d.rxKhz, d.lastShownRxKhz, s.station.dopplerThresholdHz);
+    update.rxChanged = movedByRetuneStep(d.rxKhz, d.lastShownRxKhz, context.station.dopplerThresholdHz);
     if (update.rxChanged) {
         d.lastShownRxKhz = d.rxKhz;
     }
-    update.txChanged = movedByRetuneStep(d.txKhz, d.lastShownTxKhz, s.station.dopplerThresholdHz);
+    update.txChanged = movedByRetuneStep(d.txKhz, d.lastShownTxKhz, context.station.dopplerThresholdHz);
     if (update.txChanged) {
         d.lastShownTxKhz = d.txKhz;
     }
@@ -127,21 +127,21 @@ DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS) {
     return update;
 }
 
-std::optional<WriteResult> sendDoppler(const RadioContext& s, const DopplerUpdate& update) {
+std::optional<WriteResult> sendDoppler(const RadioContext& context, const DopplerUpdate& update) {
     if (update.ppm) {
         return std::nullopt;
     }
-    DopplerState& d = s.doppler;
-    const bool fileOutput = s.station.radioType == "D";
-    if (!radioControlled(s.station) && !fileOutput) {
+    DopplerState& d = context.doppler;
+    const bool fileOutput = context.station.radioType == "D";
+    if (!radioControlled(context.station) && !fileOutput) {
         return std::nullopt;
     }
-    d.txKhz = translateThroughConverter(s, d.txKhz);
-    d.rxKhz = translateThroughConverter(s, d.rxKhz);
+    d.txKhz = translateThroughConverter(context, d.txKhz);
+    d.rxKhz = translateThroughConverter(context, d.rxKhz);
     if (fileOutput) {
-        return writeRadioDat(s);
+        return writeRadioDat(context);
     }
-    sendFrequencyUpdate(s, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), update.txChanged, update.rxChanged);
+    sendFrequencyUpdate(context, tenHzOf(d.txKhz), tenHzOf(d.rxKhz), update.txChanged, update.rxChanged);
     return std::nullopt;
 }
 

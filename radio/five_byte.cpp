@@ -93,8 +93,8 @@ std::optional<std::array<std::uint8_t, 2>> leadingHexBytes(const std::string& te
     return bytes;
 }
 
-void send(const RadioContext& s, const FiveByteCommand& command) {
-    sendBytes(s, std::vector<std::uint8_t>(command.begin(), command.end()));
+void send(const RadioContext& context, const FiveByteCommand& command) {
+    sendBytes(context, std::vector<std::uint8_t>(command.begin(), command.end()));
 }
 
 // Frequency opcodes with two band classes; Y3 has no band opcodes and sets its VFO in use.
@@ -107,114 +107,114 @@ std::uint8_t twoBandDownlinkOpcode(FiveByteModel model) {
                                         : fiveByteOp::frequency;
 }
 
-void sendMode(const RadioContext& s, const std::string& mode, std::uint8_t opcode, FiveByteModel model) {
+void sendMode(const RadioContext& context, const std::string& mode, std::uint8_t opcode, FiveByteModel model) {
     if (const auto command = fiveByteModeCommand(mode, opcode, model)) {
-        send(s, *command);
+        send(context, *command);
     }
 }
 
 // A frequency the field cannot carry is not sent; false tells the caller to skip its pause.
-bool sendFrequency(const RadioContext& s, std::int32_t tenHz, std::uint8_t opcode, FiveByteModel model) {
-    if (!frequencyInRange(s, tenHz)) {
+bool sendFrequency(const RadioContext& context, std::int32_t tenHz, std::uint8_t opcode, FiveByteModel model) {
+    if (!frequencyInRange(context, tenHz)) {
         return false;
     }
-    send(s, fiveByteFrequencyCommand(tenHz, opcode, model));
+    send(context, fiveByteFrequencyCommand(tenHz, opcode, model));
     return true;
 }
 
-void sendOffsetAndShift(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz,
+void sendOffsetAndShift(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz,
                         FiveByteModel model) {
-    if (!frequencyInRange(s, txTenHz) || !frequencyInRange(s, rxTenHz)) {
+    if (!frequencyInRange(context, txTenHz) || !frequencyInRange(context, rxTenHz)) {
         return;
     }
-    send(s, fiveByteOffsetCommand(txTenHz, rxTenHz));
-    radioPause(s);
-    send(s, fiveByteShiftCommand(txTenHz, rxTenHz, model));
+    send(context, fiveByteOffsetCommand(txTenHz, rxTenHz));
+    radioPause(context);
+    send(context, fiveByteShiftCommand(txTenHz, rxTenHz, model));
 }
 
 // Tone value, pause, tone-on; or tone-off and its pause. A tone code that is not the hex
 // digits the radio expects would garble the command, so it leaves the tone off; so does a
 // record cut short before its tone line.
-void sendTone(const RadioContext& s, FiveByteModel model, bool twoBands) {
-    const std::string& toneCode = s.frequencies.toneCode;
+void sendTone(const RadioContext& context, FiveByteModel model, bool twoBands) {
+    const std::string& toneCode = context.frequencies.toneCode;
     const auto toneValue = toneCode == "0" ? std::nullopt : fiveByteToneCommand(toneCode, model, twoBands);
     if (!toneValue) {
         if (toneCode != "0" && !toneCode.empty()) {
-            s.showMessage("Tone code " + toneCode + " not understood: tone off.");
+            context.showMessage("Tone code " + toneCode + " not understood: tone off.");
         }
-        send(s, fiveByteToneOff(model, twoBands));
-        radioPause(s);
+        send(context, fiveByteToneOff(model, twoBands));
+        radioPause(context);
         return;
     }
-    send(s, *toneValue);
-    radioPause(s);
-    send(s, fiveByteToneOn(model, twoBands));
+    send(context, *toneValue);
+    radioPause(context);
+    send(context, fiveByteToneOn(model, twoBands));
 }
 
 // Codes Y and Y2 share one sequence: they differ in the two-band command and the uplink opcode,
 // and only code Y visits its third band.
-void setupTwoBandRadio(const RadioContext& s, FiveByteModel model, std::int32_t upClass,
+void setupTwoBandRadio(const RadioContext& context, FiveByteModel model, std::int32_t upClass,
                        std::int32_t downClass) {
     const bool codeY = model == FiveByteModel::y;
-    const FrequencyRecord& f = s.frequencies;
-    if (s.radio.sameBandFlag == 0) {
-        send(s, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
-        radioPause(s);
-        sendMode(s, f.uplinkMode, fiveByteOp::uplinkMode, model);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, fiveByteOp::downlinkMode, model);
-        radioPause(s);
-        if (codeY && s.station.thirdBandOption != 0) {
+    const FrequencyRecord& f = context.frequencies;
+    if (context.radio.linkBands == LinkBands::separate) {
+        send(context, codeY ? fiveByte::twoBandY : fiveByte::twoBandY2);
+        radioPause(context);
+        sendMode(context, f.uplinkMode, fiveByteOp::uplinkMode, model);
+        radioPause(context);
+        sendMode(context, f.downlinkMode, fiveByteOp::downlinkMode, model);
+        radioPause(context);
+        if (codeY && context.station.thirdBandOption != 0) {
             // Visiting the third band, then the two working bands, leaves each band's VFO in
             // the class the pass needs.
-            const std::int32_t third = thirdBandBase(s.station.thirdBandOption, upClass, downClass);
+            const std::int32_t third = thirdBandBase(context.station.thirdBandOption, upClass, downClass);
             using fiveByteOp::downlinkY, fiveByteOp::uplinkY;
             for (const auto& [base, opcode] : {std::pair{third, downlinkY}, std::pair{downClass, downlinkY},
                                                std::pair{upClass, uplinkY}, std::pair{downClass, downlinkY}}) {
-                send(s, fiveByteFrequencyCommand(base, opcode, model));
-                radioPause(s);
+                send(context, fiveByteFrequencyCommand(base, opcode, model));
+                radioPause(context);
             }
         }
-        if (uplinkSetAtSetup(s) && sendFrequency(s, s.radio.txTenHz, twoBandUplinkOpcode(model), model)) {
-            radioPause(s);
+        if (uplinkSetAtSetup(context) && sendFrequency(context, context.radio.txTenHz, twoBandUplinkOpcode(model), model)) {
+            radioPause(context);
         }
     } else {
-        send(s, fiveByte::oneBand);
-        radioPause(s);
-        sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
-        radioPause(s);
+        send(context, fiveByte::oneBand);
+        radioPause(context);
+        sendMode(context, f.downlinkMode, fiveByteOp::mode, model);
+        radioPause(context);
     }
-    sendTone(s, model, s.radio.sameBandFlag == 0);
+    sendTone(context, model, context.radio.linkBands == LinkBands::separate);
 }
 
-void setupY3(const RadioContext& s) {
+void setupY3(const RadioContext& context) {
     const auto model = FiveByteModel::y3;
-    const FrequencyRecord& f = s.frequencies;
-    if (s.radio.sameBandFlag == 1) {
-        radioPause(s);
-        sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
-        radioPause(s);
-        sendTone(s, model, false);
+    const FrequencyRecord& f = context.frequencies;
+    if (context.radio.linkBands == LinkBands::shared) {
+        radioPause(context);
+        sendMode(context, f.downlinkMode, fiveByteOp::mode, model);
+        radioPause(context);
+        sendTone(context, model, false);
         return;
     }
     // The uplink VFO gets mode, frequency and tone, then the downlink VFO its mode; split
     // makes the radio transmit on the first and receive on the second.
-    send(s, fiveByte::changeOver);
-    radioPause(s);
-    sendMode(s, f.uplinkMode, fiveByteOp::mode, model);
-    radioPause(s);
-    if (sendFrequency(s, s.radio.txTenHz, fiveByteOp::frequency, model)) {
-        radioPause(s);
+    send(context, fiveByte::changeOver);
+    radioPause(context);
+    sendMode(context, f.uplinkMode, fiveByteOp::mode, model);
+    radioPause(context);
+    if (sendFrequency(context, context.radio.txTenHz, fiveByteOp::frequency, model)) {
+        radioPause(context);
     }
-    sendTone(s, model, false);
-    send(s, fiveByte::noShift);
-    radioPause(s);
-    send(s, fiveByte::changeOver);
-    radioPause(s);
-    sendMode(s, f.downlinkMode, fiveByteOp::mode, model);
-    radioPause(s);
-    send(s, fiveByte::split);
-    radioPause(s);
+    sendTone(context, model, false);
+    send(context, fiveByte::noShift);
+    radioPause(context);
+    send(context, fiveByte::changeOver);
+    radioPause(context);
+    sendMode(context, f.downlinkMode, fiveByteOp::mode, model);
+    radioPause(context);
+    send(context, fiveByte::split);
+    radioPause(context);
 }
 
 }  // namespace
@@ -327,71 +327,71 @@ FiveByteCommand fiveByteToneOff(FiveByteModel model, bool twoBands) {
     return toneSwitch(model, twoBands, fiveByteP1::toneOff, fiveByteOp::toneOffY);
 }
 
-void setupFiveByte(const RadioContext& s) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+void setupFiveByte(const RadioContext& context) {
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
-    send(s, fiveByte::opening);
-    radioPause(s);
-    const std::int32_t upClass = fiveByteBandClass(s.radio.txTenHz, *model);
-    const std::int32_t downClass = fiveByteBandClass(s.radio.rxTenHz, *model);
-    s.radio.sameBandFlag = upClass == downClass ? 1 : 0;
+    send(context, fiveByte::opening);
+    radioPause(context);
+    const std::int32_t upClass = fiveByteBandClass(context.radio.txTenHz, *model);
+    const std::int32_t downClass = fiveByteBandClass(context.radio.rxTenHz, *model);
+    context.radio.linkBands = upClass == downClass ? LinkBands::shared : LinkBands::separate;
     switch (*model) {
         case FiveByteModel::y:
         case FiveByteModel::y2:
-            setupTwoBandRadio(s, *model, upClass, downClass);
+            setupTwoBandRadio(context, *model, upClass, downClass);
             break;
         case FiveByteModel::y3:
-            setupY3(s);
+            setupY3(context);
             break;
     }
 }
 
-void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateFiveByte(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                     bool rxChanged) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
-    const bool uplinkFollows = s.station.uplinkCorrection == 1 && txChanged;
-    if (s.radio.sameBandFlag == 0) {
+    const bool uplinkFollows = context.station.uplinkCorrection == 1 && txChanged;
+    if (context.radio.linkBands == LinkBands::separate) {
         // Y3 set its uplink VFO once at setup; the others have a command per band.
         if (*model != FiveByteModel::y3 && uplinkFollows) {
-            sendFrequency(s, txTenHz, twoBandUplinkOpcode(*model), *model);
+            sendFrequency(context, txTenHz, twoBandUplinkOpcode(*model), *model);
         }
         if (rxChanged) {
-            sendFrequency(s, rxTenHz, twoBandDownlinkOpcode(*model), *model);
+            sendFrequency(context, rxTenHz, twoBandDownlinkOpcode(*model), *model);
         }
         return;
     }
     if (rxChanged) {
-        sendFrequency(s, rxTenHz, fiveByteOp::frequency, *model);
+        sendFrequency(context, rxTenHz, fiveByteOp::frequency, *model);
     }
     if (uplinkFollows) {
-        sendOffsetAndShift(s, txTenHz, rxTenHz, *model);
+        sendOffsetAndShift(context, txTenHz, rxTenHz, *model);
     }
 }
 
-void shutdownFiveByte(const RadioContext& s) {
-    const auto model = fiveByteModelOf(s.station.radioType);
+void shutdownFiveByte(const RadioContext& context) {
+    const auto model = fiveByteModelOf(context.station.radioType);
     if (!model) {
         return;
     }
     if (*model == FiveByteModel::y3) {
-        send(s, fiveByte::endSplit);
-        radioPause(s);
-        send(s, fiveByte::noShift);
-        radioPause(s);
-        send(s, fiveByteToneOff(*model, false));
-        radioPause(s);
-        send(s, fiveByte::closing);
+        send(context, fiveByte::endSplit);
+        radioPause(context);
+        send(context, fiveByte::noShift);
+        radioPause(context);
+        send(context, fiveByteToneOff(*model, false));
+        radioPause(context);
+        send(context, fiveByte::closing);
         return;
     }
-    radioPause(s);
-    send(s, fiveByte::oneBand);
-    radioPause(s);
-    send(s, fiveByte::closing);
+    radioPause(context);
+    send(context, fiveByte::oneBand);
+    radioPause(context);
+    send(context, fiveByte::closing);
 }
 
 }  // namespace station

@@ -21,12 +21,18 @@ private:
 
 }  // namespace
 
-void parkRadio(const RadioContext& s) {
-    // While parking, the tracker's handler keeps quiet about a missing PARK record, and the setups
-    // send both frequencies.
-    const ParkingFlag parking(s.radio.parking);
-    readFrequencyRecord(s.files, parkDesignation, s.frequencies, s.errors);
-    setupRadio(s);
+void parkRadio(const RadioContext& context) {
+    // While parking, the tracker keeps quiet about a missing PARK record, and the setups send both
+    // frequencies.
+    const ParkingFlag parking(context.radio.parking);
+    auto record = readFrequencyRecord(context.files, parkDesignation);
+    if (record) {
+        context.frequencies = *record;
+    } else {
+        context.frequencies.noFrequencyData = 1;
+        context.parkRecordFailed(record.error());
+    }
+    setupRadio(context);
 }
 
 }  // namespace station

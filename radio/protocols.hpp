@@ -13,8 +13,8 @@ namespace station {
 inline const std::string parkDesignation = "PARK";
 
 // Without uplink correction the uplink never changes during a pass, so the setup sends it once.
-inline bool uplinkSetAtSetup(const RadioContext& s) { return s.station.uplinkCorrection != 1; }
-inline bool uplinkFollowsDoppler(const RadioContext& s) { return s.station.uplinkCorrection == 1; }
+inline bool uplinkSetAtSetup(const RadioContext& context) { return context.station.uplinkCorrection != 1; }
+inline bool uplinkFollowsDoppler(const RadioContext& context) { return context.station.uplinkCorrection == 1; }
 
 // A frequency in 10 Hz units as whole Hz; 64 bits, since Hz above 2147 MHz overflow 32.
 inline std::int64_t hertzOf(std::int32_t tenHz) { return static_cast<std::int64_t>(tenHz) * 10; }

@@ -52,63 +52,63 @@ void exchangeSideband(std::string& mode) {
     }
 }
 
-bool radioCommanded(const RadioContext& s) {
-    return s.frequencies.noFrequencyData == 0 && radioControlled(s.station);
+bool radioCommanded(const RadioContext& context) {
+    return context.frequencies.noFrequencyData == 0 && radioControlled(context.station);
 }
 
 }  // namespace
 
-void setupRadio(const RadioContext& s) {
-    if (!radioCommanded(s) || s.station.radioType == "D") {
+void setupRadio(const RadioContext& context) {
+    if (!radioCommanded(context) || context.station.radioType == "D") {
         return;
     }
     // Each pass may report a frequency the radio cannot carry once more.
-    s.radio.outOfRangeReported = false;
-    const double txKhz = translateThroughConverter(s, s.frequencies.uplinkKhz);
-    if (s.doppler.converterInverts == 1) {
-        exchangeSideband(s.frequencies.uplinkMode);
+    context.radio.outOfRangeReported = false;
+    const double txKhz = translateThroughConverter(context, context.frequencies.uplinkKhz);
+    if (context.doppler.converterInverts == 1) {
+        exchangeSideband(context.frequencies.uplinkMode);
     }
-    const double rxKhz = translateThroughConverter(s, s.frequencies.downlinkKhz);
-    if (s.doppler.converterInverts == 1) {
-        exchangeSideband(s.frequencies.downlinkMode);
+    const double rxKhz = translateThroughConverter(context, context.frequencies.downlinkKhz);
+    if (context.doppler.converterInverts == 1) {
+        exchangeSideband(context.frequencies.downlinkMode);
     }
-    s.radio.txTenHz = tenHzOf(txKhz);
-    s.radio.rxTenHz = tenHzOf(rxKhz);
-    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
-        protocol->setup(s);
+    context.radio.txTenHz = tenHzOf(txKhz);
+    context.radio.rxTenHz = tenHzOf(rxKhz);
+    if (const RadioProtocol* protocol = protocolOf(context.station.radioType)) {
+        protocol->setup(context);
     }
 }
 
-void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void sendFrequencyUpdate(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged) {
-    if (!radioControlled(s.station)) {
+    if (!radioControlled(context.station)) {
         return;
     }
-    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
-        protocol->update(s, txTenHz, rxTenHz, txChanged, rxChanged);
+    if (const RadioProtocol* protocol = protocolOf(context.station.radioType)) {
+        protocol->update(context, txTenHz, rxTenHz, txChanged, rxChanged);
     }
 }
 
-void resumeRadio(const RadioContext& s) {
-    if (!radioCommanded(s) || s.station.radioType == "D") {
+void resumeRadio(const RadioContext& context) {
+    if (!radioCommanded(context) || context.station.radioType == "D") {
         return;
     }
     // The setup of the pass already translated the frequencies and turned the sidebands over:
     // only its commands are sent again.
-    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
-        protocol->setup(s);
+    if (const RadioProtocol* protocol = protocolOf(context.station.radioType)) {
+        protocol->setup(context);
     }
     // Nothing shown since reached the radio: the next update finds both frequencies moved.
-    s.doppler.lastShownTxKhz = 0;
-    s.doppler.lastShownRxKhz = 0;
+    context.doppler.lastShownTxKhz = 0;
+    context.doppler.lastShownRxKhz = 0;
 }
 
-void shutdownRadio(const RadioContext& s) {
-    if (!radioCommanded(s)) {
+void shutdownRadio(const RadioContext& context) {
+    if (!radioCommanded(context)) {
         return;
     }
-    if (const RadioProtocol* protocol = protocolOf(s.station.radioType)) {
-        protocol->shutdown(s);
+    if (const RadioProtocol* protocol = protocolOf(context.station.radioType)) {
+        protocol->shutdown(context);
     }
 }
 

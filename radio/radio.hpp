@@ -22,23 +22,23 @@ struct DopplerUpdate {
 
 // Once a second while tracking: the corrected frequencies for the range rate (km/s, positive
 // while the satellite approaches).
-DopplerUpdate correctDoppler(const RadioContext& s, double rangeRateKmPerS);
+DopplerUpdate correctDoppler(const RadioContext& context, double rangeRateKmPerS);
 // Then: translated through the converter and sent to the radio, or written to radio.dat (code D):
 // then how that write went.
-std::optional<WriteResult> sendDoppler(const RadioContext& s, const DopplerUpdate& update);
+std::optional<WriteResult> sendDoppler(const RadioContext& context, const DopplerUpdate& update);
 // |f - 1000 * converterLo[band of f]| in kHz; sets `converterInverts`.
-double translateThroughConverter(const RadioContext& s, double fKhz);
+double translateThroughConverter(const RadioContext& context, double fKhz);
 
 // The three moments the radio is commanded.
-void setupRadio(const RadioContext& s);
-void sendFrequencyUpdate(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupRadio(const RadioContext& context);
+void sendFrequencyUpdate(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                          bool rxChanged);
-void shutdownRadio(const RadioContext& s);
+void shutdownRadio(const RadioContext& context);
 // The radio's link came back during a pass: the setup sequence of the pass again, and the next
 // update sends both frequencies as if they had changed.
-void resumeRadio(const RadioContext& s);
+void resumeRadio(const RadioContext& context);
 // The PARK record of the frequency file, set up like a satellite's with both frequencies sent;
 // `RadioState::parking` holds while it runs.
-void parkRadio(const RadioContext& s);
+void parkRadio(const RadioContext& context);
 
 }  // namespace station

@@ -16,9 +16,12 @@ struct DopplerState {
     std::int16_t converterInverts = 0;  // 1 when the converter's oscillator is above the signal
 };
 
+// Five-byte radios: whether uplink and downlink fall in one band class, decided at setup.
+enum class LinkBands { separate, shared };
+
 // What the radio setup leaves for the updates.
 struct RadioState {
-    std::int16_t sameBandFlag = 0;  // five-byte radios: both links in one band class
+    LinkBands linkBands = LinkBands::separate;  // five-byte radios
     std::int32_t txTenHz = 0;       // frequencies in units of 10 Hz
     std::int32_t rxTenHz = 0;
     std::string frameHeader;        // addressed frames: hex text "FEFEaaE0"

@@ -43,14 +43,14 @@ std::string rfTextFrequencyCommand(std::int32_t tenHz) {
     return "RF" + std::to_string(hertzOf(tenHz)) + std::string(carriageReturn);
 }
 
-void setupRfText(const RadioContext& s) { sendText(s, rfTextModeCommand(s.frequencies.downlinkMode)); }
+void setupRfText(const RadioContext& context) { sendText(context, rfTextModeCommand(context.frequencies.downlinkMode)); }
 
-void updateRfText(const RadioContext& s, std::int32_t, std::int32_t rxTenHz, bool, bool rxChanged) {
+void updateRfText(const RadioContext& context, std::int32_t, std::int32_t rxTenHz, bool, bool rxChanged) {
     if (rxChanged) {
-        sendText(s, rfTextFrequencyCommand(rxTenHz));
+        sendText(context, rfTextFrequencyCommand(rxTenHz));
     }
 }
 
-void shutdownRfText(const RadioContext& s) { sendText(s, rfTextExit); }
+void shutdownRfText(const RadioContext& context) { sendText(context, rfTextExit); }
 
 }  // namespace station

@@ -31,20 +31,20 @@ constexpr std::array<SemicolonMode, 4> semicolonModes{{
 
 constexpr std::int64_t semicolonHertzLimit = 100'000'000'000;  // eleven decimal digits
 
-void sendModeCommand(const RadioContext& s, const std::string& mode) {
+void sendModeCommand(const RadioContext& context, const std::string& mode) {
     const std::string command = semicolonModeCommand(mode);
     if (!command.empty()) {
-        sendText(s, command);
+        sendText(context, command);
     }
 }
 
-void sendUplinkFrequency(const RadioContext& s, std::int32_t txTenHz) {
-    if (!frequencyInRange(s, txTenHz)) {
+void sendUplinkFrequency(const RadioContext& context, std::int32_t txTenHz) {
+    if (!frequencyInRange(context, txTenHz)) {
         return;
     }
-    sendText(s, semicolonUplinkInControl);
-    sendText(s, semicolonFrequencyCommand(txTenHz));
-    sendText(s, semicolonDownlinkInControl);
+    sendText(context, semicolonUplinkInControl);
+    sendText(context, semicolonFrequencyCommand(txTenHz));
+    sendText(context, semicolonDownlinkInControl);
 }
 
 }  // namespace
@@ -68,34 +68,34 @@ std::string semicolonFrequencyCommand(std::int32_t tenHz) {
     return text;
 }
 
-void setupSemicolon(const RadioContext& s) {
-    sendText(s, semicolonReset);
-    radioPause(s);
-    sendText(s, semicolonUplinkInControl);
-    sendText(s, semicolonFunctionOff);
-    radioPause(s);
-    sendModeCommand(s, s.frequencies.uplinkMode);
-    radioPause(s);
-    sendText(s, semicolonDownlinkInControl);
-    sendText(s, semicolonFunctionOff);
-    radioPause(s);
-    sendModeCommand(s, s.frequencies.downlinkMode);
-    if (uplinkSetAtSetup(s) || s.radio.parking) {
-        sendUplinkFrequency(s, s.radio.txTenHz);
+void setupSemicolon(const RadioContext& context) {
+    sendText(context, semicolonReset);
+    radioPause(context);
+    sendText(context, semicolonUplinkInControl);
+    sendText(context, semicolonFunctionOff);
+    radioPause(context);
+    sendModeCommand(context, context.frequencies.uplinkMode);
+    radioPause(context);
+    sendText(context, semicolonDownlinkInControl);
+    sendText(context, semicolonFunctionOff);
+    radioPause(context);
+    sendModeCommand(context, context.frequencies.downlinkMode);
+    if (uplinkSetAtSetup(context) || context.radio.parking) {
+        sendUplinkFrequency(context, context.radio.txTenHz);
     }
-    if (s.radio.parking && frequencyInRange(s, s.radio.rxTenHz)) {
-        sendText(s, semicolonDownlinkInControl);
-        sendText(s, semicolonFrequencyCommand(s.radio.rxTenHz));
+    if (context.radio.parking && frequencyInRange(context, context.radio.rxTenHz)) {
+        sendText(context, semicolonDownlinkInControl);
+        sendText(context, semicolonFrequencyCommand(context.radio.rxTenHz));
     }
 }
 
-void updateSemicolon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void updateSemicolon(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                      bool rxChanged) {
-    if (uplinkFollowsDoppler(s) && txChanged) {
-        sendUplinkFrequency(s, txTenHz);
+    if (uplinkFollowsDoppler(context) && txChanged) {
+        sendUplinkFrequency(context, txTenHz);
     }
-    if (rxChanged && frequencyInRange(s, rxTenHz)) {
-        sendText(s, semicolonFrequencyCommand(rxTenHz));
+    if (rxChanged && frequencyInRange(context, rxTenHz)) {
+        sendText(context, semicolonFrequencyCommand(rxTenHz));
     }
 }
 

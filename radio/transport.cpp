@@ -54,31 +54,31 @@ std::vector<std::uint8_t> hexCommandBytes(std::string_view hex) {
     return bytes;
 }
 
-void sendBytes(const RadioContext& s, const std::vector<std::uint8_t>& bytes) {
-    if (s.link != nullptr) {
-        s.link->write(std::span<const std::uint8_t>(bytes));
+void sendBytes(const RadioContext& context, const std::vector<std::uint8_t>& bytes) {
+    if (context.link != nullptr) {
+        context.link->write(std::span<const std::uint8_t>(bytes));
     }
 }
 
-void sendHex(const RadioContext& s, std::string_view hex) {
-    sendBytes(s, hexCommandBytes(hex));
+void sendHex(const RadioContext& context, std::string_view hex) {
+    sendBytes(context, hexCommandBytes(hex));
 }
 
-void sendText(const RadioContext& s, std::string_view text) {
-    sendBytes(s, std::vector<std::uint8_t>(text.begin(), text.end()));
+void sendText(const RadioContext& context, std::string_view text) {
+    sendBytes(context, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-void radioPause(const RadioContext& s) {
-    s.sleeper.sleepMs(radioPauseMs, false);
+void radioPause(const RadioContext& context) {
+    context.sleeper.sleepMs(radioPauseMs, false);
 }
 
-bool frequencyInRange(const RadioContext& s, std::int32_t tenHz) {
+bool frequencyInRange(const RadioContext& context, std::int32_t tenHz) {
     if (tenHz >= lowestSendableTenHz && tenHz < sendableLimitTenHz) {
         return true;
     }
-    if (!s.radio.outOfRangeReported) {
-        s.radio.outOfRangeReported = true;
-        s.showMessage("Frequency out of range for the radio: not sent.");
+    if (!context.radio.outOfRangeReported) {
+        context.radio.outOfRangeReported = true;
+        context.showMessage("Frequency out of range for the radio: not sent.");
     }
     return false;
 }

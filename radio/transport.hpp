@@ -4,7 +4,6 @@
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/clock.hpp"
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
 #include "console/serial.hpp"
 #include "radio/radio_state.hpp"
@@ -29,7 +28,8 @@ struct RadioContext {
     SerialPort* link;
     Sleeper& sleeper;
     const Files& files;
-    ErrorHandler& errors;
+    // The program's report of a PARK record that could not be read, before the radio is set up.
+    std::function<void(FrequencyFailure)> parkRecordFailed;
     std::function<void(std::string_view)> showMessage;
 };
 
@@ -39,38 +39,38 @@ struct RadioContext {
 std::vector<std::uint8_t> hexCommandBytes(std::string_view hex);
 
 // Write to the radio link when one is open; nothing otherwise.
-void sendBytes(const RadioContext& s, const std::vector<std::uint8_t>& bytes);
-void sendHex(const RadioContext& s, std::string_view hex);
-void sendText(const RadioContext& s, std::string_view text);
+void sendBytes(const RadioContext& context, const std::vector<std::uint8_t>& bytes);
+void sendHex(const RadioContext& context, std::string_view hex);
+void sendText(const RadioContext& context, std::string_view text);
 // A fixed wait of 200 ms that a key press does not shorten.
-void radioPause(const RadioContext& s);
+void radioPause(const RadioContext& context);
 
 // True when the protocol can carry the frequency (seven to nine digits of 10 Hz units: 10 MHz to
 // just under 10 GHz). Otherwise it must not be sent garbled: says so once on the message line
 // (`RadioState::outOfRangeReported`) and returns false.
-bool frequencyInRange(const RadioContext& s, std::int32_t tenHz);
+bool frequencyInRange(const RadioContext& context, std::int32_t tenHz);
 
 // True when the mode text begins with the prefix.
 bool modeIs(const std::string& mode, std::string_view prefix);
 
 // The protocol families, dispatched by radio code from setupRadio, sendFrequencyUpdate and
 // shutdownRadio (radio.cpp).
-void setupFiveByte(const RadioContext& s);  // codes Y, Y2, Y3
-void updateFiveByte(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupFiveByte(const RadioContext& context);  // codes Y, Y2, Y3
+void updateFiveByte(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                     bool rxChanged);
-void shutdownFiveByte(const RadioContext& s);
-void setupAddressedFrame(const RadioContext& s);  // codes I, I2
-void updateAddressedFrame(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void shutdownFiveByte(const RadioContext& context);
+void setupAddressedFrame(const RadioContext& context);  // codes I, I2
+void updateAddressedFrame(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                           bool rxChanged);
-void setupSemicolon(const RadioContext& s);  // code K
-void updateSemicolon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupSemicolon(const RadioContext& context);  // code K
+void updateSemicolon(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                      bool rxChanged);
-void setupRfText(const RadioContext& s);  // code A
-void updateRfText(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void setupRfText(const RadioContext& context);  // code A
+void updateRfText(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                   bool rxChanged);
-void shutdownRfText(const RadioContext& s);
-void setupDaemon(const RadioContext& s);  // code H
-void updateDaemon(const RadioContext& s, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
+void shutdownRfText(const RadioContext& context);
+void setupDaemon(const RadioContext& context);  // code H
+void updateDaemon(const RadioContext& context, std::int32_t txTenHz, std::int32_t rxTenHz, bool txChanged,
                   bool rxChanged);
 
 }  // namespace station

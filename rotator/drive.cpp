@@ -88,13 +88,13 @@ WriteResult writeRotatorFile(const RotatorContext& r) {
 // of ROT.DAT went.
 std::optional<WriteResult> sendDegrees(const RotatorContext& r) {
     switch (r.station.rotatorInterface) {
-    case 1:
+    case RotatorInterface::wText:
         writeToRotator(r, wCommand(lastRaw(r.drive)));
         return std::nullopt;
-    case 2:
+    case RotatorInterface::aeText:
         writeToRotator(r, aeCommands(lastRaw(r.drive)));
         return std::nullopt;
-    case 3:
+    case RotatorInterface::rotDat:
         return writeRotatorFile(r);
     default:
         return std::nullopt;
@@ -103,7 +103,7 @@ std::optional<WriteResult> sendDegrees(const RotatorContext& r) {
 
 std::optional<WriteResult> outputPosition(RotatorContext& r, float azimuth, double elevation) {
     const Station& station = r.station;
-    if (station.rotatorInterface == 0) {
+    if (station.rotatorInterface == RotatorInterface::gFrame) {
         const RawPosition raw =
             frameCounts(r.constants, azimuth, elevation, station.azimuthStopNorth, station.rotator450);
         store(r.drive, raw);
@@ -112,10 +112,10 @@ std::optional<WriteResult> outputPosition(RotatorContext& r, float azimuth, doub
         }
         return std::nullopt;
     }
-    if (station.rotatorInterface >= 1 && station.rotatorInterface <= daemonRotatorInterface) {
+    if (station.rotatorInterface >= RotatorInterface::wText && station.rotatorInterface <= RotatorInterface::daemon) {
         store(r.drive, wholeDegreePosition(r.constants, azimuth, elevation));
     }
-    if (station.rotatorInterface == daemonRotatorInterface) {
+    if (station.rotatorInterface == RotatorInterface::daemon) {
         sendToDaemon(r, azimuth * r.constants.degreesPerRadian, elevation * r.constants.degreesPerRadian);
         return std::nullopt;
     }
@@ -174,7 +174,7 @@ RotatorShown drive(RotatorContext& r, RotatorTarget target, DriveMode mode) {
     if (a != rotator.lastSentAzimuth || e != rotator.lastSentElevation) {
         rotator.lastSentAzimuth = a;
         rotator.lastSentElevation = e;
-        if (rotatorOnLink(station) || station.rotatorInterface == 3) {
+        if (rotatorOnLink(station) || station.rotatorInterface == RotatorInterface::rotDat) {
             shown.rotatorFile = outputPosition(r, a, e);
         }
     }
@@ -210,10 +210,10 @@ std::optional<WriteResult> sendCalibratedPosition(RotatorContext& rotator, RawPo
     drive.elevationCommand = degrees.elevation * rotator.constants.radiansPerDegree;
     drive.lastSentAzimuth = drive.azimuthCommand;
     drive.lastSentElevation = drive.elevationCommand;
-    if (rotator.station.rotatorInterface == 0) {
+    if (rotator.station.rotatorInterface == RotatorInterface::gFrame) {
         return std::nullopt;
     }
-    if (rotator.station.rotatorInterface == daemonRotatorInterface) {
+    if (rotator.station.rotatorInterface == RotatorInterface::daemon) {
         sendToDaemon(rotator, degrees.azimuth, degrees.elevation);
         return std::nullopt;
     }

@@ -122,15 +122,15 @@ FlipShown recordFlipState(RotatorContext& rotator) {
             rotator.files.replace(flipFileName, flipStateFileText(flipState))};
 }
 
-void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors) {
-    auto lines = readStationFile(files, flipFileName, errors, trackerPhase::flipFile, trackerPhase::flipFile);
-    if (lines && errors.errorPhase == trackerPhase::flipFile) {
-        const std::int16_t saved = toInt16(leadingNumber(lines->read()));
-        // The drive flips only on exactly 1 while the end-stop guard compares the state with the
-        // stop setting; any other number would put the guard on the wrong side, so it reads as 0.
-        drive.flipState = saved == 1 ? 1 : 0;
+Result<std::int16_t, FileFailure> readFlipState(const Files& files) {
+    auto lines = readStationFile(files, flipFileName);
+    if (!lines) {
+        return failure(lines.error());
     }
-    errors.errorPhase = phase::none;
+    const std::int16_t saved = toInt16(leadingNumber(lines->read()));
+    // The drive flips only on exactly 1 while the end-stop guard compares the state with the
+    // stop setting; any other number would put the guard on the wrong side, so it reads as 0.
+    return static_cast<std::int16_t>(saved == 1 ? 1 : 0);
 }
 
 }  // namespace station

@@ -3,8 +3,8 @@
 // the arithmetic and output of a calibration. The tracker lends the records the rotator works on
 // and shows what it returns.
 #include "config/station.hpp"
+#include "console/station_file.hpp"
 #include "console/clock.hpp"
-#include "console/error_phase.hpp"
 #include "console/files.hpp"
 #include "console/serial.hpp"
 #include "orbit/constants.hpp"
@@ -59,8 +59,8 @@ FlipDecision flipDecision(std::int16_t aosQuadrant, std::int16_t losQuadrant, st
 FlipShown decideFlip(RotatorContext& rotator, const PassPrediction& pass);
 // Records the flip state in KVFLIP.DAT (unless flipping is off) and says how it reads.
 FlipShown recordFlipState(RotatorContext& rotator);
-// The flip state saved by the last run, read as a guarded operation.
-void loadFlipState(RotatorDrive& drive, const Files& files, ErrorHandler& errors);
+// The flip state saved by the last run (0 or 1).
+Result<std::int16_t, FileFailure> readFlipState(const Files& files);
 
 // Drive: steps the held command towards the target and sends the position when it changed (a
 // refusal of the rotator daemon waits in `RotatorDrive::refusalToShow`).

@@ -125,7 +125,7 @@ std::vector<ListedPass> listPasses(Scheduler& scheduler, double days) {
     scheduler.startUp();
     const ClockTime start = readClock(scheduler.console.clock, scheduler.station.utcOffsetHours);
     const double now = continuousDay(start.year, dayNumberOf(start));
-    scheduler.settings = readSchedulerSettings(scheduler.console.files, scheduler);
+    scheduler.readSettings();
     scheduler.loadElementSets();
     std::vector<ListedPass> passes;
     std::vector<std::string> listed;
@@ -233,7 +233,7 @@ int printPassList(Console& console, double days, bool csv, std::ostream& out, st
                                               scheduler.settings.minimumPassElevation};
                 out << (csv ? passListCsv(passes) : passListText(heading, passes));
             },
-            [&](int errorNumber) { scheduler.reportUnexpected(errorNumber); });
+            [&](int errorNumber) { scheduler.failUnexpectedly(errorNumber); });
     } catch (const ProgramExit& exit) {
         return exit.status;
     }

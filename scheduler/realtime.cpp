@@ -29,7 +29,7 @@ bool updateRiseFlag(ElementSlot& slot, double elevation) {
 }
 
 void Scheduler::showPanel() {
-    if (displayMode > 0) {
+    if (panelView == PanelView::realtime) {
         showRealtimeView();
     } else {
         showNonScheduledPasses();
@@ -70,64 +70,64 @@ RealtimeView Scheduler::computeRealtimeView() {
 }
 
 void Scheduler::drawRealtimeView(const RealtimeView& view) {
-    Screen& s = console.screen;
-    s.printAt(6, panelColumn, "            Realtime              ");
-    s.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
+    Screen& screen = console.screen;
+    screen.printAt(6, panelColumn, "            Realtime              ");
+    screen.printAt(7, panelColumn, "Sat       Azim     Elev    Range  ");
     for (const RealtimeRow& row : view) {
         if (row.elementsOutOfDate) {
-            showMessage(s, "Keps out of date!");
+            showMessage(screen, "Keps out of date!");
         }
         const std::string_view entry = std::string_view(row.entry).substr(0, panelEntryWidth);
         if (row.error != Sgp4Error::none) {
             // No position: the values are blanked rather than left at the last one, and the
             // message line says why once.
-            s.printAt(row.screenRow, panelColumn, entry);
-            s.printAt(row.screenRow, 51, std::string(panelValuesWidth, ' '));
+            screen.printAt(row.screenRow, panelColumn, entry);
+            screen.printAt(row.screenRow, 51, std::string(panelValuesWidth, ' '));
             if (row.errorIsNew) {
-                showMessage(s, row.entry + ": " + sgp4ErrorText(row.error));
+                showMessage(screen, row.entry + ": " + sgp4ErrorText(row.error));
             }
             continue;
         }
         if (row.aboveHorizon) {
-            s.setColours(settings.highlightColour, settings.backgroundColour);
+            screen.setColours(settings.highlightColour, settings.backgroundColour);
         }
-        s.printAt(row.screenRow, panelColumn, entry);
-        s.printAt(row.screenRow, 51, formatPicture("####.##", row.azimuthDegrees));
-        s.printAt(row.screenRow, 59, formatPicture("####.##", row.elevationDegrees));
-        s.printAt(row.screenRow, 68, formatPicture("#####.#", row.rangeKm));
+        screen.printAt(row.screenRow, panelColumn, entry);
+        screen.printAt(row.screenRow, 51, formatPicture("####.##", row.azimuthDegrees));
+        screen.printAt(row.screenRow, 59, formatPicture("####.##", row.elevationDegrees));
+        screen.printAt(row.screenRow, 68, formatPicture("#####.#", row.rangeKm));
         setNormalColours();
         if (row.rose) {
-            s.beep();
+            screen.beep();
         }
     }
 }
 
 void Scheduler::showNonScheduledPasses() {
-    Screen& s = console.screen;
-    if (listRefreshFlag == 1) {
+    Screen& screen = console.screen;
+    if (passList == PassListState::stale) {
         buildNonScheduledTable();
-        listRefreshFlag = 0;
+        passList = PassListState::current;
         clearPanel();
     }
     const double now = readNow();
-    s.printAt(6, panelColumn, "       Non-scheduled passes        ");
-    s.printAt(7, panelColumn, "Sat      AOS       LOS       El   ");
+    screen.printAt(6, panelColumn, "       Non-scheduled passes        ");
+    screen.printAt(7, panelColumn, "Sat      AOS       LOS       El   ");
     for (int c = 0; c < entryCount; ++c) {
         const PassRow& row = nonScheduledTable[c];
         if (row.empty()) {
             continue;
         }
         if (row.aosDay() < now && row.losDay() > now) {
-            s.setColours(settings.highlightColour, settings.backgroundColour);
+            screen.setColours(settings.highlightColour, settings.backgroundColour);
         }
         if (now - listExpiryDays > row.losDay()) {
-            listRefreshFlag = 1;
+            passList = PassListState::stale;
         }
         const int screenRow = firstPanelDataRow + c;
-        s.printAt(screenRow, panelColumn, std::string_view(row.entry).substr(0, panelEntryWidth));
-        s.printAt(screenRow, 51, timeOfDayText(row.aosLocal));
-        s.printAt(screenRow, 61, timeOfDayText(row.losLocal));
-        s.printAt(screenRow, 71, formatPicture("##.#", row.maxElevation * constants.degreesPerRadian));
+        screen.printAt(screenRow, panelColumn, std::string_view(row.entry).substr(0, panelEntryWidth));
+        screen.printAt(screenRow, 51, timeOfDayText(row.aosLocal));
+        screen.printAt(screenRow, 61, timeOfDayText(row.losLocal));
+        screen.printAt(screenRow, 71, formatPicture("##.#", row.maxElevation * constants.degreesPerRadian));
         setNormalColours();
     }
 }

@@ -55,12 +55,15 @@ void Scheduler::loadSlots(const EntryList& entries, SlotList& slots) {
         if (lookupName.empty()) {
             continue;
         }
-        selection.satelliteDesignation = entries[i];
-        selection.lookupName = lookupName;
-        if (auto elements = readElementSet(console.files, station.elementFileName, selection, *this)) {
-            slots[i].orbit = satelliteOrbit(station.orbitModel, *elements);
-            slots[i].loaded = true;
+        const auto elements = readElementSet(console.files, station.elementFileName, lookupName);
+        if (!elements) {
+            fail(elements.error() == ElementFailure::fileNotFound     ? SchedulerFailure::elementFileMissing
+                 : elements.error() == ElementFailure::fileUnreadable ? SchedulerFailure::elementFileBad
+                                                                      : SchedulerFailure::satelliteMissing,
+                 lookupName);
         }
+        slots[i].orbit = satelliteOrbit(station.orbitModel, *elements);
+        slots[i].loaded = true;
     }
 }
 

@@ -28,19 +28,18 @@ constexpr double minutesPerDay = 1440;
 // The divider between the schedule and the real-time panel.
 constexpr int panelDividerColumn = 40;
 
-struct PhaseMessage {
-    std::int16_t phase;
+struct FailureMessage {
+    SchedulerFailure failure;
     std::string_view text;
 };
-// The element lookup names the satellite and a failure under no phase the error number; the
-// others are fixed texts.
-constexpr std::array<PhaseMessage, 6> fatalMessages{{
-    {phase::stationConfigOpen, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-    {phase::stationConfigRead, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-    {schedulerPhase::settingsOpen, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-    {schedulerPhase::settingsRead, "ERROR in MIRADOS.CFG file! Cannot continue."},
-    {phase::elementFileOpen, "ERROR: Could not find keplerian data file! Cannot continue."},
-    {phase::elementRead, "ERROR in keplerian data file! Cannot continue."},
+// A missing satellite is named in its message; the others are fixed texts.
+constexpr std::array<FailureMessage, 6> fatalMessages{{
+    {SchedulerFailure::stationConfigMissing, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+    {SchedulerFailure::stationConfigBad, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+    {SchedulerFailure::settingsMissing, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::settingsBad, "ERROR in MIRADOS.CFG file! Cannot continue."},
+    {SchedulerFailure::elementFileMissing, "ERROR: Could not find keplerian data file! Cannot continue."},
+    {SchedulerFailure::elementFileBad, "ERROR in keplerian data file! Cannot continue."},
 }};
 
 }  // namespace
@@ -86,7 +85,7 @@ int Scheduler::run() {
                     runCycle();
                 }
             },
-            [this](int errorNumber) { reportUnexpected(errorNumber); });
+            [this](int errorNumber) { failUnexpectedly(errorNumber); });
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
@@ -94,22 +93,20 @@ int Scheduler::run() {
     return status;
 }
 
-void Scheduler::reportUnexpected(int errorNumber) {
-    errorPhase = phase::none;
-    handleError(errorNumber);
+void Scheduler::fail(SchedulerFailure failure, std::string_view lookupName) {
+    const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
+                                    [failure](const FailureMessage& m) { return m.failure == failure; });
+    if (fixed != fatalMessages.end()) {
+        endWith(std::string(fixed->text));
+    }
+    endWith("ERROR: Keplerian data file has no data for " + std::string(lookupName) + ". Cannot continue.");
 }
 
-void Scheduler::handleError(int errorNumber) {
-    std::string message;
-    const auto fixed = std::find_if(fatalMessages.begin(), fatalMessages.end(),
-                                    [this](const PhaseMessage& m) { return m.phase == errorPhase; });
-    if (fixed != fatalMessages.end()) {
-        message = fixed->text;
-    } else if (errorPhase == phase::elementLookup) {
-        message = "ERROR: Keplerian data file has no data for " + selection.lookupName + ". Cannot continue.";
-    } else {
-        message = "Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.";
-    }
+void Scheduler::failUnexpectedly(int errorNumber) {
+    endWith("Unexpected error " + formatInteger(errorNumber) + ". Please report to the author.");
+}
+
+void Scheduler::endWith(const std::string& message) {
     if (fatalErrorsTo != nullptr) {
         *fatalErrorsTo << message << '\n';
         throw ProgramExit{1};
@@ -123,18 +120,31 @@ void Scheduler::handleError(int errorNumber) {
 void Scheduler::startUp() {
     console.screen.clear();
     constants = schedulerConstants();
-    displayMode = 1;
-    listRefreshFlag = 1;
-    station = readStationConfig(console.files, *this, StationReader::scheduler);
+    panelView = PanelView::realtime;
+    passList = PassListState::stale;
+    const auto read = readStationConfig(console.files, StationReader::scheduler);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::stationConfigMissing
+                                                   : SchedulerFailure::stationConfigBad);
+    }
+    station = *read;
     eventLog.setUtcOffsetHours(station.utcOffsetHours);
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
 }
 
+void Scheduler::readSettings() {
+    auto read = readSchedulerSettings(console.files);
+    if (!read) {
+        fail(read.error() == FileFailure::notFound ? SchedulerFailure::settingsMissing : SchedulerFailure::settingsBad);
+    }
+    settings = *read;
+}
+
 void Scheduler::runCycle() {
-    rescheduleFlag = 0;
-    settings = readSchedulerSettings(console.files, *this);
+    rescheduling = Rescheduling::none;
+    readSettings();
     drawScreen();
     if (!jobReport.empty()) {
         showMessage(console.screen, jobReport);
@@ -153,20 +163,20 @@ void Scheduler::runCycle() {
 }
 
 void Scheduler::drawScreen() {
-    Screen& s = console.screen;
+    Screen& screen = console.screen;
     setNormalColours();
-    s.clear();
-    drawProgramFrame(s, panelDividerColumn, {});
-    s.printAt(2, 3, programBanner);
-    s.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
-    s.printAt(4, 32, "Status: ");
-    s.printAt(6, 3, "        Scheduled passes");
-    s.printAt(7, 3, "Sat      AOS       LOS       El");
-    s.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
-    s.setColours(settings.highlightColour, settings.backgroundColour);
-    s.printAt(22, 21, "T");
-    s.printAt(22, 28, "M");
-    s.printAt(22, 34, "Q");
+    screen.clear();
+    drawProgramFrame(screen, panelDividerColumn, {});
+    screen.printAt(2, 3, programBanner);
+    screen.printAt(2, 31, "SATELLITE PASS SCHEDULER               by VANTREL");
+    screen.printAt(4, 32, "Status: ");
+    screen.printAt(6, 3, "        Scheduled passes");
+    screen.printAt(7, 3, "Sat      AOS       LOS       El");
+    screen.printAt(22, 3, "Mirados commands: Track, Mode, Quit");
+    screen.setColours(settings.highlightColour, settings.backgroundColour);
+    screen.printAt(22, 21, "T");
+    screen.printAt(22, 28, "M");
+    screen.printAt(22, 34, "Q");
     setNormalColours();
     showDateTimeLine();
 }
@@ -283,7 +293,7 @@ bool Scheduler::waitForFirstPass() {
         const double now = readNow();
         console.screen.present();
         console.sleeper.sleepMs(waitRoundMs, true);
-        if (rescheduleFlag == 1) {
+        if (rescheduling == Rescheduling::requested) {
             return false;
         }
         if (!first.empty() && now > first.aosDay()) {
@@ -336,18 +346,18 @@ void Scheduler::pollKeyboard() {
 
 void Scheduler::trackTypedSatellite() {
     static constexpr std::string_view prompt = "Which satellite would you like to track? ";
-    Screen& s = console.screen;
-    s.printAt(24, 3, prompt);
-    s.setCursorVisible(true);
+    Screen& screen = console.screen;
+    screen.printAt(24, 3, prompt);
+    screen.setCursorVisible(true);
     // The answer ends before the frame.
     const std::string typed = upperCase(readLineWithEcho(console, messageLineWidth - prompt.size()));
     jobReport = runJob(typed, "by the Track key");
-    rescheduleFlag = 1;
+    rescheduling = Rescheduling::requested;
 }
 
 void Scheduler::switchMode() {
-    displayMode = static_cast<std::int16_t>(-displayMode);
-    listRefreshFlag = 1;
+    panelView = panelView == PanelView::realtime ? PanelView::passList : PanelView::realtime;
+    passList = PassListState::stale;
     clearPanel();
 }
 

@@ -4,7 +4,7 @@
 // file at AOS and then schedules again.
 #include "config/station.hpp"
 #include "console/console.hpp"
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/event_log.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
@@ -43,6 +43,13 @@ JobCommand jobCommandOf(std::string_view text);
 // characters.
 bool isPlainJobName(std::string_view name);
 
+// The Track key's job asks for a new schedule once the wait notices it.
+enum class Rescheduling { none, requested };
+// What the right-hand panel shows; the Mode key switches between the two.
+enum class PanelView { realtime, passList };
+// The non-scheduled pass list is rebuilt before it is shown when stale.
+enum class PassListState { current, stale };
+
 // A pass whose job has run; remembered until the pass is over.
 struct ServedPass {
     std::string entry;
@@ -66,21 +73,35 @@ struct RealtimeRow {
 };
 using RealtimeView = std::vector<RealtimeRow>;
 
-class Scheduler : public ErrorHandler {
+// What ends the scheduler: every failure is fatal.
+enum class SchedulerFailure {
+    stationConfigMissing,
+    stationConfigBad,
+    settingsMissing,
+    settingsBad,
+    elementFileMissing,
+    elementFileBad,
+    satelliteMissing,  // an entry's satellite has no element set
+};
+
+class Scheduler {
 public:
     explicit Scheduler(Console& console);
 
     // Start-up and scheduling cycles until the Quit key or a fatal error; the exit status.
     // Meanwhile every message shown, every job and its pass go to MIRADOS.LOG.
     int run();
-    // Every failure is fatal: the phase's message, a key or a minute, white on black, cleared
-    // screen, exit status 1; or, with fatalErrorsTo set, the message there and the end with status 1.
-    void handleError(int errorNumber) override;
-    // A failure no guarded operation reported: the handler's "Unexpected error", whatever the phase.
-    void reportUnexpected(int errorNumber);
+    // Every failure is fatal: its message (one naming `lookupName` for a missing satellite), a key
+    // or a minute, white on black, cleared screen, exit status 1; or, with fatalErrorsTo set, the
+    // message there and the end with status 1.
+    [[noreturn]] void fail(SchedulerFailure failure, std::string_view lookupName = {});
+    // A failure no operation reported, by its run-time error number.
+    [[noreturn]] void failUnexpectedly(int errorNumber);
 
     // The steps of start-up and of one cycle, in the order run() takes them.
     void startUp();
+    // MIRADOS.CFG, read again at the start of every cycle.
+    void readSettings();
     void runCycle();
     void drawScreen();
     void loadElementSets();
@@ -125,7 +146,6 @@ public:
     SchedulerSettings settings;
     ClockTime clock;  // the last clock reading (moved on by pass searches)
     SatelliteState satellite;
-    Selection selection;  // the entry being loaded; a failed lookup names its lookup name
     SlotList scheduledSlots;
     SlotList nonScheduledSlots;
     PassTable schedule;
@@ -134,9 +154,9 @@ public:
     std::vector<LeftOutEntry> leftOut;  // of the last table built
 
     std::string lastJobEntry;
-    std::int16_t rescheduleFlag = 0;
-    std::int16_t displayMode = 1;      // above 0: real-time view; else the pass list
-    std::int16_t listRefreshFlag = 1;  // rebuild the non-scheduled table before showing it
+    Rescheduling rescheduling = Rescheduling::none;
+    PanelView panelView = PanelView::realtime;
+    PassListState passList = PassListState::stale;
     std::vector<ServedPass> servedPasses;
     std::string jobReport;  // shown on the message line after the next redraw
 
@@ -167,6 +187,8 @@ private:
     bool alreadyServed(const PassRow& row) const;
     // The plan's pass of a part in the schedule, if the schedule was planned.
     const PlannedPass* plannedPassOf(const PassRow& part) const;
+
+    [[noreturn]] void endWith(const std::string& message);
 
     ScreenPassSearchDisplay display_;
 };

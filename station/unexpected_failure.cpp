@@ -4,7 +4,7 @@
 #include <ios>
 #include <new>
 
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 
 namespace station {
 

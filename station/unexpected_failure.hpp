@@ -1,6 +1,6 @@
 #pragma once
-// Failures that no guarded operation reported: both programs show them as "Unexpected error"
-// with a run-time error number, through their own handler.
+// Failures that no operation reported: both programs show them as "Unexpected error"
+// with a run-time error number, through their own report.
 #include <exception>
 #include <utility>
 

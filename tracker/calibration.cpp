@@ -13,12 +13,12 @@ namespace {
 
 // Asks at the message line until the typed integer lies in 0..highest; other entries are asked
 // for again without a word.
-std::int16_t askValue(TrackerState& s, std::string_view prompt, int highest) {
+std::int16_t askValue(TrackerState& tracker, std::string_view prompt, int highest) {
     for (;;) {
-        s.showMessage(prompt);
-        Screen& screen = s.screen();
+        tracker.showMessage(prompt);
+        Screen& screen = tracker.screen();
         const auto room = static_cast<std::size_t>(Screen::columns - screen.cursorColumn());
-        const std::int16_t value = toInt16(leadingNumber(readLineWithEcho(s.console, room)));
+        const std::int16_t value = toInt16(leadingNumber(readLineWithEcho(tracker.console, room)));
         if (value >= 0 && value <= highest) {
             return value;
         }
@@ -30,49 +30,49 @@ std::string positionText(std::string_view mask, CalibrationDegrees degrees) {
            formatPicture(mask, degrees.elevation) + " degrees.";
 }
 
-void calibrateRawCounts(TrackerState& s) {
+void calibrateRawCounts(TrackerState& tracker) {
     RawPosition raw;
-    raw.azimuth = askValue(s, "Enter value for azimuth (0 to 255): ", 255);
-    raw.elevation = askValue(s, "Enter value for elevation (0 to 255): ", 255);
-    const CalibrationDegrees degrees = rawCountDegrees(s.station, raw);
+    raw.azimuth = askValue(tracker, "Enter value for azimuth (0 to 255): ", 255);
+    raw.elevation = askValue(tracker, "Enter value for elevation (0 to 255): ", 255);
+    const CalibrationDegrees degrees = rawCountDegrees(tracker.station, raw);
     const std::string position = positionText("###.#", degrees);
-    s.showMessage(position);
-    RotatorContext rotator = rotatorContext(s);
-    reportWrite(s, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
+    tracker.showMessage(position);
+    RotatorContext rotator = rotatorContext(tracker);
+    reportWrite(tracker, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
 
-    if (s.station.rotatorPort > 0 &&
-        !setLatches(s.console.ports, s.console.sleeper, s.station.rotatorPort, raw)) {
-        s.showMessage("Direct port output not permitted: latches not set.");
-        s.pauseTwoSeconds();
-        s.showMessage(position);
+    if (tracker.station.rotatorPort > 0 &&
+        !setLatches(tracker.console.ports, tracker.console.sleeper, tracker.station.rotatorPort, raw)) {
+        tracker.showMessage("Direct port output not permitted: latches not set.");
+        tracker.pauseTwoSeconds();
+        tracker.showMessage(position);
     }
 }
 
-void calibrateDegrees(TrackerState& s) {
+void calibrateDegrees(TrackerState& tracker) {
     RawPosition raw;
-    raw.azimuth = askValue(s, "Enter value for azimuth (0 to 360/450): ", 450);
-    raw.elevation = askValue(s, "Enter value for elevation (0 to 180): ", 180);
+    raw.azimuth = askValue(tracker, "Enter value for azimuth (0 to 360/450): ", 450);
+    raw.elevation = askValue(tracker, "Enter value for elevation (0 to 180): ", 180);
     const CalibrationDegrees degrees{static_cast<double>(raw.azimuth), static_cast<double>(raw.elevation)};
-    s.showMessage(positionText("###", degrees));
-    RotatorContext rotator = rotatorContext(s);
-    reportWrite(s, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
-    showRotatorRefusal(s);
+    tracker.showMessage(positionText("###", degrees));
+    RotatorContext rotator = rotatorContext(tracker);
+    reportWrite(tracker, "ROT.DAT", sendCalibratedPosition(rotator, raw, degrees));
+    showRotatorRefusal(tracker);
 }
 
 }  // namespace
 
-void calibrateRotator(TrackerState& s) {
-    s.showStatus("Calibrating");
-    if (s.station.rotatorInterface == 0) {
-        calibrateRawCounts(s);
+void calibrateRotator(TrackerState& tracker) {
+    tracker.showStatus("Calibrating");
+    if (tracker.station.rotatorInterface == RotatorInterface::gFrame) {
+        calibrateRawCounts(tracker);
     } else {
-        calibrateDegrees(s);
+        calibrateDegrees(tracker);
     }
-    waitForKey(s.console);
-    s.showMessage("");
-    s.showStatus("Idling");
-    s.selection.satelliteDesignation.clear();
-    s.selection.lookupName.clear();
+    waitForKey(tracker.console);
+    tracker.showMessage("");
+    tracker.showStatus("Idling");
+    tracker.selection.satelliteDesignation.clear();
+    tracker.selection.lookupName.clear();
 }
 
 }  // namespace station

@@ -2,6 +2,7 @@
 #include "tracker/tracker.hpp"
 
 #include "text/numbers.hpp"
+#include "tracker/errors.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
@@ -20,62 +21,66 @@ bool isTuningKey(const std::string& key) {
 }  // namespace
 
 void Tracker::serviceCommands() {
-    TrackerState& s = s_;
-    if (!s.commandLine.empty()) {
-        takeCommandLine(s);
+    TrackerState& tracker = state_;
+    if (!tracker.commandLine.empty()) {
+        takeCommandLine(tracker);
     }
 
-    const std::string key = upperCase(s.console.keyboard.readKey());
+    const std::string key = upperCase(tracker.console.keyboard.readKey());
     if (!key.empty()) {
         // Every row whose key and condition hold is carried out, top to bottom; a row may change
         // what a later row tests ("T" entering tuning is not also a tuning key).
-        const std::string& tuning = s.tuning.tuningMode;
+        const std::string& tuning = tracker.tuning.tuningMode;
         if (key == "Q") {
             shutDown();
         }
         if (key == "A" && tuning.empty()) {
-            s.automaticMode = 1;
-            s.commandLineMode = 0;
-            showSelectionMode(s, automaticModeText);
+            tracker.selectionMode = SelectionMode::commandFile;
+            showSelectionMode(tracker, automaticModeText);
         }
         if (key == "M") {
-            s.automaticMode = 0;
-            s.commandLineMode = 0;
-            showSelectionMode(s, manualModeText);
+            tracker.selectionMode = SelectionMode::keyboard;
+            showSelectionMode(tracker, manualModeText);
         }
-        if (key == "S" && s.automaticMode == 0 && tuning.empty()) {
-            s.selection.satelliteDesignation.clear();
-            s.selection.lookupName.clear();
+        if (key == "S" && !tracker.automatic() && tuning.empty()) {
+            tracker.selection.satelliteDesignation.clear();
+            tracker.selection.lookupName.clear();
         }
-        if (key == "T" && s.automaticMode == 0) {
-            if (s.selection.satelliteDesignation.empty()) {
-                askDesignation(s);
+        if (key == "T" && !tracker.automatic()) {
+            if (tracker.selection.satelliteDesignation.empty()) {
+                askDesignation(tracker);
             } else if (tuning.empty()) {
-                enterTuning(s);
+                enterTuning(tracker);
             } else {
-                s.tuning.tuningMode = "T";
-                s.screen().printAt(24, 39, "T");
+                tracker.tuning.tuningMode = "T";
+                tracker.screen().printAt(24, 39, "T");
             }
         }
         if (!tuning.empty() && isTuningKey(key)) {
-            tuningKey(s, key);
+            tuningKey(tracker, key);
         }
-        if (key == "C" && s.automaticMode == 0 && tuning.empty()) {
-            calibrateRotator(s);
+        if (key == "C" && !tracker.automatic() && tuning.empty()) {
+            calibrateRotator(tracker);
         }
-        if (key == "G" && s.automaticMode == 0 && tuning.empty()) {
-            readGpsPosition(s);
+        if (key == "G" && !tracker.automatic() && tuning.empty()) {
+            readGpsPosition(tracker);
         }
     }
 
-    if (s.automaticMode == 1 && s.commandLineMode == 0) {
-        pollCommandFile(s);
+    if (tracker.selectionMode == SelectionMode::commandFile) {
+        if (const auto failed = pollCommandFile(tracker)) {
+            // A file that cannot be opened cannot be read either: both are said.
+            if (*failed == CommandFileFailure::missing) {
+                reportFailure(tracker, TrackerFailure::commandFileMissing);
+            }
+            reportFailure(tracker, TrackerFailure::commandFileUnreadable);
+        }
     }
 
     // The tuning line is the message line: the report waits for the end of tuning.
-    if (s.tuning.tuningMode.empty()) {
+    if (tracker.tuning.tuningMode.empty()) {
         if (const std::string report = log_.takeFailureReport(); !report.empty()) {
-            s.showMessage(report);
+            tracker.showMessage(report);
         }
     }
 }

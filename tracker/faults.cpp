@@ -14,40 +14,40 @@ constexpr double secondsPerDay = 86400;
 
 }  // namespace
 
-void serviceLinks(TrackerState& s) {
+void serviceLinks(TrackerState& tracker) {
     // Whole milliseconds: the clock's whole seconds must not come out a hair short of a deadline
     // set a whole number of seconds after another reading.
-    const double now = std::round(s.continuousNow() * secondsPerDay * 1000) / 1000;
-    const auto step = [&s, now](ReconnectingLink& link) {
+    const double now = std::round(tracker.continuousNow() * secondsPerDay * 1000) / 1000;
+    const auto step = [&tracker, now](ReconnectingLink& link) {
         const LinkChange change = link.step(now);
         if (change == LinkChange::lost) {
-            s.showMessage(link.lostMessage());
+            tracker.showMessage(link.lostMessage());
         } else if (change == LinkChange::restored) {
-            s.showMessage(link.restoredMessage());
+            tracker.showMessage(link.restoredMessage());
         }
         return change == LinkChange::restored;
     };
-    if (step(s.rotatorLink)) {
-        forgetSentPosition(s.rotator);
+    if (step(tracker.rotatorLink)) {
+        forgetSentPosition(tracker.rotator);
     }
-    if (step(s.radioLink) && s.radioSetUp) {
-        resumeRadio(radioContext(s));
+    if (step(tracker.radioLink) && tracker.radioSetUp) {
+        resumeRadio(radioContext(tracker));
     }
-    step(s.gpsLink);
+    step(tracker.gpsLink);
 }
 
-void reportWrite(TrackerState& s, std::string_view fileName, const std::optional<WriteResult>& result) {
+void reportWrite(TrackerState& tracker, std::string_view fileName, const std::optional<WriteResult>& result) {
     if (!result) {
         return;
     }
-    const auto known = s.unwritableFiles.find(fileName);
-    if (!*result && known == s.unwritableFiles.end()) {
-        s.unwritableFiles.emplace(fileName);
-        s.showMessage("Could not write " + std::string(fileName) + " (" + result->failure +
+    const auto known = tracker.unwritableFiles.find(fileName);
+    if (!*result && known == tracker.unwritableFiles.end()) {
+        tracker.unwritableFiles.emplace(fileName);
+        tracker.showMessage("Could not write " + std::string(fileName) + " (" + result->failure +
                       "). Retrying at next change.");
-    } else if (*result && known != s.unwritableFiles.end()) {
-        s.unwritableFiles.erase(known);
-        s.showMessage(std::string(fileName) + " written again.");
+    } else if (*result && known != tracker.unwritableFiles.end()) {
+        tracker.unwritableFiles.erase(known);
+        tracker.showMessage(std::string(fileName) + " written again.");
     }
 }
 

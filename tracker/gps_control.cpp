@@ -13,49 +13,49 @@ constexpr int resultShownMs = 1000;
 // While the read waits, the date and time line keeps running and the screen is shown once a second.
 class ScreenDuringGpsRead : public GpsReadDisplay {
 public:
-    explicit ScreenDuringGpsRead(TrackerState& s) : s_(s) {}
-    void showDateTime() override { station::showDateTime(s_.screen(), s_.console.clock); }
-    void present() override { s_.screen().present(); }
+    explicit ScreenDuringGpsRead(TrackerState& tracker) : tracker_(tracker) {}
+    void showDateTime() override { station::showDateTime(tracker_.screen(), tracker_.console.clock); }
+    void present() override { tracker_.screen().present(); }
 
 private:
-    TrackerState& s_;
+    TrackerState& tracker_;
 };
 
-void takePosition(TrackerState& s, const GpsPosition& position) {
+void takePosition(TrackerState& tracker, const GpsPosition& position) {
     // Both fields are single precision: the radians are stored before the latitude is made
     // geocentric from the stored value, as the configuration does.
-    const auto latitude = static_cast<float>(position.latitudeDegrees * s.constants.radiansPerDegree);
-    s.station.geodeticLatitude = latitude;
-    s.station.longitude = static_cast<float>(position.longitudeDegrees * s.constants.radiansPerDegree);
-    s.station.latitude = static_cast<float>(trackerGeocentricLatitude(latitude));
+    const auto latitude = static_cast<float>(position.latitudeDegrees * tracker.constants.radiansPerDegree);
+    tracker.station.geodeticLatitude = latitude;
+    tracker.station.longitude = static_cast<float>(position.longitudeDegrees * tracker.constants.radiansPerDegree);
+    tracker.station.latitude = static_cast<float>(trackerGeocentricLatitude(latitude));
 }
 
 }  // namespace
 
-void readGpsPosition(TrackerState& s) {
-    ScreenDuringGpsRead display(s);
-    const GpsContext gps{s.station, s.gps, s.gpsLink.get(), s.console.clock, s.console.sleeper, display};
+void readGpsPosition(TrackerState& tracker) {
+    ScreenDuringGpsRead display(tracker);
+    const GpsContext gps{tracker.station, tracker.gps, tracker.gpsLink.get(), tracker.console.clock, tracker.console.sleeper, display};
     if (!gpsReadPossible(gps)) {
         return;
     }
-    s.showMessage("Reading GPS...");
-    s.screen().present();
+    tracker.showMessage("Reading GPS...");
+    tracker.screen().present();
     const GpsReading reading = readGpsPosition(gps);
     std::optional<WriteResult> recorded;
     if (!reading.accepted) {
-        s.showMessage("Reading GPS...  FAILED!");
+        tracker.showMessage("Reading GPS...  FAILED!");
     } else {
-        s.showMessage("Reading GPS...  OK!");
+        tracker.showMessage("Reading GPS...  OK!");
         if (reading.position) {
-            takePosition(s, *reading.position);
-            recorded = recordGpsSentence(s.console.files, reading.sentence);
+            takePosition(tracker, *reading.position);
+            recorded = recordGpsSentence(tracker.console.files, reading.sentence);
         }
     }
-    s.screen().present();
-    s.console.sleeper.sleepMs(resultShownMs);
-    s.showMessage("");
+    tracker.screen().present();
+    tracker.console.sleeper.sleepMs(resultShownMs);
+    tracker.showMessage("");
     // After the read's result, so that it stays on the message line.
-    reportWrite(s, "KELVORIN.GPS", recorded);
+    reportWrite(tracker, "KELVORIN.GPS", recorded);
 }
 
 }  // namespace station

@@ -9,6 +9,6 @@ namespace station {
 // Reads the receiver when it can be read; reports "Reading GPS...  OK!" or "Reading GPS...
 // FAILED!" on the message line for a second. With `useGpsPosition` 1 the position read becomes
 // the station's and its sentence is recorded in KELVORIN.GPS.
-void readGpsPosition(TrackerState& s);
+void readGpsPosition(TrackerState& tracker);
 
 }  // namespace station

@@ -1,5 +1,6 @@
 #include "tracker/radio_control.hpp"
 
+#include "tracker/errors.hpp"
 #include "tracker/faults.hpp"
 
 namespace station {
@@ -30,27 +31,27 @@ void showFrequencies(Screen& screen, const DopplerUpdate& update) {
 
 }  // namespace
 
-RadioContext radioContext(TrackerState& s) {
-    return {s.station,
-            s.frequencies,
-            s.doppler,
-            s.radio,
-            s.radioLink.get(),
-            s.console.sleeper,
-            s.console.files,
-            s.errors,
-            [&s](std::string_view text) { s.showMessage(text); }};
+RadioContext radioContext(TrackerState& tracker) {
+    return {tracker.station,
+            tracker.frequencies,
+            tracker.doppler,
+            tracker.radio,
+            tracker.radioLink.get(),
+            tracker.console.sleeper,
+            tracker.console.files,
+            [&tracker](FrequencyFailure failure) { reportFrequencyFailure(tracker, failure); },
+            [&tracker](std::string_view text) { tracker.showMessage(text); }};
 }
 
-void setupRadio(TrackerState& s) { setupRadio(radioContext(s)); }
+void setupRadio(TrackerState& tracker) { setupRadio(radioContext(tracker)); }
 
-void updateDoppler(TrackerState& s) {
-    const RadioContext radio = radioContext(s);
-    const DopplerUpdate update = correctDoppler(radio, s.satellite.rangeRate);
-    showFrequencies(s.screen(), update);
-    reportWrite(s, "radio.dat", sendDoppler(radio, update));
+void updateDoppler(TrackerState& tracker) {
+    const RadioContext radio = radioContext(tracker);
+    const DopplerUpdate update = correctDoppler(radio, tracker.satellite.rangeRate);
+    showFrequencies(tracker.screen(), update);
+    reportWrite(tracker, "radio.dat", sendDoppler(radio, update));
 }
 
-void shutdownRadio(TrackerState& s) { shutdownRadio(radioContext(s)); }
+void shutdownRadio(TrackerState& tracker) { shutdownRadio(radioContext(tracker)); }
 
 }  // namespace station

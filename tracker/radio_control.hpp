@@ -6,13 +6,13 @@
 
 namespace station {
 
-RadioContext radioContext(TrackerState& s);
+RadioContext radioContext(TrackerState& tracker);
 
 // At the start of tracking.
-void setupRadio(TrackerState& s);
+void setupRadio(TrackerState& tracker);
 // Once a second while tracking: correct for the satellite's range rate, show, send.
-void updateDoppler(TrackerState& s);
+void updateDoppler(TrackerState& tracker);
 // At the end of a pass.
-void shutdownRadio(TrackerState& s);
+void shutdownRadio(TrackerState& tracker);
 
 }  // namespace station

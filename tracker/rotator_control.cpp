@@ -11,56 +11,56 @@ constexpr int azimuthRow = 17;
 constexpr int elevationRow = 18;
 constexpr int valueColumn = 37;
 
-void show(TrackerState& s, const RotatorShown& shown) {
-    s.screen().printAt(azimuthRow, valueColumn, shown.azimuth);
-    s.screen().printAt(elevationRow, valueColumn, shown.elevation);
-    reportWrite(s, "ROT.DAT", shown.rotatorFile);
-    showRotatorRefusal(s);
+void show(TrackerState& tracker, const RotatorShown& shown) {
+    tracker.screen().printAt(azimuthRow, valueColumn, shown.azimuth);
+    tracker.screen().printAt(elevationRow, valueColumn, shown.elevation);
+    reportWrite(tracker, "ROT.DAT", shown.rotatorFile);
+    showRotatorRefusal(tracker);
 }
 
-void show(TrackerState& s, const FlipShown& shown) {
+void show(TrackerState& tracker, const FlipShown& shown) {
     if (!shown.message.empty()) {
-        s.showMessage(shown.message);
+        tracker.showMessage(shown.message);
     }
-    s.screen().printAt(flipRow, valueColumn, shown.state);
-    reportWrite(s, "KVFLIP.DAT", shown.flipFile);
+    tracker.screen().printAt(flipRow, valueColumn, shown.state);
+    reportWrite(tracker, "KVFLIP.DAT", shown.flipFile);
 }
 
 }  // namespace
 
-void showRotatorRefusal(TrackerState& s) {
-    if (!s.rotator.refusalToShow.empty()) {
-        s.showMessage(s.rotator.refusalToShow);
-        s.rotator.refusalToShow.clear();
+void showRotatorRefusal(TrackerState& tracker) {
+    if (!tracker.rotator.refusalToShow.empty()) {
+        tracker.showMessage(tracker.rotator.refusalToShow);
+        tracker.rotator.refusalToShow.clear();
     }
 }
 
-RotatorContext rotatorContext(TrackerState& s) {
+RotatorContext rotatorContext(TrackerState& tracker) {
     // While the link is lost the rotator is given none: nothing is written to it.
-    return {s.constants, s.station, s.rotator, s.rotatorLink.get(), s.console.files};
+    return {tracker.constants, tracker.station, tracker.rotator, tracker.rotatorLink.get(), tracker.console.files};
 }
 
-void driveRotator(TrackerState& s) {
-    RotatorContext rotator = rotatorContext(s);
-    show(s, driveRotator(rotator, {s.satellite.azimuth, s.satellite.elevation}));
+void driveRotator(TrackerState& tracker) {
+    RotatorContext rotator = rotatorContext(tracker);
+    show(tracker, driveRotator(rotator, {tracker.satellite.azimuth, tracker.satellite.elevation}));
 }
 
-void parkRotator(TrackerState& s) {
-    RotatorContext rotator = rotatorContext(s);
+void parkRotator(TrackerState& tracker) {
+    RotatorContext rotator = rotatorContext(tracker);
     if (const auto shown = parkRotator(rotator)) {
-        s.screen().printAt(flipRow, valueColumn, "(Parked)");
-        show(s, *shown);
+        tracker.screen().printAt(flipRow, valueColumn, "(Parked)");
+        show(tracker, *shown);
     }
 }
 
-void decideFlip(TrackerState& s) {
-    RotatorContext rotator = rotatorContext(s);
-    show(s, decideFlip(rotator, s.pass));
+void decideFlip(TrackerState& tracker) {
+    RotatorContext rotator = rotatorContext(tracker);
+    show(tracker, decideFlip(rotator, tracker.pass));
 }
 
-void showFlipState(TrackerState& s) {
-    RotatorContext rotator = rotatorContext(s);
-    show(s, recordFlipState(rotator));
+void showFlipState(TrackerState& tracker) {
+    RotatorContext rotator = rotatorContext(tracker);
+    show(tracker, recordFlipState(rotator));
 }
 
 }  // namespace station

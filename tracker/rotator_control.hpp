@@ -6,19 +6,19 @@
 
 namespace station {
 
-RotatorContext rotatorContext(TrackerState& s);
+RotatorContext rotatorContext(TrackerState& tracker);
 
 // Drives the antenna after the satellite; rows 17 and 18 show where it was sent.
-void driveRotator(TrackerState& s);
+void driveRotator(TrackerState& tracker);
 // Sends the antenna to its park position when parking is on, with "(Parked)" on row 16.
-void parkRotator(TrackerState& s);
+void parkRotator(TrackerState& tracker);
 // The flip state of the pass just predicted, on row 16.
-void decideFlip(TrackerState& s);
+void decideFlip(TrackerState& tracker);
 // Row 16, column 37; records the state in KVFLIP.DAT.
-void showFlipState(TrackerState& s);
+void showFlipState(TrackerState& tracker);
 // A position the rotator daemon refused, on the message line.
-void showRotatorRefusal(TrackerState& s);
+void showRotatorRefusal(TrackerState& tracker);
 // The calibration dialogue ("C" key); leaves the tracker idle.
-void calibrateRotator(TrackerState& s);
+void calibrateRotator(TrackerState& tracker);
 
 }  // namespace station

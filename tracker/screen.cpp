@@ -118,10 +118,10 @@ void printValue(Screen& screen, int row, int column, std::string_view mask, doub
 
 }  // namespace
 
-void drawScreen(TrackerState& s) {
-    Screen& screen = s.screen();
-    const Station& station = s.station;
-    s.setNormalColours();
+void drawScreen(TrackerState& tracker) {
+    Screen& screen = tracker.screen();
+    const Station& station = tracker.station;
+    tracker.setNormalColours();
     screen.clear();
     drawProgramFrame(screen, rightPanelColumn, {11, 15});
 
@@ -143,13 +143,13 @@ void drawScreen(TrackerState& s) {
     } else {
         printLetters(screen, withoutGpsLetters);
     }
-    s.setNormalColours();
+    tracker.setNormalColours();
 }
 
-void showSatelliteValues(TrackerState& s) {
-    Screen& screen = s.screen();
-    const OrbitConstants& c = s.constants;
-    const SatelliteState& sat = s.satellite;
+void showSatelliteValues(TrackerState& tracker) {
+    Screen& screen = tracker.screen();
+    const OrbitConstants& c = tracker.constants;
+    const SatelliteState& sat = tracker.satellite;
     printValue(screen, 6, 37, "####.##", shownLatitude(c, sat) * c.degreesPerRadian);
     printValue(screen, 7, 37, "####.##", sat.longitude * c.degreesPerRadian);
     printValue(screen, 8, 37, "#####.#", sat.altitude);
@@ -161,26 +161,26 @@ void showSatelliteValues(TrackerState& s) {
     printValue(screen, 14, 37, "####.##", -sat.rangeRate);
 }
 
-void blankValueFields(TrackerState& s) {
+void blankValueFields(TrackerState& tracker) {
     for (const Blanks& field : valueFields) {
-        s.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
+        tracker.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
     }
 }
 
-void blankSatelliteValues(TrackerState& s) {
+void blankSatelliteValues(TrackerState& tracker) {
     for (const Blanks& field : std::span(valueFields).first(satelliteValueFields)) {
-        s.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
+        tracker.screen().printAt(field.row, field.column, std::string(static_cast<std::size_t>(field.count), ' '));
     }
 }
 
-void showPassTimes(TrackerState& s) {
-    Screen& screen = s.screen();
-    screen.printAt(12, 61, timeOfDayText(s.pass.aosLocal));
-    screen.printAt(13, 61, timeOfDayText(s.pass.losLocal));
-    screen.printAt(14, 65, formatPicture("##.#", s.pass.maximumElevation * s.constants.degreesPerRadian));
+void showPassTimes(TrackerState& tracker) {
+    Screen& screen = tracker.screen();
+    screen.printAt(12, 61, timeOfDayText(tracker.pass.aosLocal));
+    screen.printAt(13, 61, timeOfDayText(tracker.pass.losLocal));
+    screen.printAt(14, 65, formatPicture("##.#", tracker.pass.maximumElevation * tracker.constants.degreesPerRadian));
 }
 
-void showSelectionMode(TrackerState& s, std::string_view text) { s.screen().printAt(22, 25, text); }
+void showSelectionMode(TrackerState& tracker, std::string_view text) { tracker.screen().printAt(22, 25, text); }
 
 void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
                     int year, double now) {

@@ -7,17 +7,17 @@
 namespace station {
 
 // The whole screen in the station's colours, drawn once at start-up.
-void drawScreen(TrackerState& s);
+void drawScreen(TrackerState& tracker);
 // The eight values of the satellite-position block, once a second while waiting and tracking.
-void showSatelliteValues(TrackerState& s);
+void showSatelliteValues(TrackerState& tracker);
 // Blanks over every value field: when a satellite is chosen and when the tracker goes idle.
-void blankValueFields(TrackerState& s);
+void blankValueFields(TrackerState& tracker);
 // Blanks over the satellite-position block alone: while the orbit model has no position.
-void blankSatelliteValues(TrackerState& s);
+void blankSatelliteValues(TrackerState& tracker);
 // AOS and LOS as local times of day and the maximum elevation of the predicted pass.
-void showPassTimes(TrackerState& s);
+void showPassTimes(TrackerState& tracker);
 // The selection-mode field at row 22, column 25.
-void showSelectionMode(TrackerState& s, std::string_view text);
+void showSelectionMode(TrackerState& tracker, std::string_view text);
 // The age block of the element set (rows 7 to 10, column 53).
 void showElementAge(Screen& screen, const KeplerianElementSet& elements, const std::string& lookupName,
                     int year, double now);

@@ -9,27 +9,27 @@
 
 namespace station {
 
-void takeDesignation(TrackerState& s, std::string_view text) {
-    s.selection.satelliteDesignation = upperCase(text);
-    s.selection.lookupName = lookupNameOf(s.selection.satelliteDesignation);
+void takeDesignation(TrackerState& tracker, std::string_view text) {
+    tracker.selection.satelliteDesignation = upperCase(text);
+    tracker.selection.lookupName = lookupNameOf(tracker.selection.satelliteDesignation);
 }
 
-void takeCommandLine(TrackerState& s) {
-    takeDesignation(s, s.commandLine);
-    s.commandLine.clear();
-    s.commandLineMode = 1;
-    showSelectionMode(s, commandLineModeText);
+void takeCommandLine(TrackerState& tracker) {
+    takeDesignation(tracker, tracker.commandLine);
+    tracker.commandLine.clear();
+    tracker.selectionMode = SelectionMode::commandLine;
+    showSelectionMode(tracker, commandLineModeText);
 }
 
 std::size_t roomAfterPrompt(std::string_view prompt) {
     return prompt.size() < messageLineWidth ? messageLineWidth - prompt.size() : 0;
 }
 
-void askDesignation(TrackerState& s) {
+void askDesignation(TrackerState& tracker) {
     constexpr std::string_view prompt = "Which satellite would you like to track? ";
-    s.showMessage(prompt);
-    takeDesignation(s, readLineWithEcho(s.console, roomAfterPrompt(prompt)));
-    s.screen().printAt(24, 3, std::string(messageLineWidth, ' '));
+    tracker.showMessage(prompt);
+    takeDesignation(tracker, readLineWithEcho(tracker.console, roomAfterPrompt(prompt)));
+    tracker.screen().printAt(24, 3, std::string(messageLineWidth, ' '));
 }
 
 std::string firstLineOf(std::string_view text) {
@@ -77,41 +77,34 @@ bool unchangedSinceLastRead(CommandFileWatch& watch, Console& console) {
 
 }  // namespace
 
-void pollCommandFile(TrackerState& s) {
-    ErrorHandler& errors = s.errors;
-    CommandFileWatch& watch = s.commandFile;
-    errors.errorPhase = trackerPhase::commandFileOpen;
-    if (unchangedSinceLastRead(watch, s.console)) {
-        errors.errorPhase = trackerPhase::commandFileRead;
-        s.selection.satelliteDesignation = watch.firstLine;
+std::optional<CommandFileFailure> pollCommandFile(TrackerState& tracker) {
+    CommandFileWatch& watch = tracker.commandFile;
+    std::optional<CommandFileFailure> failed;
+    if (unchangedSinceLastRead(watch, tracker.console)) {
+        tracker.selection.satelliteDesignation = watch.firstLine;
     } else {
         watch.valid = false;
-        const Files& files = s.console.files;
+        const Files& files = tracker.console.files;
         const auto path = files.find(commandFileName);
         // Stamped before reading: a change during the read shows at the next poll.
         const auto stamp = path ? stampOf(*path) : std::nullopt;
         auto file = files.open(commandFileName);
-        if (!file) {
-            errors.handleError(runtimeError::fileNotFound);
-        }
-        // An unopened file cannot be read or closed: the second failure of a missing file.
-        errors.errorPhase = trackerPhase::commandFileRead;
         const auto content = file ? Files::readAll(*file) : std::nullopt;
         if (content) {
-            s.selection.satelliteDesignation = firstLineOf(*content);
+            tracker.selection.satelliteDesignation = firstLineOf(*content);
             if (path && stamp) {
-                watch = {true, *path, *stamp, s.selection.satelliteDesignation, 0, s.console.clock.epochMillis()};
+                watch = {true, *path, *stamp, tracker.selection.satelliteDesignation, 0, tracker.console.clock.epochMillis()};
             }
         } else {
-            errors.handleError(file ? runtimeError::deviceIoError : runtimeError::illegalFunctionCall);
+            failed = file ? CommandFileFailure::unreadable : CommandFileFailure::missing;
         }
     }
-    takeDesignation(s, s.selection.satelliteDesignation);
-    if (s.selection.satelliteDesignation == "NONE") {
-        s.selection.satelliteDesignation.clear();
-        s.selection.lookupName.clear();
+    takeDesignation(tracker, tracker.selection.satelliteDesignation);
+    if (tracker.selection.satelliteDesignation == "NONE") {
+        tracker.selection.satelliteDesignation.clear();
+        tracker.selection.lookupName.clear();
     }
-    errors.errorPhase = phase::none;
+    return failed;
 }
 
 }  // namespace station

@@ -9,6 +9,7 @@
 #include "station/search_display.hpp"
 #include "station/unexpected_failure.hpp"
 #include "tracker/faults.hpp"
+#include "tracker/errors.hpp"
 #include "tracker/gps_control.hpp"
 #include "tracker/radio_control.hpp"
 #include "tracker/rotator_control.hpp"
@@ -44,14 +45,14 @@ std::string joinArguments(const std::vector<std::string>& args) {
 }  // namespace
 
 int Tracker::run(const std::vector<std::string>& args) {
-    const MessageListener logged(s_.console.screen, [this](std::string_view text) { log_.message(text); });
+    const MessageListener logged(state_.console.screen, [this](std::string_view text) { log_.message(text); });
     log_.record(programTitle + " started" + (args.empty() ? "" : ": command line " + joinArguments(args)));
     int status = 0;
-    const auto report = [this](int errorNumber) { handleError(errorNumber); };
+    const auto report = [this](int errorNumber) { reportUnexpectedFailure(state_, errorNumber); };
     try {
         reportingUnexpectedFailures([&] { startUp(args); }, report);
         for (;;) {
-            // When the handler lets the program go on, the cycle starts over from the top.
+            // When the program goes on, the cycle starts over from the top.
             reportingUnexpectedFailures([this] { mainCycle(); }, report);
         }
     } catch (const ProgramExit& exit) {
@@ -62,95 +63,94 @@ int Tracker::run(const std::vector<std::string>& args) {
 }
 
 void Tracker::startUp(const std::vector<std::string>& args) {
-    TrackerState& s = s_;
+    TrackerState& tracker = state_;
     // Watched before its first read, so that no change is missed in between.
-    s.console.sleeper.watchFile(commandFileName);
-    s.gps.gpsTimeoutSeconds = 6;
+    tracker.console.sleeper.watchFile(commandFileName);
+    tracker.gps.gpsTimeoutSeconds = 6;
     // The station's UTC offset is not known yet; the sidereal ratio only needs the date.
-    s.clock = readClock(s.console.clock, 0);
-    s.constants = trackerConstants(s.clock);
+    tracker.clock = readClock(tracker.console.clock, 0);
+    tracker.constants = trackerConstants(tracker.clock);
 
-    loadFlipState(s.rotator, s.console.files, *this);
+    if (const auto saved = readFlipState(tracker.console.files)) {
+        tracker.rotator.flipState = *saved;
+    } else {
+        reportFailure(tracker, TrackerFailure::flipFileMissing);
+    }
 
-    s.automaticMode = 1;
-    s.commandLineMode = 0;
-    s.commandLine = joinArguments(args);
+    tracker.selectionMode = SelectionMode::commandFile;
+    tracker.commandLine = joinArguments(args);
 
-    s.station = readStationConfig(s.console.files, *this);
-    log_.setUtcOffsetHours(s.station.utcOffsetHours);
+    const auto station = readStationConfig(tracker.console.files);
+    if (!station) {
+        reportFailure(tracker, station.error() == FileFailure::notFound ? TrackerFailure::stationConfigMissing
+                                                                       : TrackerFailure::stationConfigBad);
+    }
+    tracker.station = *station;
+    log_.setUtcOffsetHours(tracker.station.utcOffsetHours);
 
-    drawScreen(s);
-    showFlipState(s);
+    drawScreen(tracker);
+    showFlipState(tracker);
     openSerialLinks();
 }
 
 void Tracker::openSerialLinks() {
-    TrackerState& s = s_;
-    Station& station = s.station;
-    // A link that does not open is reported under its phase; the handler then sets its port to
-    // 0. One that opens is opened again whenever it fails later.
-    auto openLink = [&](std::int16_t phase, std::int16_t port, std::int32_t baud, ReconnectingLink& link) {
-        errorPhase = phase;
+    TrackerState& tracker = state_;
+    Station& station = tracker.station;
+    // A link that does not open is reported, which sets its port to 0. One that opens is opened
+    // again whenever it fails later.
+    auto openLink = [&](TrackerFailure failed, std::int16_t port, std::int32_t baud, ReconnectingLink& link) {
         if (port > 0) {
-            auto opened = s.console.serialPorts.open(port, baud);
+            auto opened = tracker.console.serialPorts.open(port, baud);
             if (!opened) {
-                handleError(runtimeError::deviceIoError);
+                reportFailure(tracker, failed);
                 return;
             }
-            SerialPorts& ports = s.console.serialPorts;
+            SerialPorts& ports = tracker.console.serialPorts;
             link.attach(std::move(opened), "COM" + std::to_string(port),
                         [&ports, port, baud] { return ports.reopen(port, baud); });
         }
     };
-    if (station.rotatorInterface == daemonRotatorInterface) {
-        openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, s.rotatorLink);
+    if (station.rotatorInterface == RotatorInterface::daemon) {
+        openDaemonLink(station.rotatorDaemonAddress, rotatorDaemonPort, tracker.rotatorLink);
     } else {
-        openLink(trackerPhase::rotatorLink, station.rotatorPort, station.rotatorBaud, s.rotatorLink);
+        openLink(TrackerFailure::rotatorPortFailed, station.rotatorPort, station.rotatorBaud, tracker.rotatorLink);
     }
     if (station.radioType == daemonRadioCode) {
-        openDaemonLink(station.radioDaemonAddress, radioDaemonPort, s.radioLink);
+        openDaemonLink(station.radioDaemonAddress, radioDaemonPort, tracker.radioLink);
     } else {
-        openLink(trackerPhase::radioLink, station.radioPort, station.radioBaud, s.radioLink);
+        openLink(TrackerFailure::radioPortFailed, station.radioPort, station.radioBaud, tracker.radioLink);
     }
-    openLink(trackerPhase::gpsLink, station.gpsPort, station.gpsBaud, s.gpsLink);
-    errorPhase = phase::none;
+    openLink(TrackerFailure::gpsPortFailed, station.gpsPort, station.gpsBaud, tracker.gpsLink);
 }
 
 void Tracker::openDaemonLink(const std::string& addressValue, std::uint16_t defaultPort, ReconnectingLink& link) {
-    TrackerState& s = s_;
+    TrackerState& tracker = state_;
     const auto address = parseNetworkAddress(addressValue, defaultPort);
     if (!address) {
-        s.showMessage(link.role() + " daemon address \"" + addressValue + "\" not understood: not connected.");
+        tracker.showMessage(link.role() + " daemon address \"" + addressValue + "\" not understood: not connected.");
         return;
     }
     // A daemon not running yet is a lost link from the start: reported at the first step, and
     // connected to every few seconds until it answers.
-    NetworkLinks& network = s.console.network;
+    NetworkLinks& network = tracker.console.network;
     link.attach(network.connect(*address), addressText(*address),
                 [&network, where = *address] { return network.connect(where); });
 }
 
-void Tracker::shutDown(int status) {
-    TrackerState& s = s_;
-    s.rotatorLink.reset();
-    s.radioLink.reset();
-    s.gpsLink.reset();
-    clearWhiteOnBlack(s.screen());
-    throw ProgramExit{status};
-}
+void Tracker::shutDown(int status) { endProgram(state_, status); }
 
 bool Tracker::designationUnchanged() const {
-    return s_.selection.satelliteDesignation == s_.trackedDesignation;
+    return state_.selection.satelliteDesignation == state_.trackedDesignation;
 }
 
-bool Tracker::beforeTrackingStart() const { return !s_.trackingStarted(); }
+bool Tracker::beforeTrackingStart() const { return !state_.trackingStarted(); }
 
 bool Tracker::beforeLos() const {
-    return !(s_.continuousNow() > continuousDay(s_.pass.year, s_.pass.los));
+    return !(state_.continuousNow() > continuousDay(state_.pass.year, state_.pass.los));
 }
 
 bool Tracker::clockStepped() {
-    const double reading = s_.continuousNow();
+    const double reading = state_.continuousNow();
     const double step = reading - lastReading_;
     lastReading_ = reading;
     if (step < -backwardStepDays || step > forwardStepDays) {
@@ -162,18 +162,18 @@ bool Tracker::clockStepped() {
 
 void Tracker::reportClockStep() {
     const double minutes = std::round(std::fabs(clockStep_) * minutesPerDay);
-    s_.showMessage(std::string("Clock stepped ") + (clockStep_ < 0 ? "back " : "forward ") +
+    state_.showMessage(std::string("Clock stepped ") + (clockStep_ < 0 ? "back " : "forward ") +
                    std::to_string(static_cast<long long>(minutes)) + " minutes: searching the pass again.");
     clockStep_ = 0;
 }
 
 void Tracker::mainCycle() {
-    TrackerState& s = s_;
-    Selection& selection = s.selection;
+    TrackerState& tracker = state_;
+    Selection& selection = tracker.selection;
 
     if (selection.satelliteDesignation.empty()) {
-        s.showStatus("Idling");
-        blankValueFields(s);
+        tracker.showStatus("Idling");
+        blankValueFields(tracker);
     }
     auto idle = [&] {
         if (selection.satelliteDesignation != rejectedDesignation_) {
@@ -181,36 +181,40 @@ void Tracker::mainCycle() {
         }
         return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
     };
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = s.console.clock.epochMillis();
-        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
-        serviceLinks(s);
+    repeatEachPass(ClockSteps::ignored, [&] {
         if (!idleLogged_ && idle()) {
             log_.record("Idling");
             idleLogged_ = true;
             loggedDesignation_.clear();
         }
-        showDateTime(s.screen(), s.console.clock);
-        parkRotator(s);
-        if (!idle()) {
-            break;
-        }
-        awaitNextEvent(readAt);
-    }
+        showDateTime(tracker.screen(), tracker.console.clock);
+        parkRotator(tracker);
+        return idle();
+    });
 
-    s.trackedDesignation = selection.satelliteDesignation;
+    tracker.trackedDesignation = selection.satelliteDesignation;
     logSelection();
     // After a satellite missing from the file the operator may have typed another one, or none.
-    const auto elements = readElementSet(s.console.files, s.station.elementFileName, selection, *this);
+    auto elements = readElementSet(tracker.console.files, tracker.station.elementFileName, selection.lookupName);
+    while (!elements && elements.error() == ElementFailure::nameNotFound) {
+        reportMissingSatellite(tracker);
+        if (selection.satelliteDesignation.empty()) {
+            break;
+        }
+        elements = readElementSet(tracker.console.files, tracker.station.elementFileName, selection.lookupName);
+    }
+    if (!elements && elements.error() != ElementFailure::nameNotFound) {
+        reportFailure(tracker, elements.error() == ElementFailure::fileNotFound ? TrackerFailure::elementFileMissing
+                                                                                : TrackerFailure::elementFileBad);
+    }
     if (selection.satelliteDesignation.empty() || !elements) {
         selection = Selection{};
         return;
     }
-    s.orbit = satelliteOrbit(s.station.orbitModel, *elements);
-    if (!s.orbit.problem.empty()) {
+    tracker.orbit = satelliteOrbit(tracker.station.orbitModel, *elements);
+    if (!tracker.orbit.problem.empty()) {
         // The orbit model cannot follow this set; the tracker idles until another satellite is chosen.
-        s.showMessage(selection.lookupName + ": " + s.orbit.problem);
+        tracker.showMessage(selection.lookupName + ": " + tracker.orbit.problem);
         rejectedDesignation_ = selection.satelliteDesignation;
         selection = Selection{};
         return;
@@ -222,7 +226,7 @@ void Tracker::mainCycle() {
         reportClockStep();
         return;
     }
-    if (!s.pass.found && designationUnchanged()) {
+    if (!tracker.pass.found && designationUnchanged()) {
         return;  // no pass within the bound: search again
     }
     trackPass();
@@ -234,49 +238,55 @@ void Tracker::mainCycle() {
 }
 
 void Tracker::loadSatellite() {
-    TrackerState& s = s_;
-    const float utcOffset = s.station.utcOffsetHours;
+    TrackerState& tracker = state_;
+    const float utcOffset = tracker.station.utcOffsetHours;
     // The element loader may have asked for a new designation.
-    s.trackedDesignation = s.selection.satelliteDesignation;
+    tracker.trackedDesignation = tracker.selection.satelliteDesignation;
     logSelection();
-    blankValueFields(s);
-    readGpsPosition(s);
-    s.clock = readClock(s.console.clock, utcOffset);
-    showElementAge(s.screen(), s.orbit.elements, s.selection.lookupName, s.clock.year, s.now());
-    s.clock = readClock(s.console.clock, utcOffset);
-    lastReading_ = s.continuousNow();
+    blankValueFields(tracker);
+    readGpsPosition(tracker);
+    tracker.clock = readClock(tracker.console.clock, utcOffset);
+    showElementAge(tracker.screen(), tracker.orbit.elements, tracker.selection.lookupName, tracker.clock.year, tracker.now());
+    tracker.clock = readClock(tracker.console.clock, utcOffset);
+    lastReading_ = tracker.continuousNow();
 
     PassSearchSettings settings;
-    settings.minimumElevation = s.station.minimumElevation;
-    settings.searchStep = s.station.searchStep;
+    settings.minimumElevation = tracker.station.minimumElevation;
+    settings.searchStep = tracker.station.searchStep;
     settings.utcOffsetHours = utcOffset;
-    ScreenPassSearchDisplay display(s.screen(), s.console.clock);
-    noPassSearchedAt_ = s.continuousNow();
-    s.shownModelError = Sgp4Error::none;
-    s.pass = predictPass(s.constants, s.orbit, observerOf(s.station), settings, s.clock, s.satellite, display);
-    showModelError(s.pass.modelError);
+    ScreenPassSearchDisplay display(tracker.screen(), tracker.console.clock);
+    noPassSearchedAt_ = tracker.continuousNow();
+    tracker.shownModelError = Sgp4Error::none;
+    tracker.pass = predictPass(tracker.constants, tracker.orbit, observerOf(tracker.station), settings, tracker.clock, tracker.satellite, display);
+    showModelError(tracker.pass.modelError);
     logPass();
-    if (s.pass.found && !s.pass.geostationary) {
-        showPassTimes(s);
-        decideFlip(s);
+    if (tracker.pass.found && !tracker.pass.geostationary) {
+        showPassTimes(tracker);
+        decideFlip(tracker);
     }
-    readFrequencyRecord(s.console.files, s.selection.satelliteDesignation, s.frequencies, *this);
+    if (auto record = readFrequencyRecord(tracker.console.files, tracker.selection.satelliteDesignation)) {
+        tracker.frequencies = *record;
+    } else {
+        reportFrequencyFailure(tracker, record.error());
+    }
 }
 
 void Tracker::logSelection() {
-    const TrackerState& s = s_;
-    if (s.trackedDesignation.empty() || s.trackedDesignation == loggedDesignation_) {
+    const TrackerState& tracker = state_;
+    if (tracker.trackedDesignation.empty() || tracker.trackedDesignation == loggedDesignation_) {
         return;
     }
-    const char* source = s.commandLineMode == 1 ? "command line" : s.automaticMode == 1 ? "KELVORIN.CMD" : "typed";
-    log_.record("Satellite " + s.trackedDesignation + " selected (" + source + ")");
-    loggedDesignation_ = s.trackedDesignation;
+    const char* source = tracker.selectionMode == SelectionMode::commandLine ? "command line"
+                         : tracker.selectionMode == SelectionMode::commandFile ? "KELVORIN.CMD"
+                                                                               : "typed";
+    log_.record("Satellite " + tracker.trackedDesignation + " selected (" + source + ")");
+    loggedDesignation_ = tracker.trackedDesignation;
     idleLogged_ = false;
 }
 
 void Tracker::logPass() {
-    const PassPrediction& pass = s_.pass;
-    const std::string& name = s_.trackedDesignation;
+    const PassPrediction& pass = state_.pass;
+    const std::string& name = state_.trackedDesignation;
     if (!pass.found) {
         log_.record("No pass of " + name + " found; searching again in an hour");
     } else if (pass.geostationary) {
@@ -288,138 +298,135 @@ void Tracker::logPass() {
 }
 
 bool Tracker::updatePosition() {
-    TrackerState& s = s_;
-    s.lastSecond = s.clock.second;
-    const Sgp4Error error = sampleOrbit(s.constants, s.orbit, observerOf(s.station), s.clock, s.satellite,
-                                        [&s] { s.showMessage("Keps out of date!"); });
+    TrackerState& tracker = state_;
+    tracker.lastSecond = tracker.clock.second;
+    const Sgp4Error error = sampleOrbit(tracker.constants, tracker.orbit, observerOf(tracker.station), tracker.clock, tracker.satellite,
+                                        [&tracker] { tracker.showMessage("Keps out of date!"); });
     showModelError(error);
     return error == Sgp4Error::none;
 }
 
 void Tracker::showModelError(Sgp4Error error) {
-    TrackerState& s = s_;
-    if (error != Sgp4Error::none && error != s.shownModelError) {
-        s.showMessage(s.selection.lookupName + ": " + sgp4ErrorText(error));
+    TrackerState& tracker = state_;
+    if (error != Sgp4Error::none && error != tracker.shownModelError) {
+        tracker.showMessage(tracker.selection.lookupName + ": " + sgp4ErrorText(error));
     }
-    s.shownModelError = error;
+    tracker.shownModelError = error;
 }
 
 void Tracker::waitForPass() {
-    TrackerState& s = s_;
-    s.showStatus("Waiting for " + s.selection.satelliteDesignation);
-    if (s.pass.found && designationUnchanged()) {
-        log_.record("Waiting for " + s.trackedDesignation);
+    TrackerState& tracker = state_;
+    tracker.showStatus("Waiting for " + tracker.selection.satelliteDesignation);
+    if (tracker.pass.found && designationUnchanged()) {
+        log_.record("Waiting for " + tracker.trackedDesignation);
     }
-    s.lastSecond = -1;
+    tracker.lastSecond = -1;
     auto keepWaiting = [&] {
         if (!designationUnchanged()) {
             return false;
         }
-        if (!s.pass.found) {
-            return s.continuousNow() < noPassSearchedAt_ + passSearchRetryDays;
+        if (!tracker.pass.found) {
+            return tracker.continuousNow() < noPassSearchedAt_ + passSearchRetryDays;
         }
         return beforeTrackingStart();
     };
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = s.console.clock.epochMillis();
-        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
-        // A satellite chosen meanwhile ends the wait anyway, however long the operator typed.
-        if (designationUnchanged() && clockStepped()) {
-            return;
-        }
-        serviceLinks(s);
-        if (s.clock.second != s.lastSecond) {
+    repeatEachPass(ClockSteps::endTheState, [&] {
+        if (tracker.clock.second != tracker.lastSecond) {
             const bool positioned = updatePosition();
-            showDateTime(s.screen(), s.console.clock);
+            showDateTime(tracker.screen(), tracker.console.clock);
             if (positioned) {
-                showSatelliteValues(s);
+                showSatelliteValues(tracker);
             } else {
-                blankSatelliteValues(s);
+                blankSatelliteValues(tracker);
             }
-            parkRotator(s);
+            parkRotator(tracker);
         }
-        if (!keepWaiting()) {
-            break;
-        }
-        awaitNextEvent(readAt);
-    }
+        return keepWaiting();
+    });
 }
 
 void Tracker::trackPass() {
-    TrackerState& s = s_;
-    s.showStatus("Tracking " + s.selection.satelliteDesignation);
+    TrackerState& tracker = state_;
+    tracker.showStatus("Tracking " + tracker.selection.satelliteDesignation);
     // A satellite chosen while waiting ends the wait: that is no tracking of either.
     trackingLogged_ = designationUnchanged();
     if (trackingLogged_) {
-        log_.record("Tracking " + s.trackedDesignation);
+        log_.record("Tracking " + tracker.trackedDesignation);
     }
-    showFlipState(s);
+    showFlipState(tracker);
     if (designationUnchanged()) {
-        setupRadio(s);
-        s.radioSetUp = true;
+        setupRadio(tracker);
+        tracker.radioSetUp = true;
     }
     // lastSecond is not reset: the first update waits for the next change of the clock's second.
-    for (;;) {
-        serviceCommands();
-        const std::int64_t readAt = s.console.clock.epochMillis();
-        s.clock = readClock(s.console.clock, s.station.utcOffsetHours);
-        if (designationUnchanged() && clockStepped()) {
-            return;
-        }
-        serviceLinks(s);
-        if (s.clock.second != s.lastSecond) {
+    repeatEachPass(ClockSteps::endTheState, [&] {
+        if (tracker.clock.second != tracker.lastSecond) {
             // Without a position the antenna and the radio stay where they are.
             const bool positioned = updatePosition();
             if (positioned) {
-                updateDoppler(s);
+                updateDoppler(tracker);
             }
-            showDateTime(s.screen(), s.console.clock);
+            showDateTime(tracker.screen(), tracker.console.clock);
             if (positioned) {
-                showSatelliteValues(s);
+                showSatelliteValues(tracker);
                 // A satellite chosen meanwhile ends this pass: the antenna is not moved for it.
                 if (designationUnchanged()) {
-                    driveRotator(s);
+                    driveRotator(tracker);
                 }
             } else {
-                blankSatelliteValues(s);
+                blankSatelliteValues(tracker);
             }
         }
-        if (!beforeLos() || !designationUnchanged()) {
-            break;
+        return beforeLos() && designationUnchanged();
+    });
+}
+
+void Tracker::repeatEachPass(ClockSteps clockSteps, const std::function<bool()>& work) {
+    TrackerState& tracker = state_;
+    for (;;) {
+        serviceCommands();
+        const std::int64_t readAt = tracker.console.clock.epochMillis();
+        tracker.clock = readClock(tracker.console.clock, tracker.station.utcOffsetHours);
+        // A satellite chosen meanwhile ends the state anyway, however long the operator typed.
+        if (clockSteps == ClockSteps::endTheState && designationUnchanged() && clockStepped()) {
+            return;
+        }
+        serviceLinks(tracker);
+        if (!work()) {
+            return;
         }
         awaitNextEvent(readAt);
     }
 }
 
 void Tracker::awaitNextEvent(std::int64_t readAt) {
-    TrackerState& s = s_;
+    TrackerState& tracker = state_;
     // The clock's next second brings the once-a-second update; the device links' retries and
     // hang-up checks, whole seconds after a reading, fall on one too.
-    const bool fromCommandFile = s.automaticMode == 1 && s.commandLineMode == 0;
+    const bool fromCommandFile = tracker.selectionMode == SelectionMode::commandFile;
     // A command file that could not be read is tried again after a millisecond, as ever: its
     // two messages' pauses already space the tries.
-    const std::int64_t deadline = fromCommandFile && !s.commandFile.valid ? readAt + 1 : nextSecondMillis(readAt);
-    const WakeUp seen = s.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
+    const std::int64_t deadline = fromCommandFile && !tracker.commandFile.valid ? readAt + 1 : nextSecondMillis(readAt);
+    const WakeUp seen = tracker.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
     if (seen.fileChanged) {
-        s.commandFile.valid = false;
+        tracker.commandFile.valid = false;
     }
 }
 
 void Tracker::endOfPass(bool losReached) {
-    TrackerState& s = s_;
-    shutdownRadio(s);
-    s.radioSetUp = false;
-    parkRotator(s);
-    s.showMessage("");
-    s.tuning.tuningMode.clear();
+    TrackerState& tracker = state_;
+    shutdownRadio(tracker);
+    tracker.radioSetUp = false;
+    parkRotator(tracker);
+    tracker.showMessage("");
+    tracker.tuning.tuningMode.clear();
     if (trackingLogged_) {
-        log_.record(losReached ? "LOS of " + s.trackedDesignation + ": end of pass"
-                               : "Tracking of " + s.trackedDesignation + " ended before LOS");
+        log_.record(losReached ? "LOS of " + tracker.trackedDesignation + ": end of pass"
+                               : "Tracking of " + tracker.trackedDesignation + " ended before LOS");
         trackingLogged_ = false;
     }
     // Only a pass that ran to its LOS ends the program; a satellite changed before then is loaded.
-    if (losReached && s.station.quitAfterPass == 1 && s.automaticMode == 1) {
+    if (losReached && tracker.station.quitAfterPass == 1 && tracker.automatic()) {
         shutDown();
     }
 }

@@ -1,25 +1,25 @@
 #pragma once
-// The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys, the ways a
-// satellite is chosen and the one error handler of the program.
+// The tracker program: start-up, the Idling / Waiting / Tracking cycle, the keys and the ways a
+// satellite is chosen.
 #include "console/event_log.hpp"
+#include "console/program_exit.hpp"
 #include "tracker/tracker_state.hpp"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace station {
 
-class Tracker : public ErrorHandler {
+class Tracker {
 public:
-    explicit Tracker(Console& console) : s_(console, *this), log_(console.files, "KELVORIN.LOG", console.clock) {}
+    explicit Tracker(Console& console) : state_(console), log_(console.files, "KELVORIN.LOG", console.clock) {}
 
     // Start-up, then the main cycle until the program ends; returns the exit status. Meanwhile
     // every message shown and every change of state goes to KELVORIN.LOG.
     int run(const std::vector<std::string>& args);
 
-    void handleError(int errorNumber) override;
-
-    TrackerState& state() { return s_; }
+    TrackerState& state() { return state_; }
     EventLog& log() { return log_; }
 
     // The steps of the program, public so tests can drive them one at a time.
@@ -45,6 +45,12 @@ private:
     // file (when it chooses the satellite) or the first instant of the second after the
     // clock's reading `readAt` (epoch milliseconds, read before the pass read the clock).
     void awaitNextEvent(std::int64_t readAt);
+    // What a step of the clock does to a state: nothing while idling; it ends waiting and tracking.
+    enum class ClockSteps { ignored, endTheState };
+    // The loop of every state: service the command file and the keys, read the clock, check for a
+    // step of the clock, service the device links, do the state's work for this reading, wait for
+    // the next event. `work` returns false when the state ends.
+    void repeatEachPass(ClockSteps clockSteps, const std::function<bool()>& work);
     // Propagation and look angles for the clock just read, once per clock second; false when the
     // orbit model has no position for it (the last one is kept, and not shown).
     bool updatePosition();
@@ -55,9 +61,9 @@ private:
     bool beforeTrackingStart() const;
     bool beforeLos() const;
     bool designationUnchanged() const;
-    // Takes the clock reading in `s_.clock` as the last one; true when it lies more than two
+    // Takes the clock reading in `state_.clock` as the last one; true when it lies more than two
     // minutes before the one taken before it or more than ten minutes after it: the clock was
-    // set. A pass search, which moves `s_.clock`, is not a reading.
+    // set. A pass search, which moves `state_.clock`, is not a reading.
     bool clockStepped();
     // After a step of the clock ended waiting or tracking: says so; the next turn of the main
     // cycle searches the pass again from the new time.
@@ -66,7 +72,7 @@ private:
     void logSelection();
     void logPass();
 
-    TrackerState s_;
+    TrackerState state_;
     EventLog log_;
     // The designation the log last named as selected ("" after Idling), and whether it says
     // the current pass is being tracked.

@@ -4,7 +4,6 @@
 #include "config/frequency.hpp"
 #include "config/station.hpp"
 #include "console/console.hpp"
-#include "console/error_phase.hpp"
 #include "console/reconnecting_link.hpp"
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
@@ -41,11 +40,14 @@ struct CommandFileWatch {
     std::int64_t readAtMillis = 0;  // the clock (epoch milliseconds) at the last read
 };
 
+// Who chooses the satellite: the command file (Automatic), the program's arguments (Command
+// Line, automatic too), or the operator at the keyboard (Manual).
+enum class SelectionMode { commandFile, commandLine, keyboard };
+
 struct TrackerState {
-    TrackerState(Console& c, ErrorHandler& e) : console(c), errors(e) {}
+    explicit TrackerState(Console& c) : console(c) {}
 
     Console& console;
-    ErrorHandler& errors;
 
     OrbitConstants constants;
     Station station;
@@ -57,8 +59,7 @@ struct TrackerState {
 
     Selection selection;          // satelliteDesignation and lookupName
     std::string trackedDesignation;
-    std::int16_t automaticMode = 1;
-    std::int16_t commandLineMode = 0;
+    SelectionMode selectionMode = SelectionMode::commandFile;
     std::string commandLine;
     CommandFileWatch commandFile;
     float lastSecond = -1;
@@ -78,6 +79,7 @@ struct TrackerState {
     // Station files whose last write failed (reported once until one is written again).
     std::set<std::string, std::less<>> unwritableFiles;
 
+    bool automatic() const { return selectionMode != SelectionMode::keyboard; }
     Screen& screen() { return console.screen; }
     // The current UTC day number of the last clock reading.
     double now() const { return dayNumberOf(clock); }

@@ -52,94 +52,94 @@ constexpr std::array<ArrowStep, 4> arrowSteps{{
     {'K', StepKind::leftRight, -1},
 }};
 
-void showFrequencies(TrackerState& s) {
-    Screen& screen = s.screen();
-    s.setNormalColours();
-    screen.printAt(tuningRow, uplinkColumn, formatPicture(frequencyMask, s.frequencies.uplinkKhz));
-    screen.printAt(tuningRow, downlinkColumn, formatPicture(frequencyMask, s.frequencies.downlinkKhz));
+void showFrequencies(TrackerState& tracker) {
+    Screen& screen = tracker.screen();
+    tracker.setNormalColours();
+    screen.printAt(tuningRow, uplinkColumn, formatPicture(frequencyMask, tracker.frequencies.uplinkKhz));
+    screen.printAt(tuningRow, downlinkColumn, formatPicture(frequencyMask, tracker.frequencies.downlinkKhz));
 }
 
-void drawTuningLine(TrackerState& s) {
-    Screen& screen = s.screen();
-    s.setNormalColours();
+void drawTuningLine(TrackerState& tracker) {
+    Screen& screen = tracker.screen();
+    tracker.setNormalColours();
     screen.printAt(tuningRow, tuningLineColumn, tuningLine);
-    screen.printAt(tuningRow, modeLetterColumn, s.tuning.tuningMode);
-    screen.setColours(s.station.highlightColour, s.station.backgroundColour);
+    screen.printAt(tuningRow, modeLetterColumn, tracker.tuning.tuningMode);
+    screen.setColours(tracker.station.highlightColour, tracker.station.backgroundColour);
     screen.printAt(tuningRow, arrowsColumn, arrows);
     for (const KeyLetter& key : keyLetters) {
         screen.printAt(tuningRow, key.column, key.letter);
     }
-    showFrequencies(s);
+    showFrequencies(tracker);
 }
 
-void selectTuning(TrackerState& s, const std::string& mode) {
-    s.tuning.tuningMode = mode;
-    s.setNormalColours();
-    s.screen().printAt(tuningRow, modeLetterColumn, mode);
+void selectTuning(TrackerState& tracker, const std::string& mode) {
+    tracker.tuning.tuningMode = mode;
+    tracker.setNormalColours();
+    tracker.screen().printAt(tuningRow, modeLetterColumn, mode);
 }
 
-void exitTuning(TrackerState& s) {
-    s.showMessage("");
-    s.showStatus((s.trackingStarted() ? "Tracking " : "Waiting for ") + s.selection.satelliteDesignation);
-    s.tuning.tuningMode.clear();
+void exitTuning(TrackerState& tracker) {
+    tracker.showMessage("");
+    tracker.showStatus((tracker.trackingStarted() ? "Tracking " : "Waiting for ") + tracker.selection.satelliteDesignation);
+    tracker.tuning.tuningMode.clear();
 }
 
 // The message line is the tuning line: show the failure, then give the line back to tuning.
-void reportSaveFailure(TrackerState& s, const std::string& text) {
-    s.setNormalColours();
-    s.showMessage(text);
-    s.pauseTwoSeconds();
-    drawTuningLine(s);
+void reportSaveFailure(TrackerState& tracker, const std::string& text) {
+    tracker.setNormalColours();
+    tracker.showMessage(text);
+    tracker.pauseTwoSeconds();
+    drawTuningLine(tracker);
 }
 
 }  // namespace
 
-void enterTuning(TrackerState& s) {
-    const std::string& designation = s.selection.satelliteDesignation;
-    if (s.frequencies.noFrequencyData == 1) {
+void enterTuning(TrackerState& tracker) {
+    const std::string& designation = tracker.selection.satelliteDesignation;
+    if (tracker.frequencies.noFrequencyData == 1) {
         // Without a frequency record there are no base frequencies to shift.
-        s.showMessage("Cannot tune PPM data!!!  KELVORIN.FRC file has no data for " + designation + ".");
-        s.pauseTwoSeconds();
-        s.showMessage("");
+        tracker.showMessage("Cannot tune PPM data!!!  KELVORIN.FRC file has no data for " + designation + ".");
+        tracker.pauseTwoSeconds();
+        tracker.showMessage("");
         return;
     }
-    s.tuning.tuningMode = "R";
-    s.setNormalColours();
-    s.showStatus("Manual incremental tuning " + designation);
-    drawTuningLine(s);
+    tracker.tuning.tuningMode = "R";
+    tracker.setNormalColours();
+    tracker.showStatus("Manual incremental tuning " + designation);
+    drawTuningLine(tracker);
 }
 
-void tuningKey(TrackerState& s, const std::string& key) {
+void tuningKey(TrackerState& tracker, const std::string& key) {
     const std::string pressed = upperCase(key);
     if (pressed == "E") {
-        exitTuning(s);
+        exitTuning(tracker);
     } else if (pressed == "R" || pressed == "D" || pressed == "I") {
-        selectTuning(s, pressed);
+        selectTuning(tracker, pressed);
     } else if (pressed == "S") {
-        saveTuning(s);
+        saveTuning(tracker);
     } else if (pressed.size() == 2) {
         for (const ArrowStep& arrow : arrowSteps) {
             if (pressed[1] == arrow.scanCode) {
-                const std::int32_t stepHz = arrow.kind == StepKind::upDown ? s.station.tuningStepUpDown
-                                                                           : s.station.tuningStepLeftRight;
+                const std::int32_t stepHz = arrow.kind == StepKind::upDown ? tracker.station.tuningStepUpDown
+                                                                           : tracker.station.tuningStepLeftRight;
                 // The increment is held in single precision.
                 const float incrementKhz = static_cast<float>(stepHz / 1000.0);
-                stepTuning(s, arrow.sign * incrementKhz);
+                stepTuning(tracker, arrow.sign * incrementKhz);
                 return;
             }
         }
     }
 }
 
-void stepTuning(TrackerState& s, double incrementKhz) {
-    stepTuning(s.frequencies, s.tuning.tuningMode, incrementKhz);
-    showFrequencies(s);
+void stepTuning(TrackerState& tracker, double incrementKhz) {
+    stepTuning(tracker.frequencies, tracker.tuning.tuningMode, incrementKhz);
+    showFrequencies(tracker);
 }
 
-void saveTuning(TrackerState& s) {
-    const std::string failure = saveTuning(s.console.files, s.selection.satelliteDesignation, s.frequencies);
+void saveTuning(TrackerState& tracker) {
+    const std::string failure = saveTuning(tracker.console.files, tracker.selection.satelliteDesignation, tracker.frequencies);
     if (!failure.empty()) {
-        reportSaveFailure(s, failure);
+        reportSaveFailure(tracker, failure);
     }
 }
 

@@ -9,12 +9,12 @@ namespace station {
 
 // Draws the tuning line and starts tuning the downlink; refused for two seconds without a
 // frequency record.
-void enterTuning(TrackerState& s);
+void enterTuning(TrackerState& tracker);
 // One key while tuning.
-void tuningKey(TrackerState& s, const std::string& key);
+void tuningKey(TrackerState& tracker, const std::string& key);
 // Moves the base frequencies as the tuning mode says and shows them.
-void stepTuning(TrackerState& s, double incrementKhz);
+void stepTuning(TrackerState& tracker, double incrementKhz);
 // Keeps the tuned frequencies in KELVORIN.FRC; a failure is shown for two seconds.
-void saveTuning(TrackerState& s);
+void saveTuning(TrackerState& tracker);
 
 }  // namespace station

@@ -11,13 +11,9 @@
 namespace station {
 namespace {
 
-// Records each failure with its phase and, like the tracker's handler, clears the phase.
-struct RecordingHandler : ErrorHandler {
-    std::vector<std::pair<int, int>> failures;  // phase, error number
-    void handleError(int errorNumber) override {
-        failures.emplace_back(errorPhase, errorNumber);
-        errorPhase = 0;
-    }
+// The failures of the lookups into one record.
+struct RecordingHandler {
+    std::vector<FrequencyFailure> failures;
 };
 
 constexpr char demoLikeFile[] =
@@ -33,10 +29,20 @@ struct Lookup {
     RecordingHandler errors;
 };
 
+// As the tracker takes a lookup: a failure marks the record as without data and keeps its values.
+void take(Lookup& lookup, const Result<FrequencyRecord, FrequencyFailure>& result) {
+    if (result) {
+        lookup.record = *result;
+    } else {
+        lookup.record.noFrequencyData = 1;
+        lookup.errors.failures.push_back(result.error());
+    }
+}
+
 void lookUp(Lookup& lookup, const std::string& content, const std::string& designation) {
     testing::StationDir dir;
     dir.write("kelvorin.frc", content);  // any case on disk
-    readFrequencyRecord(Files(dir.path()), designation, lookup.record, lookup.errors);
+    take(lookup, readFrequencyRecord(Files(dir.path()), designation));
 }
 
 Lookup lookUp(const std::string& content, const std::string& designation) {
@@ -58,16 +64,13 @@ void expectRecord(const FrequencyRecord& r, double up, double down, const std::s
 void expectNotFound(const Lookup& lookup) {
     EXPECT_EQ(lookup.record.noFrequencyData, 1);
     ASSERT_EQ(lookup.errors.failures.size(), 1u);
-    EXPECT_EQ(lookup.errors.failures[0].first, 9);
-    EXPECT_EQ(lookup.errors.failures[0].second, runtimeError::inputPastEnd);
-    EXPECT_EQ(lookup.errors.errorPhase, 0);
+    EXPECT_EQ(lookup.errors.failures[0], FrequencyFailure::noRecord);
 }
 
 TEST(FrequencyFile, FindsRecordsByWholeDesignation) {
     const Lookup iss = lookUp(demoLikeFile, "ISS");
     expectRecord(iss.record, 145990, 437800, "FM", "FM", "0");
     EXPECT_TRUE(iss.errors.failures.empty());
-    EXPECT_EQ(iss.errors.errorPhase, 0);
 
     // The suffix selects its own record; the name alone does not reach it.
     expectRecord(lookUp(demoLikeFile, "ISS~APRS").record, 145825, 145825, "FMN", "FMW", "0");
@@ -125,8 +128,8 @@ TEST(FrequencyFile, NotFoundSetsNoFrequencyDataAndKeepsTheOldValues) {
     expectRecord(lookup.record, 145990, 437800, "FM", "FM", "0");
 }
 
-TEST(FrequencyFile, MissingParkRecordGoesToPhaseNine) {
-    // The tracker's handler keeps quiet for PARK; the lookup itself treats it like any name.
+TEST(FrequencyFile, MissingParkRecordIsNoRecord) {
+    // The tracker keeps quiet for PARK; the lookup itself treats it like any name.
     const Lookup lookup = lookUp("ISS\n145990\n437800\nFM\nFM\n0\n", "PARK");
     expectNotFound(lookup);
     expectRecord(lookUp(demoLikeFile, "PARK").record, 145500, 433500, "FM", "FM", "0");
@@ -138,11 +141,10 @@ TEST(FrequencyFile, EmptyFileAndMissingFile) {
     Lookup missing;
     missing.record.uplinkKhz = 145990;
     testing::StationDir dir;
-    readFrequencyRecord(Files(dir.path()), "ISS", missing.record, missing.errors);
+    take(missing, readFrequencyRecord(Files(dir.path()), "ISS"));
     EXPECT_EQ(missing.record.noFrequencyData, 1);
     ASSERT_EQ(missing.errors.failures.size(), 1u);
-    EXPECT_EQ(missing.errors.failures[0], std::make_pair(8, runtimeError::fileNotFound));
-    EXPECT_EQ(missing.errors.errorPhase, 0);
+    EXPECT_EQ(missing.errors.failures[0], FrequencyFailure::fileNotFound);
     EXPECT_DOUBLE_EQ(missing.record.uplinkKhz, 145990);
 }
 
@@ -152,21 +154,12 @@ TEST(FrequencyFile, HundredAndOneBlankLinesEndTheSearch) {
     expectNotFound(lookUp(std::string(101, '\n') + record, "SAT"));
 }
 
-// A handler that does not clear the phase must not make the search run for ever or read a
-// record it never found.
-TEST(FrequencyFile, SearchEndsWhateverTheHandlerDoes) {
-    struct StubbornHandler : ErrorHandler {
-        int calls = 0;
-        void handleError(int) override { ++calls; }
-    } errors;
-    testing::StationDir dir;
-    dir.write("KELVORIN.FRC", "ISS\n145990\n437800\nFM\nFM\n0\n");
-    FrequencyRecord record;
-    readFrequencyRecord(Files(dir.path()), "AO-7", record, errors);
-    EXPECT_EQ(errors.calls, 1);
-    EXPECT_EQ(record.noFrequencyData, 1);
-    EXPECT_DOUBLE_EQ(record.uplinkKhz, 0);
-    EXPECT_EQ(errors.errorPhase, 0);
+// The search ends without reading a record it never found.
+TEST(FrequencyFile, SearchEndsWithoutARecord) {
+    Lookup lookup;
+    lookUp(lookup, "ISS\n145990\n437800\nFM\nFM\n0\n", "AO-7");
+    expectNotFound(lookup);
+    EXPECT_DOUBLE_EQ(lookup.record.uplinkKhz, 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "config/station.hpp"
+#include "console/program_exit.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "orbit/geodesy.hpp"
 
@@ -11,12 +12,9 @@
 namespace station {
 namespace {
 
-struct RecordingHandler : ErrorHandler {
-    std::vector<std::pair<int, int>> failures;  // phase, error number
-    void handleError(int errorNumber) override {
-        failures.emplace_back(errorPhase, errorNumber);
-        throw ProgramExit{0};  // both programs end on phases 1 and 2
-    }
+// The failures a read gave; both programs end on every one of them.
+struct RecordingHandler {
+    std::vector<FileFailure> failures;
 };
 
 constexpr double degree = 3.1415926535898 / 180;
@@ -42,14 +40,18 @@ Station readFrom(const std::string& content, RecordingHandler& errors,
     testing::StationDir dir;
     dir.write("kelvorin.cfg", content);  // any case on disk
     Files files(dir.path());
-    return readStationConfig(files, errors, reader);
+    auto station = readStationConfig(files, reader);
+    if (!station) {
+        errors.failures.push_back(station.error());
+        throw ProgramExit{0};
+    }
+    return *station;
 }
 
 TEST(StationConfig, ReadsAll44ValuesInFileOrder) {
     RecordingHandler errors;
     const Station s = readFrom(join(completeValues(), "\r\n"), errors);
     EXPECT_TRUE(errors.failures.empty());
-    EXPECT_EQ(errors.errorPhase, 0);
     EXPECT_EQ(s.stationName, "TEST STATION REMARK");
     EXPECT_EQ(s.elementFileName, "KEPS.TXT");
     // A configured latitude of 45 degrees is used as about 44.8076 degrees (geocentric).
@@ -64,7 +66,7 @@ TEST(StationConfig, ReadsAll44ValuesInFileOrder) {
     EXPECT_EQ(s.parkEnabled, 1);
     EXPECT_FLOAT_EQ(s.parkAzimuth, static_cast<float>(90 * degree));
     EXPECT_DOUBLE_EQ(s.parkElevation, 120 * degree);
-    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorInterface, RotatorInterface::aeText);
     EXPECT_EQ(s.rotatorBaud, 9600);
     EXPECT_EQ(s.rotatorPort, 3);
     EXPECT_FLOAT_EQ(s.utcOffsetHours, -1.0f);
@@ -157,31 +159,30 @@ TEST(StationConfig, IntegerFieldsRoundHalvesToEven) {
     values[15] = "3.5";  // rotator port
     RecordingHandler errors;
     const Station s = readFrom(join(values, "\n"), errors);
-    EXPECT_EQ(s.rotatorInterface, 2);
+    EXPECT_EQ(s.rotatorInterface, RotatorInterface::aeText);
     EXPECT_EQ(s.rotatorPort, 4);
 }
 
-TEST(StationConfig, MissingFileIsPhaseOne) {
+TEST(StationConfig, MissingFileIsToldApart) {
     testing::StationDir dir;
     Files files(dir.path());
-    RecordingHandler errors;
-    EXPECT_THROW(readStationConfig(files, errors), ProgramExit);
-    ASSERT_EQ(errors.failures.size(), 1u);
-    EXPECT_EQ(errors.failures[0].first, 1);
+    const auto missing = readStationConfig(files);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error(), FileFailure::notFound);
 }
 
-TEST(StationConfig, SixteenBitOverflowIsPhaseTwo) {
+TEST(StationConfig, SixteenBitOverflowIsABadValue) {
     auto values = completeValues();
     values[15] = "70000";  // rotator port
     RecordingHandler errors;
     EXPECT_THROW(readFrom(join(values, "\n"), errors), ProgramExit);
     ASSERT_EQ(errors.failures.size(), 1u);
-    EXPECT_EQ(errors.failures[0].first, 2);
+    EXPECT_EQ(errors.failures[0], FileFailure::badValue);
 }
 
 // 1E41 is a finite double but overflows single precision: an infinite search step stalled the
 // pass search of both programs, an infinite UTC offset made every day number NaN.
-TEST(StationConfig, ValuesNotFiniteOnceStoredArePhaseTwo) {
+TEST(StationConfig, ValuesNotFiniteOnceStoredAreBadValues) {
     const std::vector<std::pair<std::size_t, std::string>> overflowing = {
         {2, "1E41"},    // latitude
         {3, "-1E39"},   // longitude
@@ -198,7 +199,7 @@ TEST(StationConfig, ValuesNotFiniteOnceStoredArePhaseTwo) {
             values[index] = text;
             RecordingHandler errors;
             EXPECT_THROW(readFrom(join(values, "\n"), errors, reader), ProgramExit) << index;
-            EXPECT_EQ(errors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}}))
+            EXPECT_EQ(errors.failures, std::vector<FileFailure>{FileFailure::badValue})
                 << index;
         }
     }
@@ -209,7 +210,7 @@ TEST(StationConfig, ValuesNotFiniteOnceStoredArePhaseTwo) {
     EXPECT_NO_THROW(readFrom(join(values, "\n"), trackerErrors));
     RecordingHandler schedulerErrors;
     EXPECT_THROW(readFrom(join(values, "\n"), schedulerErrors, StationReader::scheduler), ProgramExit);
-    EXPECT_EQ(schedulerErrors.failures, (std::vector<std::pair<int, int>>{{2, runtimeError::overflow}}));
+    EXPECT_EQ(schedulerErrors.failures, std::vector<FileFailure>{FileFailure::badValue});
 }
 
 TEST(StationConfig, LargeFiniteValuesAreKept) {
@@ -292,7 +293,7 @@ TEST(StationConfig, OptionalValuesAfterTheFortyFourth) {
 
 // A number that names no model stops both programs rather than predicting with a model the
 // operator did not choose.
-TEST(StationConfig, OrbitModelNamingNoModelIsPhaseTwo) {
+TEST(StationConfig, OrbitModelNamingNoModelIsABadValue) {
     for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
         for (const std::string text : {"2", "-1", "70000"}) {
             auto values = completeValues();
@@ -300,7 +301,7 @@ TEST(StationConfig, OrbitModelNamingNoModelIsPhaseTwo) {
             RecordingHandler errors;
             EXPECT_THROW(readFrom(join(values, "\n"), errors, reader), ProgramExit) << text;
             ASSERT_EQ(errors.failures.size(), 1u) << text;
-            EXPECT_EQ(errors.failures[0].first, 2) << text;
+            EXPECT_EQ(errors.failures[0], FileFailure::badValue) << text;
         }
     }
 }

@@ -6,27 +6,19 @@
 namespace station {
 namespace {
 
-struct PhaseOnlyHandler : ErrorHandler {
-    void handleError(int) override {}
-};
-
 // Station files keep the decimal point under a locale with a decimal comma.
 TEST(ValueReader, DecimalPointWhateverTheLocale) {
     testing::CommaLocale comma;
     ASSERT_TRUE(comma.active());
     LineReader lines({"; latitude", "52.35", "0.1 seconds"});
-    PhaseOnlyHandler errors;
-    errors.errorPhase = 2;
-    ValueReader values(lines, errors);
+    ValueReader values(lines);
     EXPECT_DOUBLE_EQ(values.readNumber(), 52.35);
     EXPECT_DOUBLE_EQ(values.readNumber(), 0.1);
 }
 
 TEST(ValueReader, SkipsCommentLinesAndUpperCases) {
     LineReader lines({"; a comment", ";another", "first value", " ;not a comment", "", "last"});
-    PhaseOnlyHandler errors;
-    errors.errorPhase = 2;
-    ValueReader values(lines, errors);
+    ValueReader values(lines);
     EXPECT_EQ(values.readValue(), "FIRST VALUE");
     EXPECT_EQ(values.readValue(), " ;NOT A COMMENT");
     EXPECT_EQ(values.readValue(), "");  // an empty line is a value
@@ -35,14 +27,13 @@ TEST(ValueReader, SkipsCommentLinesAndUpperCases) {
     EXPECT_EQ(values.readNumber(), 0.0);
 }
 
-TEST(ValueReader, ReadsNothingOnceTheHandlerHasClearedThePhase) {
-    LineReader lines({"one", "two"});
-    PhaseOnlyHandler errors;
-    errors.errorPhase = 0;
-    ValueReader values(lines, errors);
-    EXPECT_EQ(values.readValue(), "");
-    errors.errorPhase = 4;
+TEST(ValueReader, ReadsNothingOnceAValueCouldNotBeStored) {
+    LineReader lines({"one", "70000", "two"});
+    ValueReader values(lines);
     EXPECT_EQ(values.readValue(), "ONE");
+    EXPECT_EQ(values.readInt16(), 0);
+    EXPECT_TRUE(values.failed());
+    EXPECT_EQ(values.readValue(), "");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 //        "Job status N" on row 24 (-2: ended at its limit).
 //   "b": beeps.  "q": quits.  "!": throws an exception nobody catches.  "e": calls exit(3).
 #include "console/clock.hpp"
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 #include "console/terminal.hpp"
 
 #include <cstdint>

@@ -8,7 +8,6 @@ namespace station {
 namespace {
 
 using testing::degree;
-using testing::RecordingErrors;
 using testing::StationDir;
 
 const std::string issLine1 = "1 25544U 98067A   26282.82140208  .00006479  00000+0  12652-3 0  9999";
@@ -111,25 +110,22 @@ class ElementFile : public ::testing::Test {
 protected:
     StationDir dir;
     Files files{dir.path()};
-    RecordingErrors errors;
-    Selection selection{"SO-50", "SO-50"};
+    std::string lookupName = "SO-50";
 
-    std::optional<KeplerianElementSet> read(const std::string& content) {
+    Result<KeplerianElementSet, ElementFailure> read(const std::string& content) {
         dir.write("keps.txt", content);
-        return readElementSet(files, "KEPS.TXT", selection, errors);
+        return readElementSet(files, "KEPS.TXT", lookupName);
+    }
+    static bool notFound(const Result<KeplerianElementSet, ElementFailure>& result) {
+        return !result && result.error() == ElementFailure::nameNotFound;
     }
 };
 
 TEST_F(ElementFile, NameLinesMatchInUpperCaseWithoutTrailingBlanksButNotIndented) {
     const auto lower = read("iss\n" + issLine1 + "\n" + issLine2 + "\nso-50   \r\n" + so50Lines);
-    ASSERT_TRUE(lower.has_value());
+    ASSERT_TRUE(lower.ok());
     EXPECT_EQ(lower->meanMotion, 14.83236109);
-    EXPECT_TRUE(errors.phases.empty());
-    EXPECT_EQ(errors.errorPhase, 0);
-
-    errors.fatal = true;
-    EXPECT_THROW(read("  SO-50\n" + so50Lines), ProgramExit);
-    EXPECT_EQ(errors.phases, std::vector<int>{6});
+    EXPECT_TRUE(notFound(read("  SO-50\n" + so50Lines)));
 }
 
 TEST_F(ElementFile, AcceptsCrAndCrLfLineEnds) {
@@ -137,54 +133,30 @@ TEST_F(ElementFile, AcceptsCrAndCrLfLineEnds) {
     for (char& c : cr) {
         c = c == '\n' ? '\r' : c;
     }
-    ASSERT_TRUE(read(cr).has_value());
+    ASSERT_TRUE(read(cr).ok());
 }
 
 TEST_F(ElementFile, MissingSatelliteEndsAfterOneHundredAndOneEmptyReads) {
-    errors.fatal = true;
-    EXPECT_THROW(read("ISS\n" + issLine1 + "\n" + issLine2 + "\n"), ProgramExit);
-    EXPECT_EQ(errors.phases, std::vector<int>{6});
+    EXPECT_TRUE(notFound(read("ISS\n" + issLine1 + "\n" + issLine2 + "\n")));
     // Empty lines inside the file count as well: 101 in a row hide what follows, 100 do not.
-    errors.phases.clear();
-    EXPECT_THROW(read(std::string(101, '\n') + "SO-50\n" + so50Lines), ProgramExit);
-    errors.fatal = false;
-    EXPECT_TRUE(read(std::string(100, '\n') + "SO-50\n" + so50Lines).has_value());
+    EXPECT_TRUE(notFound(read(std::string(101, '\n') + "SO-50\n" + so50Lines)));
+    EXPECT_TRUE(read(std::string(100, '\n') + "SO-50\n" + so50Lines).ok());
 }
 
-TEST_F(ElementFile, EndOfFileInsteadOfTheElementLinesIsPhaseSix) {
-    errors.repair = [&] { selection = {}; };
-    EXPECT_FALSE(read("SO-50\n" + so50Lines.substr(0, 70)).has_value());
-    EXPECT_FALSE(read("SO-50").has_value());
-    EXPECT_EQ(errors.phases, (std::vector<int>{6, 6}));
-}
-
-TEST_F(ElementFile, RetypedDesignationSearchesAgainFromTheTop) {
-    selection = {"AO-99", "AO-99"};
-    errors.repair = [&] { selection = {"so-50~fm", lookupNameOf("so-50~fm")}; };
-    const auto set = read("SO-50\n" + so50Lines + "ISS\n" + issLine1 + "\n" + issLine2 + "\n");
-    ASSERT_TRUE(set.has_value());
-    EXPECT_EQ(set->epochDay, 274.42157801);
-    EXPECT_EQ(errors.phases, std::vector<int>{6});
-    EXPECT_EQ(errors.errorPhase, 0);
-
-    // An empty retyped designation ends the search without an element set.
-    selection = {"AO-99", "AO-99"};
-    errors.repair = [&] { selection = {}; };
-    EXPECT_FALSE(read("SO-50\n" + so50Lines).has_value());
-    EXPECT_EQ(errors.errorPhase, 0);
+TEST_F(ElementFile, EndOfFileInsteadOfTheElementLinesIsNotFound) {
+    EXPECT_TRUE(notFound(read("SO-50\n" + so50Lines.substr(0, 70))));
+    EXPECT_TRUE(notFound(read("SO-50")));
 }
 
 TEST_F(ElementFile, EmptyLookupNameIsNotFoundRatherThanTheFirstLines) {
-    selection = {"~FM", ""};
-    errors.repair = [&] { selection = {}; };
-    EXPECT_FALSE(read("SO-50\n" + so50Lines).has_value());
-    EXPECT_EQ(errors.phases, std::vector<int>{6});
+    lookupName = "";
+    EXPECT_TRUE(notFound(read("SO-50\n" + so50Lines)));
 }
 
-TEST_F(ElementFile, MissingFileIsPhaseFive) {
-    errors.fatal = true;
-    EXPECT_THROW(readElementSet(files, "NOFILE.TXT", selection, errors), ProgramExit);
-    EXPECT_EQ(errors.phases, std::vector<int>{5});
+TEST_F(ElementFile, MissingFileIsToldApart) {
+    const auto missing = readElementSet(files, "NOFILE.TXT", lookupName);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error(), ElementFailure::fileNotFound);
 }
 
 TEST(DaysSinceEpoch, CountsLeapYearsAndWarnsBeyondOneYear) {

@@ -1,11 +1,12 @@
 #pragma once
-// Shared pieces of the orbital core's tests: the demo station's element sets, a station, an error
-// handler that records and retypes, and a pass-search display that records what it is shown.
+// Shared pieces of the orbital core's tests: the demo station's element sets, a station and a
+// pass-search display that records what it is shown.
 #include "console/testsupport/station_dir.hpp"
 #include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,12 @@ inline constexpr double degree = 3.1415926535898 / 180;
 
 // The demo station's element file holds the real 2026 sets of the shared data.
 inline KeplerianElementSet demoElements(const std::string& name) {
-    struct Fatal : ErrorHandler {
-        void handleError(int) override { throw ProgramExit{1}; }
-    } errors;
     Files files(demoDir());
-    Selection selection{name, name};
-    return readElementSet(files, "KEPS.TXT", selection, errors).value();
+    auto elements = readElementSet(files, "KEPS.TXT", name);
+    if (!elements) {
+        throw std::runtime_error("no demo element set " + name);
+    }
+    return *elements;
 }
 
 // A station at the given geodetic latitude and longitude, converted as each program does.
@@ -31,22 +32,6 @@ inline StationPosition stationAt(double latitudeDegrees, double longitudeDegrees
                                          : trackerGeocentricLatitude(latitude)),
             longitude};
 }
-
-struct RecordingErrors : ErrorHandler {
-    std::vector<int> phases;
-    std::function<void()> repair;  // runs for a returning branch; by default nothing
-    bool fatal = false;
-    void handleError(int) override {
-        phases.push_back(errorPhase);
-        if (fatal) {
-            throw ProgramExit{0};
-        }
-        if (repair) {
-            repair();
-        }
-        errorPhase = 0;
-    }
-};
 
 struct RecordingDisplay : PassSearchDisplay {
     const ClockTime* time = nullptr;  // when set, the instant of every sample is kept

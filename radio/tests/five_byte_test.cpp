@@ -165,7 +165,7 @@ TEST(CodeY, TwoBandSetupUpdateAndShutdown) {
     FiveByteRadio radio("Y", 145900, 435800);
     EXPECT_EQ(radio.setup(), (Transcript{"00 00 00 00 00", "00 00 00 00 0E", "01 00 00 00 27",
                                          "00 00 00 00 17", "00 00 00 00 8A", ""}));
-    EXPECT_EQ(radio.s.radio.sameBandFlag, 0);
+    EXPECT_EQ(radio.s.radio.linkBands, LinkBands::separate);
     EXPECT_EQ(radio.s.radio.txTenHz, 14'590'000);
     EXPECT_EQ(radio.s.radio.rxTenHz, 43'580'000);
 
@@ -193,7 +193,7 @@ TEST(CodeY, OneBandCarriesTheUplinkAsOffset) {
     FiveByteRadio radio("Y", 435200, 435800, "FMW", "FM");
     EXPECT_EQ(radio.setup(),
               (Transcript{"00 00 00 00 00", "00 00 00 00 8E", "08 00 00 00 07", "00 00 00 00 8A", ""}));
-    EXPECT_EQ(radio.s.radio.sameBandFlag, 1);
+    EXPECT_EQ(radio.s.radio.linkBands, LinkBands::shared);
     EXPECT_EQ(radio.update(43'520'000, 43'580'000),
               (Transcript{"43 58 00 00 01 00 06 00 00 F9", "00 00 00 00 09"}));
     // Uplink above the downlink: the other shift.
@@ -231,7 +231,7 @@ TEST(CodeY2, OneClassFrom435To1268Megahertz) {
     FiveByteRadio radio("Y2", 1268000, 435100, "FM", "FM", "08");
     EXPECT_EQ(radio.setup(), (Transcript{"00 00 00 00 00", "00 00 00 00 8E", "08 00 00 00 07",
                                          "08 00 00 00 0B", "4A 00 00 00 0A"}));
-    EXPECT_EQ(radio.s.radio.sameBandFlag, 1);
+    EXPECT_EQ(radio.s.radio.linkBands, LinkBands::shared);
     EXPECT_EQ(radio.update(126'800'000, 43'510'000),
               (Transcript{"43 51 00 00 01 83 29 00 00 F9", "49 00 00 00 09"}));
 
@@ -247,7 +247,7 @@ TEST(CodeY3, TwoClassesSetTheUplinkVfoOnceAndSplit) {
     EXPECT_EQ(radio.setup(), (Transcript{"00 00 00 00 00", "00 00 00 00 81", "02 00 00 00 07",
                                          "14 59 00 00 01", "08 85 00 00 0B", "4A 00 00 00 0A 89 00 00 00 09",
                                          "00 00 00 00 81", "01 00 00 00 07", "00 00 00 00 02", ""}));
-    EXPECT_EQ(radio.s.radio.sameBandFlag, 0);
+    EXPECT_EQ(radio.s.radio.linkBands, LinkBands::separate);
     // Only the downlink follows; the uplink was set at setup whatever the switch.
     EXPECT_EQ(radio.update(14'589'990, 43'580'000), (Transcript{"43 58 00 00 01"}));
     EXPECT_EQ(radio.update(14'589'980, 43'580'000, true, false), (Transcript{""}));
@@ -267,7 +267,7 @@ TEST(CodeY3, OneClassUsesTheOffset) {
     FiveByteRadio radio("Y3", 435200, 435800, "FM", "FM", "0885");
     EXPECT_EQ(radio.setup(),
               (Transcript{"00 00 00 00 00", "", "08 00 00 00 07", "08 85 00 00 0B", "4A 00 00 00 0A"}));
-    EXPECT_EQ(radio.s.radio.sameBandFlag, 1);
+    EXPECT_EQ(radio.s.radio.linkBands, LinkBands::shared);
     EXPECT_EQ(radio.update(43'520'000, 43'580'000),
               (Transcript{"43 58 00 00 01 00 06 00 00 F9", "09 00 00 00 09"}));
     radio.s.station.uplinkCorrection = 0;

@@ -1,4 +1,5 @@
 #include "radio/radio.hpp"
+#include "console/program_exit.hpp"
 #include "radio/tests/protocol_bench.hpp"
 
 #include <gtest/gtest.h>
@@ -55,9 +56,9 @@ TEST_F(ParkRadioTest, WithoutAParkRecordNothingIsSent) {
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
     EXPECT_FALSE(s.radio.parking);
-    // The handler is told while the radio parks, so it stays silent.
+    // The program is told while the radio parks, so it stays silent.
     ASSERT_EQ(bench.errors.calls.size(), 1u);
-    EXPECT_EQ(bench.errors.calls[0].phase, 9);
+    EXPECT_EQ(bench.errors.calls[0].failure, FrequencyFailure::noRecord);
     EXPECT_TRUE(bench.errors.calls[0].parking);
 }
 
@@ -66,18 +67,14 @@ TEST_F(ParkRadioTest, WithoutAFrequencyFileNothingIsSent) {
     EXPECT_TRUE(bench.port().sent.empty());
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
     ASSERT_EQ(bench.errors.calls.size(), 1u);
-    EXPECT_EQ(bench.errors.calls[0].phase, 8);
+    EXPECT_EQ(bench.errors.calls[0].failure, FrequencyFailure::fileNotFound);
     EXPECT_TRUE(bench.errors.calls[0].parking);
     EXPECT_FALSE(s.radio.parking);
 }
 
-TEST_F(ParkRadioTest, ParkingEndsWhenTheHandlerEndsTheProgram) {
-    struct EndingErrors : ErrorHandler {
-        void handleError(int) override { throw ProgramExit{0}; }
-    } ending;
-    RadioContext radio = bench.context();
-    const RadioContext ended{radio.station, radio.frequencies, radio.doppler, radio.radio, radio.link,
-                             radio.sleeper, radio.files,       ending,        radio.showMessage};
+TEST_F(ParkRadioTest, ParkingEndsWhenTheReportEndsTheProgram) {
+    RadioContext ended = bench.context();
+    ended.parkRecordFailed = [](FrequencyFailure) { throw ProgramExit{0}; };
     EXPECT_THROW(parkRadio(ended), ProgramExit);
     EXPECT_FALSE(s.radio.parking);
 }

@@ -16,20 +16,16 @@
 namespace station {
 namespace {
 
-// Records each failure with the phase it came under; repairs nothing, ends nothing.
-class RecordingErrors : public ErrorHandler {
+// Records each failure of a PARK record reported to the program; repairs nothing, ends nothing.
+class RecordingErrors {
 public:
     struct Call {
-        int phase;
-        int errorNumber;
+        FrequencyFailure failure;
         bool parking;  // what the radio's parking flag read at the failure
     };
     const bool* parking = nullptr;
     std::vector<Call> calls;
-    void handleError(int errorNumber) override {
-        calls.push_back({errorPhase, errorNumber, parking != nullptr && *parking});
-        errorPhase = 0;
-    }
+    void report(FrequencyFailure failure) { calls.push_back({failure, parking != nullptr && *parking}); }
 };
 
 // "FE FE 60 E0" to bytes, independently of the code under test.
@@ -81,7 +77,8 @@ struct RadioBench {
 
     // What the tracker lends the radio; messages go to the message line as the tracker shows them.
     RadioContext context() {
-        return {s.station, s.frequencies, s.doppler, s.radio, s.radioLink.get(), mc.sleeper, mc.files, errors,
+        return {s.station, s.frequencies, s.doppler, s.radio, s.radioLink.get(), mc.sleeper, mc.files,
+                [this](FrequencyFailure failure) { errors.report(failure); },
                 [this](std::string_view text) { showMessage(mc.screen, text); }};
     }
 

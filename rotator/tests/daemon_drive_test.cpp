@@ -16,7 +16,7 @@ TEST(PositionCommand, TwoDecimalsWithoutTheLocale) {
 class DaemonDrive : public RotatorTest {
 protected:
     DaemonDrive() {
-        s.station.rotatorInterface = 4;
+        s.station.rotatorInterface = RotatorInterface::daemon;
         mc.serialPorts.port(1).answer = [this](const std::string& line) {
             lines.push_back(line);
             return line == "P 180.00 120.00" ? std::string("RPRT -1\n") : std::string("RPRT 0\n");

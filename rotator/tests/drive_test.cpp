@@ -8,7 +8,7 @@ namespace {
 
 class DriveRotator : public RotatorTest {
 protected:
-    DriveRotator() { s.station.rotatorInterface = 1; }
+    DriveRotator() { s.station.rotatorInterface = RotatorInterface::wText; }
     void stepDegrees(double step) { s.station.trackingStep = static_cast<float>(radians(step)); }
     std::string shownAzimuth() const { return shown.azimuth; }
     std::string shownElevation() const { return shown.elevation; }
@@ -116,7 +116,7 @@ TEST_F(DriveRotator, FlippedWCommandForAzimuth30Elevation60) {
 }
 
 TEST_F(DriveRotator, ElevationLimits) {
-    s.station.rotatorInterface = 2;
+    s.station.rotatorInterface = RotatorInterface::aeText;
     pointSatellite(100, -3);
     drive();
     EXPECT_EQ(sentText(), "A\r100\rE\r0\r");
@@ -129,7 +129,7 @@ TEST_F(DriveRotator, ElevationLimits) {
 }
 
 TEST_F(DriveRotator, BinaryFrameOnTheRotatorPort) {
-    s.station.rotatorInterface = 0;
+    s.station.rotatorInterface = RotatorInterface::gFrame;
     s.station.azimuthStopNorth = 0;
     pointSatellite(0, 10);
     drive();
@@ -146,7 +146,7 @@ TEST_F(DriveRotator, BinaryFrameOnTheRotatorPort) {
 }
 
 TEST_F(DriveRotator, RotatorFileNeedsNoPortAndIsRewrittenOnlyOnChange) {
-    s.station.rotatorInterface = 3;
+    s.station.rotatorInterface = RotatorInterface::rotDat;
     s.station.rotatorPort = 0;
     s.rotatorLink.reset();
     pointSatellite(5.7, 45.2);
@@ -165,7 +165,7 @@ TEST_F(DriveRotator, RotatorFileNeedsNoPortAndIsRewrittenOnlyOnChange) {
 }
 
 TEST_F(DriveRotator, RotatorFileFailureIsReported) {
-    s.station.rotatorInterface = 3;
+    s.station.rotatorInterface = RotatorInterface::rotDat;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     pointSatellite(5.7, 45.2);
     drive();
@@ -191,7 +191,7 @@ TEST_F(DriveRotator, WithoutAPortPositionsAreShownButNotSent) {
 }
 
 TEST_F(DriveRotator, AnUnknownInterfaceSendsNothing) {
-    s.station.rotatorInterface = 5;
+    s.station.rotatorInterface = static_cast<RotatorInterface>(5);
     pointSatellite(10, 10);
     drive();
     EXPECT_TRUE(sent().empty());
@@ -229,7 +229,7 @@ TEST_F(ParkRotator, DisabledDoesNothing) {
 }
 
 TEST_F(ParkRotator, AFailedRotatorFileIsReportedAndChangesNoSetting) {
-    s.station.rotatorInterface = 3;
+    s.station.rotatorInterface = RotatorInterface::rotDat;
     std::filesystem::create_directory(dir.path() / "ROT.DAT");
     s.rotator.flipState = 1;
     const auto parked = park();

@@ -56,7 +56,7 @@ TEST_F(DecideFlip, NorthCrossingFlipsANorthStopRotator) {
     EXPECT_EQ(dir.read("KVFLIP.DAT"), " 1 \r\n");
 
     // The drive then points away from the satellite and over the top.
-    s.station.rotatorInterface = 1;
+    s.station.rotatorInterface = RotatorInterface::wText;
     pointSatellite(30, 60);
     drive();
     EXPECT_EQ(sentText(), "W210 120\r");
@@ -114,11 +114,11 @@ TEST_F(DecideFlip, DisabledNeverFlipsAndLeavesTheFileAlone) {
 
 TEST_F(DecideFlip, SavedFlipCarriesIntoAPassDecidedAsNone) {
     dir.write("KVFLIP.DAT", " 1 \r\n");
-    loadFlipState(s.rotator, mc.files, handler);
+    s.rotator.flipState = *readFlipState(mc.files);
     pass(45, 60, 80);
     flip = decide();
     EXPECT_EQ(s.rotator.flipState, 1);
-    s.station.rotatorInterface = 1;
+    s.station.rotatorInterface = RotatorInterface::wText;
     pointSatellite(30, 60);
     drive();
     EXPECT_EQ(sentText(), "W210 120\r");
@@ -134,42 +134,31 @@ TEST_F(DecideFlip, FailedWriteIsReported) {
     EXPECT_TRUE(flip.message.empty());
 }
 
-class LoadFlipState : public RotatorTest {
-protected:
-    LoadFlipState() {
-        handler.repair = [this] { s.rotator.flipState = 0; };
-    }
-};
+using LoadFlipState = RotatorTest;
 
 TEST_F(LoadFlipState, ReadsTheSavedState) {
     dir.write("kvflip.dat", " 1 \r\n");
-    loadFlipState(s.rotator, mc.files, handler);
-    EXPECT_EQ(s.rotator.flipState, 1);
-    EXPECT_EQ(handler.errorPhase, 0);
-    EXPECT_TRUE(handler.calls.empty());
+    const auto flipped = readFlipState(mc.files);
+    ASSERT_TRUE(flipped.ok());
+    EXPECT_EQ(*flipped, 1);
 
     dir.write("kvflip.dat", "  0");
-    loadFlipState(s.rotator, mc.files, handler);
-    EXPECT_EQ(s.rotator.flipState, 0);
+    EXPECT_EQ(*readFlipState(mc.files), 0);
 }
 
-TEST_F(LoadFlipState, MissingFileIsReportedUnderPhase11) {
-    s.rotator.flipState = 1;
-    loadFlipState(s.rotator, mc.files, handler);
-    ASSERT_EQ(handler.calls.size(), 1u);
-    EXPECT_EQ(handler.calls[0], (std::pair<int, int>{11, runtimeError::fileNotFound}));
-    EXPECT_EQ(s.rotator.flipState, 0);
-    EXPECT_EQ(handler.errorPhase, 0);
+TEST_F(LoadFlipState, MissingFileIsToldApart) {
+    const auto missing = readFlipState(mc.files);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error(), FileFailure::notFound);
 }
 
 TEST_F(LoadFlipState, NumbersOtherThanOneReadAsNormal) {
     for (const char* content : {" 7 \r\n", "-1\r\n", "", "yes\r\n"}) {
-        s.rotator.flipState = 1;
         dir.write("KVFLIP.DAT", content);
-        loadFlipState(s.rotator, mc.files, handler);
-        EXPECT_EQ(s.rotator.flipState, 0) << content;
+        const auto saved = readFlipState(mc.files);
+        ASSERT_TRUE(saved.ok()) << content;
+        EXPECT_EQ(*saved, 0) << content;
     }
-    EXPECT_TRUE(handler.calls.empty());
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
 // The records the tracker lends the rotator, over an in-memory console and a temporary station
-// directory, with a rotator link on port 1 and an error handler that records what reached it.
+// directory, with a rotator link on port 1.
 #include "console/memory.hpp"
-#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "rotator/rotator.hpp"
 #include "rotator/tests/rotator_station.hpp"
@@ -16,8 +15,6 @@
 namespace rotatortest {
 
 using namespace station;
-
-using station::testing::RecordingHandler;
 
 // The tracker's records the rotator works on, under the tracker's names for them.
 struct Records {
@@ -64,7 +61,6 @@ protected:
 
     station::testing::StationDir dir;
     MemoryConsole mc{dir.path()};
-    RecordingHandler handler;
     Records s;
     RotatorTarget target;
     RotatorShown shown;

@@ -16,7 +16,7 @@ inline void rotatorOnPortOne(station::Station& station) {
 
 // Interface 1 parking at azimuth 180, elevation 120 (over the top), with a tracking step of 10.
 inline void parkOverTheTop(station::Station& station, const station::OrbitConstants& constants) {
-    station.rotatorInterface = 1;
+    station.rotatorInterface = station::RotatorInterface::wText;
     station.parkEnabled = 1;
     station.parkAzimuth = static_cast<float>(180 * constants.radiansPerDegree);
     station.parkElevation = 120 * constants.radiansPerDegree;

@@ -40,7 +40,7 @@ TEST(NonScheduledList, HighlightDuringThePassAndRebuildAbout26SecondsAfterLos) {
     Rig rig(schedulerConfig({}, {"NOAA-15"}, "0"));
     const PassRow pass = firstWatchedPass(rig);
     const PassRow next = rig.scheduler.nonScheduledTable[1];
-    rig.scheduler.displayMode = -1;
+    rig.scheduler.panelView = PanelView::passList;
     const auto showAt = [&](std::int64_t millis) {
         rig.mc.clock.millis = millis;
         rig.scheduler.showNonScheduledPasses();
@@ -55,11 +55,11 @@ TEST(NonScheduledList, HighlightDuringThePassAndRebuildAbout26SecondsAfterLos) {
     const std::int64_t los = rig.millisAt(pass.losDay());
     EXPECT_EQ(showAt(los + 1000), 15);
     EXPECT_EQ(showAt(los + 25000), 15);
-    EXPECT_EQ(rig.scheduler.listRefreshFlag, 0);
+    EXPECT_EQ(rig.scheduler.passList, PassListState::current);
     showAt(los + 27000);
-    EXPECT_EQ(rig.scheduler.listRefreshFlag, 1);
+    EXPECT_EQ(rig.scheduler.passList, PassListState::stale);
     showAt(los + 28000);
-    EXPECT_EQ(rig.scheduler.listRefreshFlag, 0);
+    EXPECT_EQ(rig.scheduler.passList, PassListState::current);
     EXPECT_NEAR(rig.scheduler.nonScheduledTable[0].aosDay(), next.aosDay(), 2.0 / 86400);
 }
 

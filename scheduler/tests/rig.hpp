@@ -44,7 +44,7 @@ struct Rig {
     // Start-up and the computing half of a cycle, without waiting.
     void compute() {
         scheduler.startUp();
-        scheduler.settings = readSchedulerSettings(mc.files, scheduler);
+        scheduler.readSettings();
         scheduler.drawScreen();
         scheduler.loadElementSets();
         scheduler.buildSchedule();

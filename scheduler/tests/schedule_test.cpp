@@ -196,7 +196,7 @@ TEST(Schedule, ClockThatIsNotANumberLeavesEntriesOut) {
     Rig rig(schedulerConfig({"QO-100", "ISS"}));
     rig.scheduler.startUp();
     rig.scheduler.station.utcOffsetHours = -INFINITY;
-    rig.scheduler.settings = readSchedulerSettings(rig.mc.files, rig.scheduler);
+    rig.scheduler.readSettings();
     rig.scheduler.loadElementSets();
     rig.scheduler.buildSchedule();
     EXPECT_TRUE(rig.scheduler.schedule[0].empty());

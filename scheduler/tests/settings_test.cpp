@@ -3,23 +3,19 @@
 #include "text/numbers.hpp"
 
 #include <cmath>
+#include <optional>
 
 namespace station::testing {
 namespace {
 
-struct RecordingHandler : ErrorHandler {
-    std::vector<int> phases;
-    void handleError(int) override {
-        phases.push_back(errorPhase);
-        throw ProgramExit{0};
-    }
-};
-
+// The settings, or the end the scheduler makes of a file it cannot take.
 SchedulerSettings parse(const std::string& text) {
-    RecordingHandler errors;
-    errors.errorPhase = 4;
     LineReader lines(splitLines(text));
-    return parseSchedulerSettings(lines, errors);
+    const auto settings = parseSchedulerSettings(lines);
+    if (!settings) {
+        throw ProgramExit{1};
+    }
+    return *settings;
 }
 
 TEST(SchedulerSettings, CommentsAnywhereCaseSuffixesAndBlanks) {
@@ -66,37 +62,36 @@ TEST(SchedulerSettings, ShortFileGivesEmptySlotsAndZeros) {
     EXPECT_EQ(s.highlightColour, 0);
 }
 
-TEST(SchedulerSettings, FileFoundInAnyCaseAndMissingFileIsPhase3) {
+TEST(SchedulerSettings, FileFoundInAnyCaseAndMissingFileIsToldApart) {
     StationDir dir;
     Files files(dir.path());
-    RecordingHandler errors;
-    EXPECT_THROW(readSchedulerSettings(files, errors), ProgramExit);
-    EXPECT_EQ(errors.phases, std::vector<int>{3});
+    const auto missing = readSchedulerSettings(files);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_EQ(missing.error(), FileFailure::notFound);
     dir.write("mirados.cfg", schedulerConfig({"iss"}));
-    EXPECT_EQ(readSchedulerSettings(files, errors).scheduledEntries[0], "ISS");
-    EXPECT_EQ(errors.errorPhase, 0);
+    EXPECT_EQ(readSchedulerSettings(files)->scheduledEntries[0], "ISS");
 }
 
 TEST(SchedulerSettings, NumbersTheirFieldsCannotHoldAreAFailureOfTheFile) {
     StationDir dir;
     Files files(dir.path());
-    const auto phasesFor = [&](const std::string& elevation, const std::string& colour) {
+    const auto readFails = [&](const std::string& elevation, const std::string& colour) {
         std::string text = schedulerConfig({"ISS"}, {}, elevation);
         text.replace(text.rfind("\n1\n"), 3, "\n" + colour + "\n");
         dir.write("MIRADOS.CFG", text);
-        RecordingHandler errors;
-        try {
-            const SchedulerSettings s = readSchedulerSettings(files, errors);
-            EXPECT_EQ(s.backgroundColour, toInt16(leadingNumber(colour)));
-        } catch (const ProgramExit&) {
+        const auto read = readSchedulerSettings(files);
+        if (!read) {
+            EXPECT_EQ(read.error(), FileFailure::badValue);
+            return true;
         }
-        return errors.phases;
+        EXPECT_EQ(read->backgroundColour, toInt16(leadingNumber(colour)));
+        return false;
     };
-    EXPECT_EQ(phasesFor("10", "32767"), std::vector<int>{});
-    EXPECT_EQ(phasesFor("10", "-32768"), std::vector<int>{});
-    EXPECT_EQ(phasesFor("10", "40000"), std::vector<int>{4});
-    EXPECT_EQ(phasesFor("10", "-32768.6"), std::vector<int>{4});
-    EXPECT_EQ(phasesFor("1E41", "1"), std::vector<int>{4});
+    EXPECT_FALSE(readFails("10", "32767"));
+    EXPECT_FALSE(readFails("10", "-32768"));
+    EXPECT_TRUE(readFails("10", "40000"));
+    EXPECT_TRUE(readFails("10", "-32768.6"));
+    EXPECT_TRUE(readFails("1E41", "1"));
 }
 
 // Runs the scheduler until its handler waits for a key; returns the message line shown then.
@@ -116,32 +111,33 @@ std::string fatalMessage(Rig& rig, const std::function<void()>& action) {
     return shown.substr(0, end + 1);
 }
 
-TEST(SchedulerErrors, EveryPhaseHasItsMessageAndEndsWithStatus1) {
-    const std::vector<std::pair<int, std::string>> expected{
-        {1, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
-        {2, "ERROR in KELVORIN.CFG file!  Cannot continue."},
-        {3, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
-        {4, "ERROR in MIRADOS.CFG file! Cannot continue."},
-        {5, "ERROR: Could not find keplerian data file! Cannot continue."},
-        {6, "ERROR: Keplerian data file has no data for AO-7. Cannot continue."},
-        {7, "ERROR in keplerian data file! Cannot continue."},
-        {0, "Unexpected error  7. Please report to the author."},
+TEST(SchedulerErrors, EveryFailureHasItsMessageAndEndsWithStatus1) {
+    const std::vector<std::pair<std::optional<SchedulerFailure>, std::string>> expected{
+        {SchedulerFailure::stationConfigMissing, "ERROR: Could not find KELVORIN.CFG file! Cannot continue."},
+        {SchedulerFailure::stationConfigBad, "ERROR in KELVORIN.CFG file!  Cannot continue."},
+        {SchedulerFailure::settingsMissing, "ERROR: Could not find MIRADOS.CFG file! Cannot continue."},
+        {SchedulerFailure::settingsBad, "ERROR in MIRADOS.CFG file! Cannot continue."},
+        {SchedulerFailure::elementFileMissing, "ERROR: Could not find keplerian data file! Cannot continue."},
+        {SchedulerFailure::satelliteMissing, "ERROR: Keplerian data file has no data for AO-7. Cannot continue."},
+        {SchedulerFailure::elementFileBad, "ERROR in keplerian data file! Cannot continue."},
+        {std::nullopt, "Unexpected error  7. Please report to the author."},
     };
-    for (const auto& [phase, text] : expected) {
+    for (const auto& [failure, text] : expected) {
         Rig rig(schedulerConfig({}));
-        rig.scheduler.selection.lookupName = "AO-7";
-        rig.scheduler.errorPhase = static_cast<std::int16_t>(phase);
         int status = -1;
         EXPECT_EQ(fatalMessage(rig,
                                [&] {
                                    try {
-                                       rig.scheduler.handleError(7);
+                                       if (failure) {
+                                           rig.scheduler.fail(*failure, "AO-7");
+                                       }
+                                       rig.scheduler.failUnexpectedly(7);
                                    } catch (const ProgramExit& exit) {
                                        status = exit.status;
                                    }
                                }),
                   text);
-        EXPECT_EQ(status, 1) << phase;
+        EXPECT_EQ(status, 1) << text;
     }
 }
 

@@ -1,6 +1,6 @@
 #include "station/unexpected_failure.hpp"
 
-#include "console/error_phase.hpp"
+#include "console/program_exit.hpp"
 
 #include <gtest/gtest.h>
 

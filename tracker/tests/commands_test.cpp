@@ -16,7 +16,7 @@ protected:
         tracker.serviceCommands();
     }
     void manualWith(const std::string& designation) {
-        s.automaticMode = 0;
+        s.selectionMode = SelectionMode::keyboard;
         s.selection = {designation, designation};
     }
     std::string selectionField() const { return mc.screen.rowText(22, 25, 36); }
@@ -40,18 +40,17 @@ TEST_F(CommandsTest, QuitInEitherCaseEndsTheProgramWithACleanScreen) {
 TEST_F(CommandsTest, ModeKeysWriteTheSelectionField) {
     dir.write("KELVORIN.CMD", "NONE\r\n");
     press("m");
-    EXPECT_EQ(s.automaticMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::keyboard);
     EXPECT_EQ(selectionField(), "Manual      ");
     press("a");
-    EXPECT_EQ(s.automaticMode, 1);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
     EXPECT_EQ(selectionField(), "Automatic   ");
 
     s.commandLine = "iss";
     tracker.serviceCommands();
     EXPECT_EQ(selectionField(), "Command Line");
     press("M");
-    EXPECT_EQ(s.automaticMode, 0);
-    EXPECT_EQ(s.commandLineMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::keyboard);
     EXPECT_EQ(selectionField(), "Manual      ");
     EXPECT_EQ(s.selection.satelliteDesignation, "ISS");
 }
@@ -62,7 +61,7 @@ TEST_F(CommandsTest, AutomaticFromCommandLineModeReadsTheCommandFileAtOnce) {
     tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "ISS");
     press("A");
-    EXPECT_EQ(s.commandLineMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
     EXPECT_EQ(s.selection.satelliteDesignation, "SO-50");
 }
 
@@ -111,7 +110,7 @@ TEST_F(CommandsTest, TrackWithoutFrequencyDataRefusesTuningForTwoSeconds) {
 
 TEST_F(CommandsTest, TrackEntersTuningAndIsNotAlsoTakenAsATuningKey) {
     manualWith("ISS");
-    readFrequencyRecord(mc.files, "ISS", s.frequencies, tracker);
+    s.frequencies = *readFrequencyRecord(mc.files, "ISS");
     press("t");
     // Entering tuning selects RX; the same key is not then taken as "T" (select TX).
     EXPECT_EQ(s.tuning.tuningMode, "R");
@@ -123,7 +122,7 @@ TEST_F(CommandsTest, TrackEntersTuningAndIsNotAlsoTakenAsATuningKey) {
 
 TEST_F(CommandsTest, WhileTuningStopSavesAndKeepsTheSatellite) {
     manualWith("ISS");
-    readFrequencyRecord(mc.files, "ISS", s.frequencies, tracker);
+    s.frequencies = *readFrequencyRecord(mc.files, "ISS");
     press("t");
     press(keyUp);
     press("s");
@@ -132,14 +131,14 @@ TEST_F(CommandsTest, WhileTuningStopSavesAndKeepsTheSatellite) {
     EXPECT_NE(mc.files.readText("KELVORIN.FRC").value_or("").find("437800.1"), std::string::npos);
     // "A" is refused while tuning; "M" is not.
     press("a");
-    EXPECT_EQ(s.automaticMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::keyboard);
     EXPECT_EQ(selectionField(), "Automatic   ");
     press("m");
     EXPECT_EQ(selectionField(), "Manual      ");
     press("e");
     EXPECT_EQ(s.tuning.tuningMode, "");
     press("a");
-    EXPECT_EQ(s.automaticMode, 1);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
 }
 
 TEST_F(CommandsTest, ArrowsAndOtherKeysDoNothingOutsideTuning) {
@@ -153,7 +152,7 @@ TEST_F(CommandsTest, ArrowsAndOtherKeysDoNothingOutsideTuning) {
     EXPECT_EQ(s.frequencies.uplinkKhz, 145990);
     EXPECT_EQ(s.frequencies.downlinkKhz, 437800);
     EXPECT_EQ(s.selection.satelliteDesignation, "ISS");
-    EXPECT_EQ(s.automaticMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::keyboard);
     EXPECT_EQ(mc.clock.millis, 0);
 }
 
@@ -162,9 +161,9 @@ TEST_F(CommandsTest, OneKeyPerPass) {
     mc.keyboard.push("m");
     mc.keyboard.push("a");
     tracker.serviceCommands();
-    EXPECT_EQ(s.automaticMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::keyboard);
     tracker.serviceCommands();
-    EXPECT_EQ(s.automaticMode, 1);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "tracker/errors.hpp"
 #include "tracker/screen.hpp"
 #include "tracker_fixture.hpp"
 
@@ -16,16 +17,21 @@ protected:
             }
         };
     }
-    // Reports a failure under a phase; true when the program ended (with status 1).
-    bool fail(int phase, int errorNumber = runtimeError::fileNotFound) {
-        tracker.errorPhase = static_cast<std::int16_t>(phase);
+    // Reports a failure; true when the program ended (with status 1).
+    bool fail(const std::function<void()>& report) {
         try {
-            tracker.handleError(errorNumber);
+            report();
         } catch (const ProgramExit& exit) {
             EXPECT_EQ(exit.status, 1);
             return true;
         }
         return false;
+    }
+    bool fail(TrackerFailure failure) {
+        return fail([&] { reportFailure(s, failure); });
+    }
+    bool failUnexpectedly(int errorNumber) {
+        return fail([&] { reportUnexpectedFailure(s, errorNumber); });
     }
     // Columns 2 to 79 of the message line showing a text.
     static std::string onMessageLine(const std::string& text) {
@@ -42,88 +48,86 @@ protected:
     std::string shownDuringWait;
 };
 
-struct ContinuingPhase {
-    int phase;
+struct FailureMessage {
+    TrackerFailure failure;
     std::string message;
 };
 
-TEST_F(ErrorsTest, ContinuingPhasesShowTheirMessageForTwoSecondsThenClearIt) {
-    const std::vector<ContinuingPhase> phases = {
-        {3, "Could not find command file. I'm trying again..."},
-        {4, "Command file unaccessible at this moment. I'm trying again..."},
-        {8, "Could not find KELVORIN.FRC file. Showing Doppler PPM."},
-        {10, "Input past end in KELVORIN.FRC"},
-        {11, "Could not find KVFLIP.DAT file. Continuing without."},
-        {12, "Could not open rotator port. Switching off rotator control."},
-        {13, "Could not open radio port. Switching off radio control."},
-        {14, "Could not open GPS port. Switching off GPS support."},
+TEST_F(ErrorsTest, ContinuingFailuresShowTheirMessageForTwoSecondsThenClearIt) {
+    const std::vector<FailureMessage> failures = {
+        {TrackerFailure::commandFileMissing, "Could not find command file. I'm trying again..."},
+        {TrackerFailure::commandFileUnreadable, "Command file unaccessible at this moment. I'm trying again..."},
+        {TrackerFailure::frequencyFileMissing, "Could not find KELVORIN.FRC file. Showing Doppler PPM."},
+        {TrackerFailure::flipFileMissing, "Could not find KVFLIP.DAT file. Continuing without."},
+        {TrackerFailure::rotatorPortFailed, "Could not open rotator port. Switching off rotator control."},
+        {TrackerFailure::radioPortFailed, "Could not open radio port. Switching off radio control."},
+        {TrackerFailure::gpsPortFailed, "Could not open GPS port. Switching off GPS support."},
     };
-    for (const auto& [phase, message] : phases) {
+    for (const auto& [failure, message] : failures) {
         shownDuringWait.clear();
         mc.sleeper.sleeps.clear();
         const std::int64_t start = mc.clock.millis;
-        EXPECT_FALSE(fail(phase)) << phase;
-        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << phase;
-        EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000}) << phase;
-        EXPECT_EQ(mc.clock.millis - start, 2000) << phase;
-        EXPECT_EQ(messageLine(), std::string(78, ' ')) << phase;
-        EXPECT_EQ(tracker.errorPhase, 0) << phase;
+        EXPECT_FALSE(fail(failure)) << message;
+        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << message;
+        EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000}) << message;
+        EXPECT_EQ(mc.clock.millis - start, 2000) << message;
+        EXPECT_EQ(messageLine(), std::string(78, ' ')) << message;
     }
 }
 
-TEST_F(ErrorsTest, RepairsOfTheContinuingPhases) {
+TEST_F(ErrorsTest, RepairsOfTheContinuingFailures) {
     s.selection = {"AO-91~FM", "AO-91"};
-    fail(3);
+    fail(TrackerFailure::commandFileMissing);
     EXPECT_EQ(s.selection.satelliteDesignation, "");
+    EXPECT_EQ(s.selection.lookupName, "");
 
     s.frequencies.noFrequencyData = 0;
-    fail(8);
+    fail(TrackerFailure::frequencyFileMissing);
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
 
     s.rotator.flipState = 1;
-    fail(11);
+    fail(TrackerFailure::flipFileMissing);
     EXPECT_EQ(s.rotator.flipState, 0);
 
     EXPECT_EQ(s.station.rotatorPort, 1);
-    fail(12);
+    fail(TrackerFailure::rotatorPortFailed);
     EXPECT_EQ(s.station.rotatorPort, 0);
     EXPECT_EQ(s.station.radioPort, 2);
-    fail(13);
+    fail(TrackerFailure::radioPortFailed);
     EXPECT_EQ(s.station.radioPort, 0);
     EXPECT_EQ(s.station.gpsPort, 3);
-    fail(14);
+    fail(TrackerFailure::gpsPortFailed);
     EXPECT_EQ(s.station.gpsPort, 0);
 
     s.selection = {"SO-50", "SO-50"};
-    fail(4);
-    fail(10);
+    fail(TrackerFailure::commandFileUnreadable);
     EXPECT_EQ(s.selection.satelliteDesignation, "SO-50");
 }
 
 TEST_F(ErrorsTest, AKeyEndsThePauseAtOnceAndStaysWaiting) {
     mc.keyboard.pushAt(700, "m");
-    EXPECT_FALSE(fail(4));
+    EXPECT_FALSE(fail(TrackerFailure::commandFileUnreadable));
     EXPECT_EQ(mc.clock.millis, 700);
     EXPECT_EQ(messageLine(), std::string(78, ' '));
     EXPECT_EQ(mc.keyboard.readKey(), "m");
 }
 
-TEST_F(ErrorsTest, FatalPhasesWaitForAKeyThenEndWithAClearedWhiteOnBlackScreen) {
-    const std::vector<ContinuingPhase> phases = {
-        {1, "ERROR: Could not find configuration file! Cannot continue."},
-        {2, "Error in configuration file!  Cannot continue."},
-        {5, "ERROR: Could not find keplerian data file! Cannot continue."},
-        {7, "Error in keplerian data file! Cannot continue."},
+TEST_F(ErrorsTest, FatalFailuresWaitForAKeyThenEndWithAClearedWhiteOnBlackScreen) {
+    const std::vector<FailureMessage> failures = {
+        {TrackerFailure::stationConfigMissing, "ERROR: Could not find configuration file! Cannot continue."},
+        {TrackerFailure::stationConfigBad, "Error in configuration file!  Cannot continue."},
+        {TrackerFailure::elementFileMissing, "ERROR: Could not find keplerian data file! Cannot continue."},
+        {TrackerFailure::elementFileBad, "Error in keplerian data file! Cannot continue."},
     };
-    for (const auto& [phase, message] : phases) {
+    for (const auto& [failure, message] : failures) {
         drawScreen(s);
         shownDuringWait.clear();
         const std::int64_t keyAt = mc.clock.millis + 5000;
         mc.keyboard.pushAt(keyAt, "x");
-        EXPECT_TRUE(fail(phase)) << phase;
-        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << phase;
-        EXPECT_EQ(mc.clock.millis, keyAt) << phase;
-        EXPECT_EQ(mc.keyboard.pending(), 0u) << phase;
+        EXPECT_TRUE(fail(failure)) << message;
+        EXPECT_EQ(shownDuringWait, onMessageLine(message)) << message;
+        EXPECT_EQ(mc.clock.millis, keyAt) << message;
+        EXPECT_EQ(mc.keyboard.pending(), 0u) << message;
         expectClearedWhiteOnBlack();
     }
 }
@@ -133,7 +137,7 @@ TEST_F(ErrorsTest, FatalEndClosesTheSerialLinks) {
     testing::openLink(s.radioLink, mc.serialPorts, 2);
     testing::openLink(s.gpsLink, mc.serialPorts, 3, 4800);
     mc.keyboard.push("x");
-    EXPECT_TRUE(fail(5));
+    EXPECT_TRUE(fail(TrackerFailure::elementFileMissing));
     EXPECT_EQ(s.rotatorLink.get(), nullptr);
     EXPECT_EQ(s.radioLink.get(), nullptr);
     EXPECT_EQ(s.gpsLink.get(), nullptr);
@@ -142,15 +146,8 @@ TEST_F(ErrorsTest, FatalEndClosesTheSerialLinks) {
 TEST_F(ErrorsTest, UnguardedFailureIsFatalWithItsErrorNumber) {
     s.selection = {"ISS", "ISS"};
     mc.keyboard.pushAt(3000, "x");
-    EXPECT_TRUE(fail(0, 53));
+    EXPECT_TRUE(failUnexpectedly(53));
     EXPECT_EQ(shownDuringWait, onMessageLine("Unexpected error  53. Please report to the author."));
-    expectClearedWhiteOnBlack();
-}
-
-TEST_F(ErrorsTest, APhaseNobodyDefinedCountsAsUnguarded) {
-    mc.keyboard.pushAt(10, "x");
-    EXPECT_TRUE(fail(15, 75));
-    EXPECT_EQ(shownDuringWait, onMessageLine("Unexpected error  75. Please report to the author."));
     expectClearedWhiteOnBlack();
 }
 
@@ -158,16 +155,15 @@ TEST_F(ErrorsTest, UnguardedFailureWhileTheRadioIsParkedPassesSilently) {
     s.selection = {"AO-7", "AO-7"};
     s.radio.parking = true;
     s.showMessage("Tracking ended");
-    EXPECT_FALSE(fail(0, 57));
+    EXPECT_FALSE(failUnexpectedly(57));
     EXPECT_EQ(shownDuringWait, onMessageLine("Tracking ended"));
     EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000});
     EXPECT_EQ(messageLine(), std::string(78, ' '));
-    EXPECT_EQ(tracker.errorPhase, 0);
 }
 
 TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
     s.selection = {"AO-7~B", "AO-7"};
-    fail(9);
+    reportFrequencyFailure(s, FrequencyFailure::noRecord);
     EXPECT_EQ(shownDuringWait, onMessageLine("No data for AO-7~B in frequency file. Showing Doppler PPM."));
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
 
@@ -175,7 +171,7 @@ TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
     s.frequencies.noFrequencyData = 0;
     s.radio.parking = true;
     mc.sleeper.sleeps.clear();
-    fail(9);
+    reportFrequencyFailure(s, FrequencyFailure::noRecord);
     EXPECT_EQ(shownDuringWait, std::string(78, ' '));
     EXPECT_EQ(s.frequencies.noFrequencyData, 1);
     EXPECT_EQ(mc.sleeper.sleeps, std::vector<int>{2000});
@@ -183,17 +179,16 @@ TEST_F(ErrorsTest, MissingFrequencyRecordNamesTheSatelliteExceptForPark) {
 
 TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileIsFatalInAutomaticMode) {
     s.selection = {"XO-99~SSB", "XO-99"};
-    s.automaticMode = 1;
-    s.commandLineMode = 1;
+    s.selectionMode = SelectionMode::commandLine;
     mc.keyboard.pushAt(4000, "x");
-    EXPECT_TRUE(fail(6));
+    EXPECT_TRUE(fail([&] { reportMissingSatellite(s); }));
     EXPECT_EQ(shownDuringWait, onMessageLine("ERROR: Auto mode tried to track a sat that isn't in the kep file."));
     expectClearedWhiteOnBlack();
 }
 
 TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileAsksAgainInManualMode) {
     s.selection = {"XO-99~SSB", "XO-99"};
-    s.automaticMode = 0;
+    s.selectionMode = SelectionMode::keyboard;
     std::vector<std::string> messages;
     mc.sleeper.onTime = [&](std::int64_t millis) {
         if (millis == 1 || millis == 2001 || millis == 3500) {
@@ -205,7 +200,7 @@ TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileAsksAgainInManualMode) {
         mc.keyboard.pushAt(3000, std::string(1, c));
     }
     mc.keyboard.pushAt(4000, "\r");
-    EXPECT_FALSE(fail(6));
+    EXPECT_FALSE(fail([&] { reportMissingSatellite(s); }));
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0], onMessageLine("ERROR: Keplerian data file has no data for XO-99."));
     EXPECT_EQ(messages[1], onMessageLine("Please retype satellite designation:"));
@@ -213,7 +208,6 @@ TEST_F(ErrorsTest, SatelliteMissingFromTheKeplerianFileAsksAgainInManualMode) {
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-91~FM");
     EXPECT_EQ(s.selection.lookupName, "AO-91");
     EXPECT_EQ(messageLine(), std::string(78, ' '));
-    EXPECT_EQ(tracker.errorPhase, 0);
 }
 
 TEST_F(ErrorsTest, MissingConfigurationEndsTheProgramAfterAKey) {

@@ -503,6 +503,31 @@ TEST_F(MainLoopTest, AFailureNobodyGuardedIsReportedAsUnexpected) {
     EXPECT_EQ(mc.clock.millis, start + 1000);
 }
 
+// In manual mode a satellite missing from the element file is asked for again; the file is
+// searched from the top for the retyped one, and an empty answer leaves the tracker idle.
+TEST_F(MainLoopTest, ARetypedDesignationIsSearchedAgainAndAnEmptyOneIdles) {
+    for (const std::string retyped : {"so-50", ""}) {
+        station();
+        mc.clock.set(2026, 10, 10, 12, 0, 0);
+        tracker.startUp({});
+        const std::int64_t start = mc.clock.millis;
+        s.selectionMode = SelectionMode::keyboard;
+        s.selection = {"XO-99", "XO-99"};
+        s.pass = PassPrediction{};
+        mc.keyboard.pushAt(start + 1000, "x");
+        for (const char c : retyped + "\r") {
+            mc.keyboard.pushAt(start + 2000, std::string(1, c));
+        }
+        mc.sleeper.limitMillis = start + 10'000;
+        try {
+            tracker.mainCycle();
+        } catch (const SimulatedTimeExhausted&) {
+        }
+        EXPECT_EQ(s.selection.satelliteDesignation, retyped.empty() ? "" : "SO-50") << retyped;
+        EXPECT_EQ(s.pass.found, !retyped.empty()) << retyped;
+    }
+}
+
 TEST_F(MainLoopTest, StartUpOpensTheConfiguredSerialLinks) {
     station({{15, "4800"}, {16, "1"}, {19, "2"}, {20, "19200"}, {37, "3"}, {38, "115200"}});
     tracker.startUp({});
@@ -510,7 +535,6 @@ TEST_F(MainLoopTest, StartUpOpensTheConfiguredSerialLinks) {
     EXPECT_NE(s.radioLink.get(), nullptr);
     EXPECT_NE(s.gpsLink.get(), nullptr);
     EXPECT_EQ(mc.serialPorts.bauds, (std::map<int, std::int32_t>{{1, 4800}, {2, 19200}, {3, 115200}}));
-    EXPECT_EQ(tracker.errorPhase, 0);
     EXPECT_EQ(mc.clock.millis, 0);
 }
 
@@ -530,7 +554,6 @@ TEST_F(MainLoopTest, AFailedSerialLinkSwitchesItsDeviceOff) {
     EXPECT_EQ(s.station.radioPort, 0);
     EXPECT_EQ(s.station.gpsPort, 0);
     EXPECT_EQ(s.rotatorLink.get(), nullptr);
-    EXPECT_EQ(tracker.errorPhase, 0);
 }
 
 TEST_F(MainLoopTest, MissingFlipFileIsReportedAndTheTrackerGoesOn) {

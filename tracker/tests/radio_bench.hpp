@@ -1,9 +1,7 @@
 #pragma once
-// A tracker state over the in-memory console with the radio on port 1 and an error handler that
-// records what reached it.
+// A tracker state over the in-memory console with the radio on port 1.
 #include "console/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
-#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker_state.hpp"
 
@@ -30,8 +28,7 @@ struct TrackerRadioBench {
 
     testing::StationDir dir;
     MemoryConsole mc{dir.path()};
-    testing::RecordingHandler errors;
-    TrackerState s{mc.console, errors};
+    TrackerState s{mc.console};
 };
 
 }  // namespace

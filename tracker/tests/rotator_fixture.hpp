@@ -1,9 +1,8 @@
 #pragma once
 // A fresh tracker state over an in-memory console and a temporary station directory, with a
-// rotator link on port 1 and an error handler that records what reached it.
+// rotator link on port 1.
 #include "console/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
-#include "console/testsupport/recording_handler.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "rotator/tests/rotator_station.hpp"
 #include "tracker/tracker_state.hpp"
@@ -15,8 +14,6 @@
 namespace rotatortest {
 
 using namespace station;
-
-using station::testing::RecordingHandler;
 
 class RotatorTest : public ::testing::Test {
 protected:
@@ -39,8 +36,7 @@ protected:
 
     station::testing::StationDir dir;
     MemoryConsole mc{dir.path()};
-    RecordingHandler handler;
-    TrackerState s{mc.console, handler};
+    TrackerState s{mc.console};
 };
 
 }  // namespace rotatortest

@@ -60,7 +60,6 @@ TEST_F(SelectionTest, CommandFileFirstLineOnly) {
         pollCommandFile(s);
         EXPECT_EQ(s.selection.satelliteDesignation, c.designation) << c.content;
         EXPECT_EQ(s.selection.lookupName, c.lookupName) << c.content;
-        EXPECT_EQ(tracker.errorPhase, 0);
     }
     EXPECT_EQ(mc.clock.millis, 0);  // no failure, no pause
 }
@@ -76,14 +75,13 @@ TEST_F(SelectionTest, MissingCommandFileGivesBothMessagesAndNoSatellite) {
     std::map<std::int64_t, std::string> shown;
     mc.sleeper.recordSleeps = true;
     mc.sleeper.onTime = [&](std::int64_t millis) { shown[millis] = messageLine(); };
-    pollCommandFile(s);
+    tracker.serviceCommands();
     EXPECT_EQ(mc.sleeper.sleeps, (std::vector<int>{2000, 2000}));
     EXPECT_EQ(shown[2000], " Could not find command file. I'm trying again..." + std::string(29, ' '));
     EXPECT_EQ(shown[4000], " Command file unaccessible at this moment. I'm trying again..." + std::string(16, ' '));
     EXPECT_EQ(messageLine(), std::string(78, ' '));
     EXPECT_EQ(s.selection.satelliteDesignation, "");
     EXPECT_EQ(s.selection.lookupName, "");
-    EXPECT_EQ(tracker.errorPhase, 0);
 
     // The next poll finds the file written meanwhile.
     dir.write("KELVORIN.CMD", "AO-91\r\n");
@@ -111,7 +109,7 @@ TEST_F(SelectionTest, AnUnchangedCommandFileIsTakenFromTheLastReadForAWhileOnly)
     EXPECT_EQ(s.selection.satelliteDesignation, "ISS~APRS");
 
     std::filesystem::remove(dir.path() / "KELVORIN.CMD");
-    pollCommandFile(s);
+    tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "");
     EXPECT_EQ(mc.clock.millis, 4000);  // both messages
 }
@@ -123,8 +121,7 @@ TEST_F(SelectionTest, CommandLineIsTakenOnceAndSwitchesTheCommandFileOff) {
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-7~MODE B");
     EXPECT_EQ(s.selection.lookupName, "AO-7");
     EXPECT_EQ(s.commandLine, "");
-    EXPECT_EQ(s.commandLineMode, 1);
-    EXPECT_EQ(s.automaticMode, 1);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandLine);
     EXPECT_EQ(selectionField(), "Command Line");
     tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "AO-7~MODE B");
@@ -157,7 +154,7 @@ TEST_F(SelectionTest, WithoutArgumentsTheCommandFileIsPolled) {
     EXPECT_EQ(s.commandLine, "");
     tracker.serviceCommands();
     EXPECT_EQ(s.selection.satelliteDesignation, "SO-50");
-    EXPECT_EQ(s.commandLineMode, 0);
+    EXPECT_EQ(s.selectionMode, SelectionMode::commandFile);
     EXPECT_EQ(selectionField(), "Automatic   ");
 }
 

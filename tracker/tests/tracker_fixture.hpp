@@ -82,7 +82,7 @@ protected:
     // Reads KELVORIN.CFG into the state as the start-up does.
     void loadStation(const std::map<int, std::string>& values = {}) {
         dir.write("KELVORIN.CFG", stationConfig(values));
-        s.station = readStationConfig(mc.files, tracker);
+        s.station = *readStationConfig(mc.files);
     }
     std::string messageLine() const { return mc.screen.rowText(24, 2, 79); }
     std::string statusLine() const { return mc.screen.rowText(4, 40, 79); }
