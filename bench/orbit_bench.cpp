@@ -1,7 +1,7 @@
 // The orbital core's costs: one position sample, and one pass search for a low satellite from
 // some hours before its pass, with the date and time line redrawn by three kinds of display, and
 // the same search with each orbit model.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "orbit/geodesy.hpp"
 #include "orbit/pass.hpp"
 #include "station/date_time.hpp"

@@ -1,7 +1,7 @@
 // One scheduling cycle's computation: the element loads of 15 scheduled and 15 watched LEO
 // entries, the schedule and the non-scheduled table (60-second search step, 10-degree minimum
 // pass elevation), both drawn to the in-memory console.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "scheduler/scheduler.hpp"
 
 #include <benchmark/benchmark.h>

@@ -23,6 +23,14 @@ OrbitModel orbitModelOf(std::int16_t value, ValueReader& values) {
     return OrbitModel::builtIn;
 }
 
+std::string withoutOuterBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 }  // namespace
 
 Result<Station, FileFailure> readStationConfig(const Files& files, StationReader reader) {
@@ -89,6 +97,7 @@ Result<Station, FileFailure> readStationConfig(const Files& files, StationReader
     station.radioDaemonAddress = values.readValue();
     station.rotatorDaemonAddress = values.readValue();
     station.orbitModel = orbitModelOf(int16(), values);
+    station.statusDirectory = withoutOuterBlanks(values.readLine());
     if (scheduler) {
         station.rotator450 = 0;  // field 8 is read and discarded
     }

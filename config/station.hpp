@@ -1,5 +1,5 @@
 #pragma once
-// KELVORIN.CFG: the station configuration, 44 values in file order and 3 optional ones after
+// KELVORIN.CFG: the station configuration, 44 values in file order and 4 optional ones after
 // them, read by both programs.
 #include "console/files.hpp"
 #include "console/station_file.hpp"
@@ -65,6 +65,9 @@ struct Station {
     std::string radioDaemonAddress;        // 45, optional, kept as read: "host:port"
     std::string rotatorDaemonAddress;      // 46, optional, kept as read
     OrbitModel orbitModel = OrbitModel::builtIn;  // 47, optional: 0 built-in, 1 SGP4/SDP4
+    // 48, optional: the directory of the status files, as written (case kept, blanks at either
+    // end dropped), relative to the station directory; empty: no status files.
+    std::string statusDirectory;
 };
 
 // The network control daemons: radio code H and the rotator's daemon interface reach them at the addresses

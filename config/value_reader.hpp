@@ -21,7 +21,9 @@ public:
     explicit ValueReader(LineReader& lines) : lines_(lines) {}
     // The next value line in upper case. Once a value could not be stored the file has failed:
     // the reader returns the empty text without reading.
-    std::string readValue() {
+    std::string readValue() { return upperCase(readLine()); }
+    // The next value line as written, for the one value that must keep its case.
+    std::string readLine() {
         std::string line;
         do {
             if (failed_) {
@@ -29,7 +31,7 @@ public:
             }
             line = lines_.read();
         } while (!line.empty() && line.front() == ';');
-        return upperCase(line);
+        return line;
     }
     double readNumber() { return leadingNumber(readValue()); }
     std::int16_t readInt16() { return int16(readNumber()); }

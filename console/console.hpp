@@ -1,6 +1,7 @@
 #pragma once
 // Everything a program touches of its platform, behind small interfaces. A terminal backend
-// (terminal.hpp) and an in-memory backend for tests (memory.hpp) fill it.
+// (terminal.hpp) and one for runs without a terminal (headless.hpp) fill it; tests fill it with
+// the in-memory one of testsupport/memory.hpp.
 #include "console/clock.hpp"
 #include "console/files.hpp"
 #include "console/keyboard.hpp"

@@ -161,7 +161,6 @@ void CursesScreen::present() {
 }
 
 void CursesScreen::beep() {
-    Screen::beep();
     if (cursesActive) {
         ::beep();
     }

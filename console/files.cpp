@@ -126,14 +126,6 @@ std::optional<std::string> Files::readText(std::string_view name) const {
     return readAll(*in);
 }
 
-std::optional<LineReader> Files::openLines(std::string_view name) const {
-    auto text = readText(name);
-    if (!text) {
-        return std::nullopt;
-    }
-    return LineReader(splitLines(*text));
-}
-
 WriteResult Files::replace(std::string_view name, std::string_view content) const {
     const fs::path target = pathFor(name);
     std::string temporary = (directory_ / ("." + target.filename().string() + ".XXXXXX")).string();

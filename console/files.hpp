@@ -44,7 +44,6 @@ public:
     std::filesystem::path pathFor(std::string_view name) const;
     // The whole file, or nothing when it cannot be opened.
     std::optional<std::string> readText(std::string_view name) const;
-    std::optional<LineReader> openLines(std::string_view name) const;
     // Two steps for readers that tell a missing file from one that cannot be read.
     std::optional<std::ifstream> open(std::string_view name) const;
     static std::optional<std::string> readAll(std::ifstream& in);

@@ -2,7 +2,7 @@
 // program longer than its timeout.
 #include "console/network_posix.hpp"
 
-#include "console/line_reader.hpp"
+#include "console/descriptor_link.hpp"
 
 #include <cerrno>
 #include <chrono>
@@ -22,17 +22,10 @@ namespace {
 
 constexpr const char* closedText = "Connection closed";
 
-class TcpLink : public SerialPort {
+class TcpLink : public DescriptorLink {
 public:
-    explicit TcpLink(int fd) : fd_(fd) {}
-    explicit TcpLink(std::string failure) : failure_(std::move(failure)) {}
-    ~TcpLink() override {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    TcpLink(const TcpLink&) = delete;
-    TcpLink& operator=(const TcpLink&) = delete;
+    explicit TcpLink(int fd) : DescriptorLink(fd) {}
+    explicit TcpLink(std::string failure) : DescriptorLink(std::move(failure)) {}
 
     using SerialPort::write;
 
@@ -110,15 +103,6 @@ public:
         }
     }
 
-    std::optional<std::string> readLine(int timeoutMs) override {
-        if (!failure_.empty()) {
-            return std::nullopt;
-        }
-        return readLineFrom(fd_, pending_, timeoutMs, failure_);
-    }
-
-    const std::string& failure() const override { return failure_; }
-
 private:
     int pendingError() const {
         int error = 0;
@@ -126,10 +110,6 @@ private:
         ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
         return error != 0 ? error : ECONNRESET;
     }
-
-    int fd_ = -1;
-    std::string pending_;  // read by readLine beyond its line
-    std::string failure_;
 };
 
 // A connected socket, or the reason there is none. `deadline` bounds the wait for the far end.

@@ -35,6 +35,7 @@ LinkChange ReconnectingLink::step(double now) {
         reason_ = link_->failure();
         link_.reset();
         lost_ = true;
+        ++losses_;
         nextStepAt_ = now + retrySeconds;
         return LinkChange::lost;
     }

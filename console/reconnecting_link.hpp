@@ -1,9 +1,10 @@
 #pragma once
 // A device link that fails is reported once, closed, and opened again every few seconds until it
 // works, without ever waiting on the device: each step does only what is due at the instant it
-// is given, so a loop can run it on every pass (or sleep until nextStepAt()).
+// is given, so a loop can run it on every pass.
 #include "console/serial.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,9 +35,11 @@ public:
     // The working link: null while it is lost, and when there is none.
     SerialPort* get() const { return link_.get(); }
     bool lost() const { return lost_; }
+    // The station has this device: a link was attached, working now or lost.
+    bool present() const { return link_ != nullptr || lost_; }
+    // Times the link was lost since it was first attached.
+    std::uint64_t losses() const { return losses_; }
     const std::string& role() const { return role_; }
-    // From this instant on, step() has something to do (seconds on the program's clock).
-    double nextStepAt() const { return nextStepAt_; }
 
     // At the instant `now` (seconds on the program's clock, as the owner reads it): a link that
     // failed (a write or read refused, a hang-up seen now) is closed; a lost link is opened
@@ -56,8 +59,9 @@ private:
     Opener reopen_;
     std::unique_ptr<SerialPort> link_;
     bool lost_ = false;
-    std::string reason_;  // why the link was lost
-    double nextStepAt_ = 0;
+    std::string reason_;     // why the link was lost
+    double nextStepAt_ = 0;  // from this instant on, step() has something to do
+    std::uint64_t losses_ = 0;
 };
 
 }  // namespace station

@@ -22,8 +22,6 @@ void Screen::setColours(int foreground, int background) {
     background_ = background & 15;
 }
 
-void Screen::setForeground(int foreground) { foreground_ = foreground & 15; }
-
 void Screen::print(std::string_view cp437Text) {
     for (char c : cp437Text) {
         if (cursorColumn_ > columns) {
@@ -46,14 +44,6 @@ void Screen::newLine() {
         ++cursorRow_;
     }
     cursorColumn_ = 1;
-}
-
-std::string Screen::rowText(int row, int first, int last) const {
-    std::string text;
-    for (int column = first; column <= last; ++column) {
-        text += static_cast<char>(cell(row, column).character);
-    }
-    return text;
 }
 
 void showStatus(Screen& screen, std::string_view text) {

@@ -30,7 +30,6 @@ public:
     void locate(int row, int column);
     // Only the low four bits of each colour are used.
     void setColours(int foreground, int background);
-    void setForeground(int foreground);
     // Writes at the cursor and leaves the cursor after the text. Text past column 80 is
     // dropped: nothing ever wraps or scrolls, not even at row 25, column 80.
     void print(std::string_view cp437Text);
@@ -43,18 +42,15 @@ public:
 
     // Mirrors the grid to the device; called before the program waits (sleep, key poll).
     virtual void present() {}
-    // A tone of 1000 Hz for 250 ms, or the terminal bell.
-    virtual void beep() { ++beeps_; }
+    // A tone of 1000 Hz for 250 ms, or the terminal bell; a grid nobody sees stays silent.
+    virtual void beep() {}
 
     const Cell& cell(int row, int column) const { return grid_[row - 1][column - 1]; }
-    // The characters of one row (or of columns first..last) as bytes, for tests and rendering.
-    std::string rowText(int row, int first = 1, int last = columns) const;
     int cursorRow() const { return cursorRow_; }
     int cursorColumn() const { return cursorColumn_; }
     bool cursorVisible() const { return cursorVisible_; }
     int foreground() const { return foreground_; }
     int background() const { return background_; }
-    int beeps() const { return beeps_; }
 
 private:
     std::array<std::array<Cell, columns>, rows> grid_{};
@@ -63,7 +59,6 @@ private:
     int foreground_ = 7;
     int background_ = 0;
     bool cursorVisible_ = true;
-    int beeps_ = 0;
 };
 
 // While it lives, `listener` hears every text shown on the screen's message line.

@@ -1,6 +1,6 @@
 #include "console/serial_posix.hpp"
 
-#include "console/line_reader.hpp"
+#include "console/descriptor_link.hpp"
 
 #include <cerrno>
 #include <cstring>
@@ -32,12 +32,9 @@ constexpr int writeStallLimitMs = 2000;
 constexpr int writePollMs = 20;
 constexpr const char* stalledText = "No bytes taken for 2 seconds";
 
-class PosixSerialPort : public SerialPort {
+class PosixSerialPort : public DescriptorLink {
 public:
-    explicit PosixSerialPort(int fd) : fd_(fd) {}
-    ~PosixSerialPort() override { ::close(fd_); }
-    PosixSerialPort(const PosixSerialPort&) = delete;
-    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+    explicit PosixSerialPort(int fd) : DescriptorLink(fd) {}
 
     using SerialPort::write;
 
@@ -118,21 +115,8 @@ public:
         }
     }
 
-    std::optional<std::string> readLine(int timeoutMs) override {
-        if (!failure_.empty()) {
-            return std::nullopt;
-        }
-        return readLineFrom(fd_, pending_, timeoutMs, failure_);
-    }
-
-    const std::string& failure() const override { return failure_; }
-
 private:
     void fail(std::string reason) { failure_ = std::move(reason); }
-
-    int fd_;
-    std::string pending_;  // read by readLine beyond its line
-    std::string failure_;
 };
 
 // Raw 8N2 without any flow control or translation: the binary frames carry 0x0A, 0x0D, 0x11

@@ -2,7 +2,7 @@
 // programs with each orbit model, the element age and the pass times as the screens show them.
 #include "config/station.hpp"
 #include "config/value_reader.hpp"
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "fuzz/fuzz_support.hpp"
 #include "orbit/geodesy.hpp"
 #include "orbit/orbit_model.hpp"

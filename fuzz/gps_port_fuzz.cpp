@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "config/station.hpp"
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "fuzz/fuzz_support.hpp"
 #include "orbit/constants.hpp"
 #include "tracker/gps_control.hpp"

@@ -3,7 +3,7 @@
 // passes, for a low, a high and a geostationary satellite (whose "pass" is a year from now).
 // Steps below 10 s are left out: they are legal and slow by their nature (a satellite that
 // never rises costs seconds per search at 0.1 s), which the time bound here would call a hang.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "fuzz/fuzz_support.hpp"
 #include "config/scheduler_settings.hpp"
 #include "scheduler/scheduler.hpp"

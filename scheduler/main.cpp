@@ -1,4 +1,4 @@
-#include "console/memory.hpp"
+#include "console/headless.hpp"
 #include "console/terminal.hpp"
 #include "scheduler/arguments.hpp"
 #include "scheduler/scheduler.hpp"
@@ -10,12 +10,10 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     {
-        // The pass list needs no terminal: it runs on the in-memory platform over the station
-        // directory, every entry searched from one reading of the computer's clock.
-        station::MemoryConsole headless(".");
-        const station::LocalTime now = station::SystemClock().now();
-        headless.clock.set(now.year, now.month, now.day, now.hour, now.minute, now.second);
-        if (const auto status = station::answerSchedulerOptions(args, headless.console, std::cout, std::cerr)) {
+        // The pass list needs no terminal: every entry is searched from one reading of the
+        // computer's clock.
+        station::HeadlessConsole headless(".");
+        if (const auto status = station::answerSchedulerOptions(args, headless.console(), std::cout, std::cerr)) {
             return *status;
         }
     }

@@ -89,6 +89,11 @@ int Scheduler::run() {
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
+    // Quit is no stopped station; a fatal end keeps the last state, so that its heartbeat ages.
+    if (status == 0) {
+        statusFacts.activity = SchedulerActivity::ended;
+        publishStatus();
+    }
     eventLog.record("Ended (exit status " + std::to_string(status) + ")");
     return status;
 }
@@ -132,6 +137,7 @@ void Scheduler::startUp() {
     settings.backgroundColour = station.backgroundColour;
     settings.foregroundColour = station.foregroundColour;
     settings.highlightColour = station.highlightColour;
+    statusFiles = StatusFiles(console.files, station.statusDirectory, "mirados");
 }
 
 void Scheduler::readSettings() {
@@ -222,9 +228,20 @@ void Scheduler::planSchedule() {
     plan = planPasses(waiting, settings.scheduledEntries, settings.overlapRule, settings.shortestPartMinutes, now);
     schedule = {};
     int n = 0;
+    std::erase_if(droppedPasses, [now](const ServedPass& dropped) { return now > dropped.losDay; });
     for (const PlannedPass& planned : plan) {
         if (planned.fate != PassFate::run) {
             eventLog.record(planLogText(plan, planned, settings.shortestPartMinutes));
+        }
+        // Each later plan drops the same pass again (a pass in progress found with a later AOS):
+        // it is counted once.
+        const ServedPass pass{planned.pass.entry, planned.pass.aosDay(), planned.pass.losDay()};
+        if (planned.fate == PassFate::dropped &&
+            std::none_of(droppedPasses.begin(), droppedPasses.end(), [&](const ServedPass& dropped) {
+                return dropped.entry == pass.entry && pass.aosDay < dropped.losDay;
+            })) {
+            droppedPasses.push_back(pass);
+            ++statusFacts.passesDropped;
         }
         if (planned.fate != PassFate::dropped) {
             schedule[n++] = planned.part;
@@ -290,6 +307,7 @@ bool Scheduler::waitForFirstPass() {
         if (const std::string report = eventLog.takeFailureReport(); !report.empty()) {
             showMessage(console.screen, report);
         }
+        publishStatus();
         const double now = readNow();
         console.screen.present();
         console.sleeper.sleepMs(waitRoundMs, true);
@@ -300,6 +318,7 @@ bool Scheduler::waitForFirstPass() {
             // Only a clock set forward skips a whole pass: its job would run for nothing and
             // its tracker wait for the next pass, which belongs to a later schedule.
             if (now > first.losDay()) {
+                ++statusFacts.passesSkippedByClockStep;
                 jobReport = "Job " + jobCommandOf(first.entry).fileName() +
                             " not run: clock stepped past the whole pass.";
                 return false;
@@ -321,6 +340,9 @@ void Scheduler::runScheduledJob() {
     servedPasses.push_back({first.entry, pass.aosDay(), pass.losDay()});
     double limitDays = std::max(0.0, pass.losDay() + jobOverrunDays - readNow());
     std::string endedAtPart;
+    if (planned != nullptr && planned->fate == PassFate::cut) {
+        ++statusFacts.passesCut;
+    }
     if (planned != nullptr && planned->cutAtEnd()) {
         limitDays = std::max(0.0, first.losDay() - readNow());
         endedAtPart = cutJobText(jobCommandOf(first.entry).fileName(), plan, *planned);
@@ -370,13 +392,29 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
     // text, so no entry can run anything but a job file there.
     const auto path = isPlainJobName(command.name) ? console.files.find(command.fileName()) : std::nullopt;
     if (!path) {
+        // An empty answer to the Track key's question is no job that failed.
+        if (!command.name.empty()) {
+            countJobEnd(text, JobOutcome::notStarted);
+        }
         eventLog.record(job + " not run " + std::string(occasion) + ": no such file");
         return "No job file " + command.fileName();
     }
     std::vector<std::string> argv{"/bin/sh", path->string()};
     argv.insert(argv.end(), command.arguments.begin(), command.arguments.end());
     eventLog.record(job + " started " + std::string(occasion));
+    ++statusFacts.jobsStarted;
+    statusFacts.activity = SchedulerActivity::jobRunning;
+    if (limitSeconds) {
+        statusFacts.jobLimit = static_cast<double>(console.clock.epochMillis() / 1000 + *limitSeconds);
+    }
+    publishStatus();
     const int status = console.commands.run(argv, limitSeconds);
+    statusFacts.activity = SchedulerActivity::waiting;
+    statusFacts.jobLimit.reset();
+    countJobEnd(text, status == -1                                ? JobOutcome::notStarted
+                      : status == CommandProcessor::endedAtLimit ? JobOutcome::endedAtLimit
+                                                                 : JobOutcome::exited,
+                status);
     if (status == -1) {
         eventLog.record(job + " could not be started");
     } else if (status == CommandProcessor::endedAtLimit) {
@@ -401,6 +439,36 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
 }
 
 void Scheduler::handToJob() { clearWhiteOnBlack(console.screen); }
+
+void Scheduler::countJobEnd(std::string_view entry, JobOutcome outcome, int exitStatus) {
+    if (outcome == JobOutcome::endedAtLimit) {
+        ++statusFacts.jobsEndedAtLimit;
+    } else if (outcome == JobOutcome::notStarted || exitStatus != 0) {
+        ++statusFacts.jobsFailed;
+    }
+    statusFacts.lastJob = FinishedJobFacts{std::string(entry), outcome, exitStatus,
+                                           static_cast<double>(console.clock.epochMillis()) / 1000};
+}
+
+void Scheduler::publishStatus() {
+    const std::int64_t millis = console.clock.epochMillis();
+    const PassRow& next = schedule[0];
+    const std::string state = std::string(activityName(statusFacts.activity)) + " " + next.entry;
+    if (!statusFiles.due(millis / 1000, state)) {
+        return;
+    }
+    statusFacts.heartbeat = static_cast<double>(millis) / 1000;
+    statusFacts.nextPass.reset();
+    if (!next.empty()) {
+        statusFacts.nextPass = PlannedPassFacts{next.entry, unixTimeOf(next.year, next.aosUtc),
+                                                unixTimeOf(next.year, next.losUtc),
+                                                next.maxElevation * constants.degreesPerRadian};
+    }
+    const auto written = statusFiles.write(millis / 1000, state, formatStatus(statusFacts));
+    if (const std::string report = unwritableFiles.report(written.fileName, written.result); !report.empty()) {
+        showMessage(console.screen, report);
+    }
+}
 
 PassSearchSettings Scheduler::searchSettings() const {
     PassSearchSettings search;

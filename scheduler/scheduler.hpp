@@ -6,6 +6,7 @@
 #include "console/console.hpp"
 #include "console/program_exit.hpp"
 #include "console/event_log.hpp"
+#include "console/unwritable_files.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
 #include "orbit/orbit_model.hpp"
@@ -17,6 +18,8 @@
 #include "station/date_time.hpp"
 #include "station/screen_layout.hpp"
 #include "station/search_display.hpp"
+#include "station/status_files.hpp"
+#include "status/status.hpp"
 
 #include <cstdint>
 #include <iosfwd>
@@ -164,6 +167,11 @@ public:
     double searchBoundDays = PassSearchSettings{}.boundDays;
 
     EventLog eventLog;
+    // The status files: the counters and the last job kept here, the rest filled when written.
+    SchedulerFacts statusFacts;
+    std::vector<ServedPass> droppedPasses;  // dropped by a plan and counted, until they are over
+    StatusFiles statusFiles;
+    UnwritableFiles unwritableFiles;
     // Set when the scheduler runs without a screen (the pass list): where fatal messages go.
     std::ostream* fatalErrorsTo = nullptr;
 
@@ -187,6 +195,9 @@ private:
     bool alreadyServed(const PassRow& row) const;
     // The plan's pass of a part in the schedule, if the schedule was planned.
     const PlannedPass* plannedPassOf(const PassRow& part) const;
+    // The status files, when due: once a second and at a change of state.
+    void publishStatus();
+    void countJobEnd(std::string_view entry, JobOutcome outcome, int exitStatus = 0);
 
     [[noreturn]] void endWith(const std::string& message);
 

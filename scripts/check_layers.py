@@ -3,8 +3,10 @@
 
 Every folder of code has its place below and may include only the folders listed for it (its
 tests, test support and probe included); the orbital core includes none of the console's screen,
-keyboard and clock headers; and each station_library() line of CMakeLists.txt depends on exactly
-the libraries its files include. Prints one line per broken rule and exits 1 when there is any."""
+keyboard and clock headers; code the programs are built from includes no test support (the
+in-memory platform among it) and no tests; and each station_library() line of CMakeLists.txt
+depends on exactly the libraries its files include. Prints one line per broken rule and exits 1
+when there is any."""
 
 import pathlib
 import re
@@ -14,12 +16,14 @@ import sys
 # subsystems (rotator, radio, gps) never include one another or the programs.
 ALLOWED = {
     "elementupdate": {"config", "orbit", "console", "text"},
-    "tracker": {"rotator", "radio", "gps", "station", "config", "orbit", "console", "text"},
-    "scheduler": {"station", "config", "orbit", "console", "text"},
+    "tracker": {"rotator", "radio", "gps", "station", "status", "config", "orbit", "console", "text"},
+    "scheduler": {"station", "status", "config", "orbit", "console", "text"},
     "rotator": {"station", "config", "orbit", "console", "text"},
     "radio": {"station", "config", "orbit", "console", "text"},
     "gps": {"station", "config", "orbit", "console", "text"},
-    "station": {"config", "orbit", "console", "text"},
+    "station": {"status", "config", "orbit", "console", "text"},
+    # The status files' formats: pure text from the programs' facts, no I/O.
+    "status": {"orbit", "text"},
     "config": {"orbit", "console", "text"},
     "orbit": {"console", "text"},
     "console": {"text"},
@@ -42,9 +46,12 @@ FORBIDDEN = {
         "console/system_wait.hpp",
         "console/job.hpp",
         "console/console.hpp",
-        "console/memory.hpp",
+        "console/headless.hpp",
     },
 }
+
+# Folders of test code inside a library's folder: only tests, benchmarks and fuzz targets use them.
+TEST_FOLDERS = {"tests", "testsupport"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
 LIBRARY = re.compile(r"^\s*station_library\((\w+)([^)]*)\)", re.MULTILINE)
@@ -79,7 +86,10 @@ def main():
             if path.suffix not in (".cpp", ".hpp"):
                 continue
             name = path.relative_to(top)
+            production = TEST_FOLDERS.isdisjoint(name.parts)
             for include in includes_of(path):
+                if production and not TEST_FOLDERS.isdisjoint(include.split("/")[:-1]):
+                    problems.append(f"{name}: includes {include}: the programs are built without test code")
                 target = folder_of(include)
                 if target is None or target not in ALLOWED or target == folder:
                     continue

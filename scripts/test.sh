@@ -19,6 +19,9 @@ require_locale de_DE UTF-8
 require_packages mandoc curl tmux
 # The radio and rotator control daemons, whose dummy devices the network control is tested on.
 require_packages libhamlib-utils
+# The metrics collector the status files are scraped through, and the alert rules' checker.
+require_packages prometheus-node-exporter prometheus
+promtool check rules "$top/contrib/station-alerts.yml"
 jobs=$(nproc)
 
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON -DGROUNDSTATION_TESTS=ON \

@@ -40,14 +40,11 @@ void reportWrite(TrackerState& tracker, std::string_view fileName, const std::op
     if (!result) {
         return;
     }
-    const auto known = tracker.unwritableFiles.find(fileName);
-    if (!*result && known == tracker.unwritableFiles.end()) {
-        tracker.unwritableFiles.emplace(fileName);
-        tracker.showMessage("Could not write " + std::string(fileName) + " (" + result->failure +
-                      "). Retrying at next change.");
-    } else if (*result && known != tracker.unwritableFiles.end()) {
-        tracker.unwritableFiles.erase(known);
-        tracker.showMessage(std::string(fileName) + " written again.");
+    if (!*result) {
+        ++tracker.fileWriteFailures;
+    }
+    if (const std::string report = tracker.unwritableFiles.report(fileName, *result); !report.empty()) {
+        tracker.showMessage(report);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "tracker/rotator_control.hpp"
 #include "tracker/screen.hpp"
 #include "tracker/selection.hpp"
+#include "tracker/status_facts.hpp"
 
 #include <cmath>
 #include <stdexcept>
@@ -58,6 +59,13 @@ int Tracker::run(const std::vector<std::string>& args) {
     } catch (const ProgramExit& exit) {
         status = exit.status;
     }
+    // A tracker that ended as asked is no stopped station; one that failed keeps its last state,
+    // so that its heartbeat ages. The screen is gone: a failed write is not reported.
+    if (status == 0 && statusFiles_.enabled()) {
+        activity_ = TrackerActivity::ended;
+        statusFiles_.write(state_.console.clock.epochMillis() / 1000, activityName(activity_),
+                           formatStatus(trackerFacts(state_, activity_)));
+    }
     log_.record("Ended (exit status " + std::to_string(status) + ")");
     return status;
 }
@@ -87,6 +95,7 @@ void Tracker::startUp(const std::vector<std::string>& args) {
     }
     tracker.station = *station;
     log_.setUtcOffsetHours(tracker.station.utcOffsetHours);
+    statusFiles_ = StatusFiles(tracker.console.files, tracker.station.statusDirectory, "kelvorin");
 
     drawScreen(tracker);
     showFlipState(tracker);
@@ -181,6 +190,7 @@ void Tracker::mainCycle() {
         }
         return selection.satelliteDesignation.empty() || selection.satelliteDesignation == rejectedDesignation_;
     };
+    activity_ = TrackerActivity::idle;
     repeatEachPass(ClockSteps::ignored, [&] {
         if (!idleLogged_ && idle()) {
             log_.record("Idling");
@@ -317,6 +327,7 @@ void Tracker::showModelError(Sgp4Error error) {
 void Tracker::waitForPass() {
     TrackerState& tracker = state_;
     tracker.showStatus("Waiting for " + tracker.selection.satelliteDesignation);
+    activity_ = TrackerActivity::waiting;
     if (tracker.pass.found && designationUnchanged()) {
         log_.record("Waiting for " + tracker.trackedDesignation);
     }
@@ -348,6 +359,7 @@ void Tracker::waitForPass() {
 void Tracker::trackPass() {
     TrackerState& tracker = state_;
     tracker.showStatus("Tracking " + tracker.selection.satelliteDesignation);
+    activity_ = TrackerActivity::tracking;
     // A satellite chosen while waiting ends the wait: that is no tracking of either.
     trackingLogged_ = designationUnchanged();
     if (trackingLogged_) {
@@ -395,6 +407,7 @@ void Tracker::repeatEachPass(ClockSteps clockSteps, const std::function<bool()>&
         if (!work()) {
             return;
         }
+        publishStatus();
         awaitNextEvent(readAt);
     }
 }
@@ -410,6 +423,15 @@ void Tracker::awaitNextEvent(std::int64_t readAt) {
     const WakeUp seen = tracker.console.sleeper.waitUntil(deadline, {true, fromCommandFile});
     if (seen.fileChanged) {
         tracker.commandFile.valid = false;
+    }
+}
+
+void Tracker::publishStatus() {
+    const std::int64_t second = state_.console.clock.epochMillis() / 1000;
+    const std::string state = std::string(activityName(activity_)) + " " + state_.trackedDesignation;
+    if (statusFiles_.due(second, state)) {
+        const auto written = statusFiles_.write(second, state, formatStatus(trackerFacts(state_, activity_)));
+        reportWrite(state_, written.fileName, written.result);
     }
 }
 

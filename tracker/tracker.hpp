@@ -3,6 +3,7 @@
 // satellite is chosen.
 #include "console/event_log.hpp"
 #include "console/program_exit.hpp"
+#include "station/status_files.hpp"
 #include "tracker/tracker_state.hpp"
 
 #include <functional>
@@ -45,6 +46,8 @@ private:
     // file (when it chooses the satellite) or the first instant of the second after the
     // clock's reading `readAt` (epoch milliseconds, read before the pass read the clock).
     void awaitNextEvent(std::int64_t readAt);
+    // The status files, when due: once a second and at a change of state.
+    void publishStatus();
     // What a step of the clock does to a state: nothing while idling; it ends waiting and tracking.
     enum class ClockSteps { ignored, endTheState };
     // The loop of every state: service the command file and the keys, read the clock, check for a
@@ -89,6 +92,9 @@ private:
     // (continuous days; 0 while the clock runs as it should).
     double lastReading_ = 0;
     double clockStep_ = 0;
+    // What the status files say the tracker is doing, and where they go.
+    TrackerActivity activity_ = TrackerActivity::idle;
+    StatusFiles statusFiles_;
 };
 
 }  // namespace station

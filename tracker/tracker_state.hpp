@@ -5,6 +5,7 @@
 #include "config/station.hpp"
 #include "console/console.hpp"
 #include "console/reconnecting_link.hpp"
+#include "console/unwritable_files.hpp"
 #include "gps/gps_state.hpp"
 #include "orbit/constants.hpp"
 #include "orbit/elements.hpp"
@@ -17,7 +18,6 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -76,8 +76,10 @@ struct TrackerState {
     ReconnectingLink radioLink{"Radio"};
     ReconnectingLink gpsLink{"GPS"};
     bool radioSetUp = false;  // the radio was set up for the pass being tracked
-    // Station files whose last write failed (reported once until one is written again).
-    std::set<std::string, std::less<>> unwritableFiles;
+    // Station files whose last write failed (reported once until one is written again), and
+    // how many writes failed since the start.
+    UnwritableFiles unwritableFiles;
+    std::uint64_t fileWriteFailures = 0;
 
     bool automatic() const { return selectionMode != SelectionMode::keyboard; }
     Screen& screen() { return console.screen; }

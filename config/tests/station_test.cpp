@@ -255,25 +255,27 @@ TEST(StationConfig, SchedulerReadsPortsAsHexAndItsOwnLatitude) {
     EXPECT_NEAR(s.latitude / degree, 44.8076, 1e-3);
 }
 
-// Values 45 and 46 are kept as text; 47 chooses the orbit model. A file of 44 values, or one
-// whose optional lines are empty, reads as it did before they existed.
+// Values 45 and 46 are kept as text; 47 chooses the orbit model; 48, a directory, keeps its case.
+// A file of 44 values, or one whose optional lines are empty, reads as it did before they existed.
 TEST(StationConfig, OptionalValuesAfterTheFortyFourth) {
     struct Case {
         std::vector<std::string> extra;
         std::string radioDaemon;
         std::string rotatorDaemon;
         OrbitModel model;
+        std::string statusDirectory;
     };
     const std::vector<Case> cases = {
-        {{}, "", "", OrbitModel::builtIn},
-        {{"", ""}, "", "", OrbitModel::builtIn},
-        {{"", "", ""}, "", "", OrbitModel::builtIn},
-        {{"", "", "1"}, "", "", OrbitModel::sgp4},
+        {{}, "", "", OrbitModel::builtIn, ""},
+        {{"", ""}, "", "", OrbitModel::builtIn, ""},
+        {{"", "", ""}, "", "", OrbitModel::builtIn, ""},
+        {{"", "", "1"}, "", "", OrbitModel::sgp4, ""},
         {{"localhost:4532", "rotators:4533", "1 the model sets are made for"}, "LOCALHOST:4532",
-         "ROTATORS:4533", OrbitModel::sgp4},
-        {{"", "", "0"}, "", "", OrbitModel::builtIn},
-        {{"", "", "sgp4"}, "", "", OrbitModel::builtIn},  // not a number: 0, as in every field
-        {{"", "", "1", "ignored"}, "", "", OrbitModel::sgp4},
+         "ROTATORS:4533", OrbitModel::sgp4, ""},
+        {{"", "", "0"}, "", "", OrbitModel::builtIn, ""},
+        {{"", "", "sgp4"}, "", "", OrbitModel::builtIn, ""},  // not a number: 0, as in every field
+        {{"", "", "1", " \t/var/lib/Station Status  ", "ignored"}, "", "", OrbitModel::sgp4,
+         "/var/lib/Station Status"},
     };
     for (const StationReader reader : {StationReader::tracker, StationReader::scheduler}) {
         for (const Case& c : cases) {
@@ -287,6 +289,7 @@ TEST(StationConfig, OptionalValuesAfterTheFortyFourth) {
             EXPECT_EQ(s.radioDaemonAddress, c.radioDaemon);
             EXPECT_EQ(s.rotatorDaemonAddress, c.rotatorDaemon);
             EXPECT_EQ(s.orbitModel, c.model);
+            EXPECT_EQ(s.statusDirectory, c.statusDirectory);
         }
     }
 }

@@ -1,5 +1,5 @@
 #include "console/event_log.hpp"
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 
 #include <gtest/gtest.h>

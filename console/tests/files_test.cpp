@@ -64,21 +64,21 @@ TEST_F(StationFiles, NewFileGetsTheGivenNameUnlessAnotherCaseExists) {
 
 TEST_F(StationFiles, ReadingAcceptsEveryLineEnd) {
     dir.write("A.TXT", "one\r\ntwo\nthree\rfour");
-    auto lines = files.openLines("a.txt");
-    ASSERT_TRUE(lines.has_value());
-    EXPECT_EQ(lines->read(), "one");
-    EXPECT_EQ(lines->read(), "two");
-    EXPECT_EQ(lines->read(), "three");
-    EXPECT_FALSE(lines->atEnd());
-    EXPECT_EQ(lines->read(), "four");
-    EXPECT_TRUE(lines->atEnd());
-    EXPECT_EQ(lines->read(), "");
-    EXPECT_EQ(lines->read(), "");
+    const auto text = files.readText("a.txt");
+    ASSERT_TRUE(text.has_value());
+    LineReader lines(splitLines(*text));
+    EXPECT_EQ(lines.read(), "one");
+    EXPECT_EQ(lines.read(), "two");
+    EXPECT_EQ(lines.read(), "three");
+    EXPECT_FALSE(lines.atEnd());
+    EXPECT_EQ(lines.read(), "four");
+    EXPECT_TRUE(lines.atEnd());
+    EXPECT_EQ(lines.read(), "");
+    EXPECT_EQ(lines.read(), "");
 }
 
 TEST_F(StationFiles, MissingFileGivesNothingToRead) {
     EXPECT_EQ(files.readText("NONE.TXT"), std::nullopt);
-    EXPECT_FALSE(files.openLines("NONE.TXT").has_value());
     EXPECT_FALSE(files.open("NONE.TXT").has_value());
 }
 

@@ -1,6 +1,6 @@
-#include "console/memory.hpp"
 #include "console/network.hpp"
 #include "console/network_posix.hpp"
+#include "console/testsupport/memory.hpp"
 
 #include <gtest/gtest.h>
 

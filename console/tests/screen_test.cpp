@@ -1,4 +1,5 @@
 #include "console/screen.hpp"
+#include "console/testsupport/memory.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ namespace {
 std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 
 TEST(Screen, StartsBlankLightGreyOnBlackWithTheCursorHome) {
-    Screen screen;
+    MemoryScreen screen;
     EXPECT_EQ(screen.rowText(1), blanks(80));
     EXPECT_EQ(screen.rowText(25), blanks(80));
     EXPECT_EQ(screen.cell(25, 80), (Cell{' ', 7, 0}));
@@ -20,7 +21,7 @@ TEST(Screen, StartsBlankLightGreyOnBlackWithTheCursorHome) {
 }
 
 TEST(Screen, PrintLeavesTheCursorAfterTheTextInTheCurrentColours) {
-    Screen screen;
+    MemoryScreen screen;
     screen.setColours(14, 1);
     screen.printAt(4, 3, "AOS");
     EXPECT_EQ(screen.cursorRow(), 4);
@@ -28,20 +29,20 @@ TEST(Screen, PrintLeavesTheCursorAfterTheTextInTheCurrentColours) {
     EXPECT_EQ(screen.cell(4, 3), (Cell{'A', 14, 1}));
     EXPECT_EQ(screen.cell(4, 5), (Cell{'S', 14, 1}));
     EXPECT_EQ(screen.cell(4, 6), (Cell{' ', 7, 0}));
-    screen.setForeground(10);
+    screen.setColours(10, 1);
     screen.print("!");
     EXPECT_EQ(screen.cell(4, 6), (Cell{'!', 10, 1}));
 }
 
 TEST(Screen, ColoursUseTheLowFourBits) {
-    Screen screen;
+    MemoryScreen screen;
     screen.setColours(31, 17);
     EXPECT_EQ(screen.foreground(), 15);
     EXPECT_EQ(screen.background(), 1);
 }
 
 TEST(Screen, TextPastColumn80IsDroppedWithoutWrapping) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(10, 75, "ABCDEFGHIJ");
     EXPECT_EQ(screen.rowText(10, 75, 80), "ABCDEF");
     EXPECT_EQ(screen.rowText(11), blanks(80));
@@ -52,7 +53,7 @@ TEST(Screen, TextPastColumn80IsDroppedWithoutWrapping) {
 }
 
 TEST(Screen, WritingTheLastCellNeverScrolls) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(1, 1, "top line");
     std::string bottom(1, cp437::doubleBottomLeft);
     bottom += std::string(78, cp437::doubleHorizontal) + cp437::doubleBottomRight;
@@ -67,7 +68,7 @@ TEST(Screen, WritingTheLastCellNeverScrolls) {
 }
 
 TEST(Screen, PositionsOutsideTheGridAreClamped) {
-    Screen screen;
+    MemoryScreen screen;
     screen.locate(0, 0);
     EXPECT_EQ(screen.cursorRow(), 1);
     EXPECT_EQ(screen.cursorColumn(), 1);
@@ -78,7 +79,7 @@ TEST(Screen, PositionsOutsideTheGridAreClamped) {
 }
 
 TEST(Screen, ClearBlanksInTheCurrentColoursAndHomesTheCursor) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(12, 40, "text");
     screen.setColours(15, 0);
     screen.clear();
@@ -89,7 +90,7 @@ TEST(Screen, ClearBlanksInTheCurrentColoursAndHomesTheCursor) {
 }
 
 TEST(Screen, BeepsAndCursorVisibilityAreRecorded) {
-    Screen screen;
+    MemoryScreen screen;
     screen.beep();
     screen.beep();
     EXPECT_EQ(screen.beeps(), 2);
@@ -98,7 +99,7 @@ TEST(Screen, BeepsAndCursorVisibilityAreRecorded) {
 }
 
 TEST(StatusLine, ShorterTextLeavesNoRemainsUpToColumn79) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(4, 3, " 1-OCT-2026  12:00:00");
     showStatus(screen, "Calculating AOS and LOS times");
     EXPECT_EQ(screen.rowText(4, 40, 80), "Calculating AOS and LOS times" + blanks(12));
@@ -108,7 +109,7 @@ TEST(StatusLine, ShorterTextLeavesNoRemainsUpToColumn79) {
 }
 
 TEST(StatusLine, LeavesColumn80Alone) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(4, 80, std::string(1, cp437::doubleVertical));
     showStatus(screen, "Tracking");
     EXPECT_EQ(screen.cell(4, 80).character, static_cast<std::uint8_t>(cp437::doubleVertical));
@@ -118,7 +119,7 @@ TEST(StatusLine, LeavesColumn80Alone) {
 }
 
 TEST(MessageLine, BlanksColumns2To79AndWritesFromColumn3) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(24, 1, std::string(1, cp437::doubleVertical) + std::string(78, 'x') + cp437::doubleVertical);
     showMessage(screen, "Unable to open KELVORIN.CFG");
     const std::string expected = std::string(1, cp437::doubleVertical) + " Unable to open KELVORIN.CFG" +
@@ -132,7 +133,7 @@ TEST(MessageLine, BlanksColumns2To79AndWritesFromColumn3) {
 }
 
 TEST(MessageLine, ALongTextStopsBeforeTheFrame) {
-    Screen screen;
+    MemoryScreen screen;
     screen.printAt(24, 80, std::string(1, cp437::doubleVertical));
     showMessage(screen, std::string(76, 'x') + "yz" + "beyond");
     EXPECT_EQ(screen.rowText(24, 3, 80), std::string(76, 'x') + "y" + cp437::doubleVertical);
@@ -140,7 +141,7 @@ TEST(MessageLine, ALongTextStopsBeforeTheFrame) {
 }
 
 TEST(MessageLine, TheListenerHearsEveryTextWholeTheStatusLineNot) {
-    Screen screen;
+    MemoryScreen screen;
     std::vector<std::string> heard;
     screen.onMessage = [&heard](std::string_view text) { heard.emplace_back(text); };
     const std::string longText = std::string(80, 'x') + " and more";

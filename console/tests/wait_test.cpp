@@ -1,7 +1,7 @@
 // Waits that end on the first of a deadline, a key and a change of the watched station file: the
 // kernel's watch of a real directory, and the in-memory wait in simulated time over it.
 #include "console/file_watch.hpp"
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // A reconnecting link to an in-memory port, opened and reopened as the tracker does it.
-#include "console/memory.hpp"
 #include "console/reconnecting_link.hpp"
+#include "console/testsupport/memory.hpp"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "gps/gps.hpp"
 
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "gps/tests/gps_station.hpp"
 

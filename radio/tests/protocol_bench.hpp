@@ -1,7 +1,7 @@
 #pragma once
 // The records the tracker lends the radio, over the in-memory console with the radio on port 1,
 // and a transcript of what reached the radio between the 200 ms pauses.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "radio/radio.hpp"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The records the tracker lends the rotator, over an in-memory console and a temporary station
 // directory, with a rotator link on port 1.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "rotator/rotator.hpp"
 #include "rotator/tests/rotator_station.hpp"

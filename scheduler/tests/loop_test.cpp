@@ -1,5 +1,7 @@
 #include "scheduler/tests/rig.hpp"
 
+#include <set>
+
 namespace station::testing {
 namespace {
 
@@ -34,7 +36,7 @@ void expectStartNear(std::int64_t started, std::int64_t expected) {
 TEST(SchedulerScreen, LayoutCellByCell) {
     Rig rig(schedulerConfig({"ISS"}));
     rig.compute();
-    const Screen& s = rig.mc.screen;
+    const MemoryScreen& s = rig.mc.screen;
     const std::string H(78, cp437::doubleHorizontal);
     const std::string V(1, cp437::doubleVertical), L(1, cp437::doubleTeeLeft), R(1, cp437::doubleTeeRight);
     const std::string down(1, cp437::doubleTeeDown), up(1, cp437::doubleTeeUp);
@@ -135,6 +137,13 @@ TEST(SchedulerLoop, APlanThatDropsEveryPassSchedulesAgainWhenTheFirstIsOver) {
     }
     EXPECT_GE(cycles, 3) << log;
     EXPECT_NE(log.find("Plan: ISS dropped, less than 1000 minutes left: AOS"), std::string::npos) << log;
+    // The status counts each pass once, however many plans dropped it (a pass found again may
+    // move by a second: its AOS to the minute tells it here).
+    std::set<std::string> droppedAos;
+    for (std::size_t at = 0; (at = log.find("Plan: ISS dropped", at + 1)) != std::string::npos;) {
+        droppedAos.insert(log.substr(log.find("AOS ", at), 20));
+    }
+    EXPECT_EQ(rig.scheduler.statusFacts.passesDropped, droppedAos.size()) << log;
 }
 
 TEST(SchedulerLoop, TheWaitRunsOnAcrossTheTurnOfTheYear) {
@@ -183,6 +192,7 @@ TEST(SchedulerClockSteps, AClockSetPastAWholePassRunsNoJobAndSchedulesAgain) {
     };
     EXPECT_THROW(rig.scheduler.run(), StopRun);
     EXPECT_EQ(message, "Job ISS.BAT not run: clock stepped past the whole pass.");
+    EXPECT_EQ(rig.scheduler.statusFacts.passesSkippedByClockStep, 1u);
     // The next pass is run at its own AOS, not the one the clock jumped over at once.
     ASSERT_EQ(jobs.names.size(), 1u);
     expectStartNear(jobs.millis[0], rig.millisAt(expected[1].aosDay()));
@@ -261,6 +271,7 @@ TEST(SchedulerJobs, AJobEndedAtItsLimitIsReportedAndTheScheduleGoesOn) {
     EXPECT_THROW(rig.scheduler.run(), StopRun);
     EXPECT_EQ(message, "Job ISS.BAT ended: still running 60 minutes after LOS.");
     ASSERT_EQ(jobs.names.size(), 2u);
+    EXPECT_EQ(rig.scheduler.statusFacts.jobsEndedAtLimit + rig.scheduler.statusFacts.jobsFailed, 1u);
     EXPECT_GT(jobs.millis[1], rig.millisAt(expected[0].losDay()) + 3'600'000);
     // The log tells the end at the limit, not the stand-in status the job processor gives.
     const std::string log = rig.dir.read("MIRADOS.LOG");
@@ -284,7 +295,7 @@ TEST(SchedulerKeys, QuitTrackWithATypedNameAndModeTwice) {
     rig.mc.sleeper.onTime = [&](std::int64_t now) {
         const std::size_t next = seen.size();
         if (next < 4 && now >= marks[next]) {
-            const Screen& screen = rig.mc.screen;
+            const MemoryScreen& screen = rig.mc.screen;
             seen.push_back(next == 2 ? screen.rowText(24, 3, 43)
                                      : screen.rowText(6, 42, 76) + "|" + screen.rowText(9, 42, 48));
         }

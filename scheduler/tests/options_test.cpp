@@ -1,4 +1,4 @@
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "scheduler/arguments.hpp"
 #include "scheduler/scheduler.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 // A scheduler over the in-memory console in a temporary station directory with the demo
 // element sets, a station at 52.35 N 4.92 E, a 60-second search step and a clock on UTC.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "scheduler/scheduler.hpp"
 #include "text/picture.hpp"

@@ -30,7 +30,7 @@ TEST(PassTableSort, ExchangeOrderEqualStartsAndTurnOfTheYear) {
 }
 
 TEST(ScheduleRow, TimesOfDayTruncatedAndElevationMasked) {
-    Screen screen;
+    MemoryScreen screen;
     PassRow r{"ISS", 2026, 0, 283.5 + 59.999 / 86400, 0, 283.75, 45.25 * 3.1415926535898 / 180};
     showScheduleRow(screen, 8, r);
     EXPECT_EQ(screen.rowText(8), row({{3, "ISS"}, {12, "12:00:59"}, {22, "18:00:00"}, {32, "45.3"}}));

@@ -1,6 +1,6 @@
 #include "station/date_time.hpp"
 
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "station/pass_text.hpp"
 #include "text/picture.hpp"
 

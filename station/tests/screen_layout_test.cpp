@@ -1,5 +1,7 @@
 #include "station/screen_layout.hpp"
 
+#include "console/testsupport/memory.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +12,7 @@ namespace {
 std::uint8_t at(const Screen& screen, int row, int column) { return screen.cell(row, column).character; }
 
 TEST(ProgramFrame, DividersMeetTheRulesWithTees) {
-    Screen screen;
+    MemoryScreen screen;
     drawProgramFrame(screen, 50, {11});
     using namespace cp437;
     EXPECT_EQ(at(screen, 1, 1), static_cast<std::uint8_t>(doubleTopLeft));
@@ -30,7 +32,7 @@ TEST(ProgramFrame, DividersMeetTheRulesWithTees) {
 }
 
 TEST(ProgramFrame, ClearWhiteOnBlackLeavesEveryCellBlank) {
-    Screen screen;
+    MemoryScreen screen;
     screen.setColours(14, 1);
     drawProgramFrame(screen, 40, {});
     clearWhiteOnBlack(screen);

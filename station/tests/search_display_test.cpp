@@ -1,6 +1,6 @@
 #include "station/search_display.hpp"
 
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 
 #include <gtest/gtest.h>
 

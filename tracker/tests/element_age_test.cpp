@@ -1,5 +1,7 @@
 #include "tracker/screen.hpp"
 
+#include "console/testsupport/memory.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,7 +30,7 @@ TEST(ElementAge, ShowsTheAgeBlockWithItsThreeTexts) {
     set.epochYear = 2024;
     set.epochDay = 1.0;
     for (const Case& c : cases) {
-        Screen screen;
+        MemoryScreen screen;
         showElementAge(screen, set, "ISS", c.year, c.now);
         EXPECT_EQ(screen.rowText(7, 53, 79), "Your Keps for ISS          ");
         EXPECT_EQ(screen.rowText(8, 53, 52 + std::string(c.row8).size()), c.row8);

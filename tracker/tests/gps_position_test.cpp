@@ -1,7 +1,7 @@
 #include "tracker/gps_control.hpp"
 
 #include "config/station.hpp"
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "gps/tests/gps_station.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 // A tracker state over the in-memory console with the radio on port 1.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker_state.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 // A tracker over the in-memory console in a fresh station directory.
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 #include "console/testsupport/memory_link.hpp"
 #include "console/testsupport/station_dir.hpp"
 #include "tracker/tracker.hpp"

@@ -36,7 +36,7 @@ struct TuningTest : ::testing::Test {
         s.pass.year = 2026;
         s.pass.aos = s.now() + 10.0 / 1440;
         bench.mc.sleeper.onTime = [this](std::int64_t) {
-            messagesDuringPauses.push_back(s.screen().rowText(24, 3, 79));
+            messagesDuringPauses.push_back(bench.mc.screen.rowText(24, 3, 79));
         };
     }
 
@@ -53,7 +53,7 @@ struct TuningTest : ::testing::Test {
 TEST_F(TuningTest, EnterDrawsTheTuningLineAndTheStatus) {
     enterTuning(s);
     EXPECT_EQ(s.tuning.tuningMode, "R");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Manual incremental tuning AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Manual incremental tuning AO-7", 40));
     EXPECT_EQ(tuningRow(), "TX:  145900.00 RX:  435800.00 Tuning:R " + arrowsText + "TX RX Direct Inverse Save Exit");
     EXPECT_EQ(s.screen().cell(24, 1).character, ' ');
     EXPECT_EQ(s.screen().cell(24, 79).character, ' ');
@@ -82,7 +82,7 @@ TEST_F(TuningTest, PpmDataIsRefusedForTwoSeconds) {
     EXPECT_EQ(messagesDuringPauses[0],
               padded("Cannot tune PPM data!!!  KELVORIN.FRC file has no data for AO-7.", 77));
     EXPECT_EQ(bench.mc.clock.millis - start, 2000);
-    EXPECT_EQ(s.screen().rowText(24, 2, 79), std::string(78, ' '));
+    EXPECT_EQ(bench.mc.screen.rowText(24, 2, 79), std::string(78, ' '));
 }
 
 TEST_F(TuningTest, UpAndLeftInModeRRaiseTheDownlinkByNinetyHertz) {
@@ -130,13 +130,13 @@ TEST_F(TuningTest, LettersSelectTheModeAndShowIt) {
     enterTuning(s);
     tuningKey(s, "D");
     EXPECT_EQ(s.tuning.tuningMode, "D");
-    EXPECT_EQ(s.screen().rowText(24, 39, 39), "D");
+    EXPECT_EQ(bench.mc.screen.rowText(24, 39, 39), "D");
     tuningKey(s, "i");
     EXPECT_EQ(s.tuning.tuningMode, "I");
-    EXPECT_EQ(s.screen().rowText(24, 39, 39), "I");
+    EXPECT_EQ(bench.mc.screen.rowText(24, 39, 39), "I");
     tuningKey(s, "r");
     EXPECT_EQ(s.tuning.tuningMode, "R");
-    EXPECT_EQ(s.screen().rowText(24, 39, 39), "R");
+    EXPECT_EQ(bench.mc.screen.rowText(24, 39, 39), "R");
     EXPECT_EQ(s.screen().cell(24, 39).foreground, 7);
 }
 
@@ -157,8 +157,8 @@ TEST_F(TuningTest, ExitMoreThanTwoMinutesBeforeAosShowsWaiting) {
     tuningKey(s, keyUp);
     tuningKey(s, "e");
     EXPECT_EQ(s.tuning.tuningMode, "");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Waiting for AO-7", 40));
-    EXPECT_EQ(s.screen().rowText(24, 2, 79), std::string(78, ' '));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Waiting for AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(24, 2, 79), std::string(78, ' '));
     // The tuned frequency stays for the rest of the pass.
     EXPECT_EQ(s.frequencies.downlinkKhz, 435800.0 + static_cast<double>(0.1f));
 }
@@ -167,17 +167,17 @@ TEST_F(TuningTest, ExitWithinTwoMinutesOfAosShowsTracking) {
     s.pass.aos = s.now() + 100.0 / 86400;
     enterTuning(s);
     tuningKey(s, "E");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Tracking AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Tracking AO-7", 40));
 
     s.pass.aos = s.now() + 140.0 / 86400;
     enterTuning(s);
     tuningKey(s, "E");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Waiting for AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Waiting for AO-7", 40));
 
     s.pass.aos = s.now() - 0.01;
     enterTuning(s);
     tuningKey(s, "E");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Tracking AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Tracking AO-7", 40));
 }
 
 TEST_F(TuningTest, ExitComparesAcrossTheTurnOfTheYear) {
@@ -187,7 +187,7 @@ TEST_F(TuningTest, ExitComparesAcrossTheTurnOfTheYear) {
     s.pass.aos = 366.0 + 1.0 / 1440;
     enterTuning(s);
     tuningKey(s, "E");
-    EXPECT_EQ(s.screen().rowText(4, 40, 79), padded("Tracking AO-7", 40));
+    EXPECT_EQ(bench.mc.screen.rowText(4, 40, 79), padded("Tracking AO-7", 40));
 }
 
 const std::string frequencyFile =

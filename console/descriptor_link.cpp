@@ -1,4 +1,4 @@
-#include "console/line_reader.hpp"
+#include "console/descriptor_link.hpp"
 
 #include <cerrno>
 #include <chrono>
@@ -8,8 +8,9 @@
 
 namespace station {
 
-std::string noReplyText(int timeoutMs) { return "No reply within " + std::to_string(timeoutMs) + " ms"; }
+namespace {
 
+// Takes a complete line off the front of `pending`, if there is one.
 std::optional<std::string> takeLine(std::string& pending) {
     const auto end = pending.find('\n');
     if (end == std::string::npos) {
@@ -23,36 +24,47 @@ std::optional<std::string> takeLine(std::string& pending) {
     return line;
 }
 
-std::optional<std::string> readLineFrom(int fd, std::string& pending, int timeoutMs, std::string& failure) {
+}  // namespace
+
+DescriptorLink::~DescriptorLink() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+std::optional<std::string> DescriptorLink::readLine(int timeoutMs) {
+    if (!failure_.empty()) {
+        return std::nullopt;
+    }
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        if (auto line = takeLine(pending)) {
+        if (auto line = takeLine(pending_)) {
             return line;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left < 0) {
-            failure = noReplyText(timeoutMs);
+            failure_ = "No reply within " + std::to_string(timeoutMs) + " ms";
             return std::nullopt;
         }
-        pollfd ready{fd, POLLIN, 0};
+        pollfd ready{fd_, POLLIN, 0};
         const int polled = ::poll(&ready, 1, static_cast<int>(left));
         if (polled < 0 && errno != EINTR) {
-            failure = std::strerror(errno);
+            failure_ = std::strerror(errno);
             return std::nullopt;
         }
         if (polled <= 0) {
             continue;
         }
         char buffer[256];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
         if (n > 0) {
-            pending.append(buffer, static_cast<std::size_t>(n));
+            pending_.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0) {
-            failure = "Connection closed";
+            failure_ = "Connection closed";
             return std::nullopt;
         } else if (errno != EINTR && errno != EAGAIN) {
-            failure = std::strerror(errno);
+            failure_ = std::strerror(errno);
             return std::nullopt;
         }
     }

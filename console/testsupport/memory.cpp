@@ -1,4 +1,4 @@
-#include "console/memory.hpp"
+#include "console/testsupport/memory.hpp"
 
 #include <algorithm>
 #include <ctime>
@@ -22,6 +22,14 @@ void MemoryClock::set(int year, int month, int day, int hour, int minute, int se
     fields.tm_min = minute;
     fields.tm_sec = second;
     millis = static_cast<std::int64_t>(::timegm(&fields)) * 1000;
+}
+
+std::string MemoryScreen::rowText(int row, int first, int last) const {
+    std::string text;
+    for (int column = first; column <= last; ++column) {
+        text += static_cast<char>(cell(row, column).character);
+    }
+    return text;
 }
 
 void MemoryKeyboard::type(const std::string& text) {

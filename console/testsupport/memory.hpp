@@ -1,5 +1,5 @@
 #pragma once
-// The in-memory platform for tests: the screen grid, a scripted keyboard, a settable clock that
+// The in-memory platform for tests: the screen grid read back as text, a settable clock that
 // sleeps advance, recording serial ports, recorded command lines and port outputs.
 #include "console/console.hpp"
 #include "console/file_watch.hpp"
@@ -29,7 +29,18 @@ public:
     LocalTime now() override;
     std::int64_t epochMillis() override { return millis; }
     void set(int year, int month, int day, int hour, int minute, int second);
-    void setEpochSeconds(std::int64_t seconds) { millis = seconds * 1000; }
+};
+
+// The screen grid, read back as the programs' texts, and its beeps counted.
+class MemoryScreen : public Screen {
+public:
+    void beep() override { ++beeps_; }
+    int beeps() const { return beeps_; }
+    // The characters of one row (or of columns first..last) as code page 437 bytes.
+    std::string rowText(int row, int first = 1, int last = columns) const;
+
+private:
+    int beeps_ = 0;
 };
 
 class MemoryKeyboard : public Keyboard {
@@ -158,7 +169,7 @@ public:
 class MemoryConsole {
 public:
     explicit MemoryConsole(std::filesystem::path directory = ".");
-    Screen screen;
+    MemoryScreen screen;
     MemoryClock clock;
     MemoryKeyboard keyboard{clock};
     MemorySleeper sleeper{clock, keyboard};
