@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # What the programs cost while they only wait, this build beside an earlier commit, in one run:
-#   - kelvorin waiting for a pass and tracking one, and mirados waiting for its first pass: CPU
-#     time (user + system, /proc/PID/stat) in % of one core, and wake-ups per second (voluntary
-#     context switches, /proc/PID/status), over a window of wall time each;
+#   - kelvorin idle (KELVORIN.CMD says NONE), waiting for a pass and tracking one; mirados waiting
+#     for its first pass and while its job runs: CPU time (user + system, /proc/PID/stat) in % of
+#     one core, and wake-ups per second (voluntary context switches, /proc/PID/status), over a
+#     window of wall time each: first as started, then after the wall clock is set forward by an
+#     hour, then after it is set back by an hour (the monotonic clock left alone);
 #   - kelvorin's reactions (median of the tries): a key ("M" and "A" in turn, until the selection
 #     field shows the new mode), a KELVORIN.CMD replaced by a rename (until the status line
 #     changes, and until it names the new satellite after the pass search), and the once-a-second update (from the clock's change of second until
 #     the date and time line shows the new second).
 # Each program runs in an 80x25 pseudo-terminal in a copy of the demo station, under faketime
-# with a whole number of seconds added to the clock (so its seconds change when the real ones
-# do, and the update's delay can be read from the real clock).
+# with a whole number of seconds added to the clock, read from an offset file at every reading
+# (FAKETIME_NO_CACHE=1, FAKETIME_DONT_FAKE_MONOTONIC=1): its seconds change when the real ones do,
+# the update's delay can be read from the real clock, and the steps are changes of that file.
 #
 #   bench/idle_cost.sh [earlier commit, default: where this branch left main] [seconds per window, default 60]
 #
@@ -18,8 +21,8 @@
 # The earlier commit is built (kelvorin and mirados, Release) in a temporary git worktree, or
 # taken from IDLE_COST_BASE_BUILD (a build folder of it). Needs /usr/bin/python3 with pexpect
 # and pyte, and libfaketime. Targets: at most 0.2 % of one core and 10 wake-ups a second
-# waiting and tracking, reactions at most 5 ms. A benchmark, never a test: the figures depend
-# on the machine and on its load.
+# (mirados waiting: 4), before and after the steps; reactions at most 5 ms. A benchmark, never a
+# test: the figures depend on the machine and on its load.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 base=${1:-$(git -C "$top" merge-base HEAD main)}
@@ -78,13 +81,25 @@ class Run:
         for name, text in (files or {}).items():
             with open(os.path.join(self.station, name), "w") as out:
                 out.write(text)
-        offset = calendar.timegm(time.strptime(start, "%Y-%m-%d %H:%M:%S")) - int(time.time())
+        # Outside the station directory, whose changes the tracker watches.
+        self.clock_file = tempfile.mkstemp(prefix="idle-cost-clock-")[1]
+        self.offset = calendar.timegm(time.strptime(start, "%Y-%m-%d %H:%M:%S")) - int(time.time())
+        self.step(0)
         env = dict(os.environ, TERM="xterm-256color", LANG="C.UTF-8", LC_ALL="C.UTF-8", TZ="UTC",
-                   LD_PRELOAD=preload[0], FAKETIME="%+d" % offset, FAKETIME_DONT_RESET="1")
+                   LD_PRELOAD=preload[0], FAKETIME_TIMESTAMP_FILE=self.clock_file, FAKETIME_NO_CACHE="1",
+                   FAKETIME_DONT_FAKE_MONOTONIC="1", FAKETIME_DONT_RESET="1")
+        env.pop("FAKETIME", None)
         self.screen = pyte.Screen(80, 25)
         self.stream = pyte.ByteStream(self.screen)
         self.child = pexpect.spawn(program, [], cwd=self.station, env=env, dimensions=(25, 80))
         self.child.delaybeforesend = None  # pexpect waits 50 ms before every send by default
+
+    def step(self, seconds):
+        """Sets the program's wall clock by `seconds` (negative: back), the file replaced whole."""
+        self.offset += seconds
+        with open(self.clock_file + ".new", "w") as out:
+            out.write("%+d\n" % self.offset)
+        os.replace(self.clock_file + ".new", self.clock_file)
 
     def pump(self, timeout):
         """Feeds what arrives within `timeout` s to the screen; the arrival time, or None."""
@@ -139,6 +154,13 @@ class Run:
                 return arrived - began if first is None else (first_seen, arrived - began)
 
     def close(self):
+        job = os.path.join(self.station, "job.pid")
+        if os.path.exists(job):
+            try:
+                os.kill(int(open(job).read()), 9)
+            except (ValueError, ProcessLookupError):
+                pass
+            self.settle(1)
         self.child.send("q")
         try:
             self.child.expect(pexpect.EOF, timeout=10)
@@ -146,6 +168,7 @@ class Run:
             self.child.terminate(force=True)
         self.child.close()
         shutil.rmtree(self.station, ignore_errors=True)
+        os.unlink(self.clock_file)
 
 
 def status(run):
@@ -161,21 +184,27 @@ def measure(build):
     figures = {}
     kelvorin, mirados = os.path.join(build, "kelvorin"), os.path.join(build, "mirados")
     # ISS over the demo station: a pass from about 13:09 to 13:19 UTC on 10 October 2026.
-    cases = (("waiting", "2026-10-10 12:00:00", "Waiting for ISS"),
-             ("tracking", "2026-10-10 13:11:00", "Tracking ISS"))
-    for case, start, shown in cases if seconds > 0 else ():
-        progress("kelvorin " + case)
-        run = Run(kelvorin, start)
-        run.wait_for(lambda: status(run) == shown)
+    scheduled = "; scheduled\nISS\n" + "\n" * 14 + "; watched\n" + "\n" * 15 + "10\n1\n15\n14\n"
+    job = {"MIRADOS.CFG": scheduled, "ISS.BAT": "echo $$ > job.pid\nexec sleep 3600\n"}
+    cases = (("kelvorin idle", kelvorin, "2026-10-10 12:00:00", {"KELVORIN.CMD": "NONE\r\n"}, "Idling"),
+             ("kelvorin waiting", kelvorin, "2026-10-10 12:00:00", None, "Waiting for ISS"),
+             ("kelvorin tracking", kelvorin, "2026-10-10 13:11:00", None, "Tracking ISS"),
+             ("mirados waiting", mirados, "2026-10-10 12:00:00", {"MIRADOS.CFG": scheduled}, "Waiting for ISS"),
+             ("mirados job running", mirados, "2026-10-10 12:00:00", job, "Waiting for ISS"))
+    for case, program, start, files, shown in cases if seconds > 0 else ():
+        progress(case)
+        run = Run(program, start, files)
+        run.wait_for(lambda: status(run).startswith(shown))
+        if case.endswith("job running"):
+            aos = time.strptime("2026-10-10 " + run.text(8, 12, 8), "%Y-%m-%d %H:%M:%S")
+            run.step(calendar.timegm(aos) - 3 - (int(time.time()) + run.offset))
+            run.wait_for(lambda: os.path.exists(os.path.join(run.station, "job.pid")))
         run.settle()
-        figures["kelvorin " + case] = run.cost()
-        run.close()
-    if seconds > 0:
-        progress("mirados waiting")
-        run = Run(mirados, "2026-10-10 12:00:00")
-        run.wait_for(lambda: status(run).startswith("Waiting for"))
-        run.settle()
-        figures["mirados waiting"] = run.cost()
+        figures[case] = run.cost()
+        for step, label in ((3600, " +1 h"), (-3600, " -1 h")):
+            run.step(step)
+            run.settle(3)
+            figures[case + label] = run.cost()
         run.close()
 
     run = Run(kelvorin, "2026-10-10 12:00:00")
@@ -219,9 +248,10 @@ print("window %.0f s per case, %d tries per reaction" % (seconds, tries))
 results = [("earlier", measure(base_build)), ("this", measure(this_build))]
 print("load average after: %s" % " ".join(open("/proc/loadavg").read().split()[:3]))
 print()
-print("%-18s %18s %18s" % ("", "earlier", "this"))
-for case in ("kelvorin waiting", "kelvorin tracking", "mirados waiting") if seconds > 0 else ():
-    print("%-18s %s" % (case, " ".join("%6.2f %% %6.1f/s  " % r[case] for _, r in results)))
+print("%-26s %19s %19s" % ("", "earlier", "this"))
+print("(+1 h: after the wall clock was set forward an hour; -1 h: after it was set back again)")
+for case in (c for c in results[0][1] if c != "reactions"):
+    print("%-26s %s" % (case, " ".join("%6.2f %% %7.1f/s  " % r[case] for _, r in results)))
 for index, what in enumerate(("key", "renamed .CMD", ".CMD named", "second's update")):
-    print("%-18s %s" % ("median " + what, " ".join("%9.1f ms       " % r["reactions"][index] for _, r in results)))
+    print("%-26s %s" % ("median " + what, " ".join("%9.1f ms       " % r["reactions"][index] for _, r in results)))
 PYTHON

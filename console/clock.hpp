@@ -69,7 +69,7 @@ public:
     // file itself, and a wait that should end on a change lasts at most a millisecond.
     virtual bool fileWatched() const = 0;
     // Shows the screen, then waits until Clock::epochMillis() reaches the deadline or something
-    // in `wakeOn` happens. It may end earlier (a signal, a resize, the clock set back), so
+    // in `wakeOn` happens. It may end earlier (a signal, a resize, the clock set), so
     // callers wait in a loop that reads the clock. A change of the watched file is reported by
     // the first wait to end after it, whatever that wait ends on.
     virtual WakeUp waitUntil(std::int64_t deadlineMillis, WakeOn wakeOn = {}) = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // The terminal platform of the real programs: the screen on an ncursesw terminal, the keyboard,
-// the system clock, serial ports, jobs and port output. Only terminal.cpp talks to ncurses.
+// the system clock and its waits, serial ports, jobs and port output, put together. Only
+// curses_screen.cpp talks to ncurses.
 #include "console/console.hpp"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
-// The ncurses key codes the keyboard understands. terminal.cpp checks them against <curses.h>
+// The ncurses key codes the keyboard understands. curses_screen.cpp checks them against <curses.h>
 // at compile time, so that nothing else needs that header.
 namespace cursesKey {
 inline constexpr int down = 0402;

@@ -37,6 +37,26 @@ class TrackerClockSteps(unittest.TestCase):
             program.send("q")
             self.assertEqual(program.wait_exit(), 0)
 
+    def test_wake_ups_stay_few_after_a_step_forward(self):
+        files = {"KELVORIN.CFG": station_config(v34=0), "KVFLIP.DAT": " 0 \r\n"}
+        with StationDir(files=files) as station, FakeClock(MID_PASS - datetime.timedelta(hours=3)) as clock, \
+                Program([binary("KELVORIN"), "ISS"], station, faketime=clock) as program:
+            program.wait_for("Waiting for ISS", row=4, timeout=30)
+            clock.step(datetime.timedelta(hours=1))
+            program.wait_for("Clock stepped forward 60 minutes: searching the pass again.", row=24)
+            program.wait_for("Waiting for ISS", row=4)
+
+            def woken():
+                with open("/proc/%d/status" % program.child.pid) as status:
+                    return int(next(line for line in status if line.startswith("voluntary_ctxt_switches:")).split()[1])
+
+            # A bound far above the once-a-second update, far below a wait that sleeps no more.
+            before, began = woken(), time.monotonic()
+            program.pump(3)
+            self.assertLess((woken() - before) / (time.monotonic() - began), 50)
+            program.send("q")
+            self.assertEqual(program.wait_exit(), 0)
+
 
 class SchedulerClockSteps(unittest.TestCase):
     def test_no_job_for_a_pass_the_clock_stepped_over(self):

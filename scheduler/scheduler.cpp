@@ -24,7 +24,6 @@ constexpr int fatalExitStatus = 1;
 // A job still running this long after the LOS of its pass is ended.
 constexpr double jobOverrunDays = 60.0 / 1440;
 constexpr double secondsPerDay = 86400;
-constexpr int waitSliceMs = 50;
 constexpr double minutesPerDay = 1440;
 // The divider between the schedule and the real-time panel.
 constexpr int panelDividerColumn = 40;
@@ -311,9 +310,7 @@ bool Scheduler::waitForFirstPass() {
         publishStatus();
         const double now = readNow();
         console.screen.present();
-        for (int slept = 0; slept < waitRoundMs && !console.keyboard.keyWaiting(); slept += waitSliceMs) {
-            console.sleeper.sleepMs(waitSliceMs, true);
-        }
+        console.sleeper.sleepMs(waitRoundMs, true);
         if (rescheduling == Rescheduling::requested) {
             return false;
         }
