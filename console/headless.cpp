@@ -52,7 +52,9 @@ private:
 class NoCommands : public CommandProcessor {
 public:
     using CommandProcessor::run;
-    int run(const std::vector<std::string>&, std::optional<std::int64_t>) override { return -1; }
+    int run(const std::vector<std::string>&, std::optional<std::int64_t>, const std::function<void()>&) override {
+        return -1;
+    }
 };
 
 class NoPortOutput : public PortOutput {

@@ -51,14 +51,17 @@ int statusOf(int waitStatus) {
 }
 
 // Sleeps until the job ends (its pidfd becomes readable), an end request comes, or the limit's
-// next step is due. The limit is read from the clock at least once a second, as the programs'
-// other work is, so that it follows the clock however the clock is set.
-int waitFor(pid_t child, std::optional<std::int64_t> deadlineMillis) {
+// next step or the next second is due. The limit is read from the clock at least once a second,
+// as the programs' other work is, so that it follows the clock however the clock is set; the
+// caller's `eachSecond` rides on the same wakes.
+int waitFor(pid_t child, std::optional<std::int64_t> deadlineMillis, const std::function<void()>& eachSecond) {
+    const bool timed = deadlineMillis || eachSecond;
     const Descriptor ended(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
-    const Descriptor timer(deadlineMillis ? ::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK) : -1);
+    const Descriptor timer(timed ? ::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK) : -1);
     const StopSignalsHeld held;
     SystemClock clock;
     bool passedOn = false;
+    bool woken = false;
     std::optional<std::int64_t> killAt;
     for (;;) {
         int waitStatus = 0;
@@ -82,16 +85,20 @@ int waitFor(pid_t child, std::optional<std::int64_t> deadlineMillis) {
         if (ended.get() >= 0) {
             descriptors[count++] = {ended.get(), POLLIN, 0};
         }
-        if (deadlineMillis) {
+        if (timed) {
             const std::int64_t now = clock.epochMillis();
-            if (!killAt && now >= *deadlineMillis) {
+            if (deadlineMillis && !killAt && now >= *deadlineMillis) {
                 ::kill(-child, SIGTERM);
                 killAt = now + killGraceMillis;
             } else if (killAt && now >= *killAt) {
                 ::kill(-child, SIGKILL);
             }
-            const std::int64_t due = killAt ? *killAt : *deadlineMillis;
-            const std::int64_t wakeAt = now < due ? std::min(due, nextSecondMillis(now)) : nextSecondMillis(now);
+            if (eachSecond && woken) {
+                eachSecond();
+            }
+            const std::int64_t second = nextSecondMillis(now);
+            const std::int64_t due = killAt ? *killAt : deadlineMillis.value_or(second);
+            const std::int64_t wakeAt = now < due ? std::min(due, second) : second;
             itimerspec setting{};
             setting.it_value = {static_cast<time_t>(wakeAt / 1000), static_cast<long>(wakeAt % 1000) * 1'000'000L};
             if (timer.get() >= 0 && ::timerfd_settime(timer.get(), TFD_TIMER_ABSTIME, &setting, nullptr) == 0) {
@@ -99,9 +106,10 @@ int waitFor(pid_t child, std::optional<std::int64_t> deadlineMillis) {
             }
         }
         // Re-arming the timer above takes its expiry back, so nothing is read from it.
-        const bool blocking = ended.get() >= 0 && (!deadlineMillis || count == 2);
+        const bool blocking = ended.get() >= 0 && (!timed || count == 2);
         const timespec limit{0, fallbackPollMs * 1'000'000L};
         ::ppoll(descriptors.data(), count, blocking ? nullptr : &limit, &held.waitingMask());
+        woken = true;
     }
 }
 
@@ -110,7 +118,8 @@ int waitFor(pid_t child, std::optional<std::int64_t> deadlineMillis) {
 // The job runs in a process group of its own, made the terminal's foreground while it runs, so
 // that it reads the keyboard and can be ended whole with everything it started. Like a shell,
 // the waiting program ignores the keyboard's interrupt and quit (they are the job's).
-int runJob(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {
+int runJob(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
+           const std::function<void()>& eachSecond) {
     if (argv.empty()) {
         return -1;
     }
@@ -167,7 +176,7 @@ int runJob(const std::vector<std::string>& argv, std::optional<std::int64_t> lim
         do {
             got = ::read(failurePipe[0], &error, sizeof error);
         } while (got < 0 && errno == EINTR);
-        status = waitFor(child, deadline);
+        status = waitFor(child, deadline, eachSecond);
         if (got > 0) {
             status = -1;
         }

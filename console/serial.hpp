@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -56,9 +57,14 @@ public:
     // argv[0] is the program (a job file is run as "/bin/sh", path, args...). Returns the exit
     // status, or -1 when the program could not be started. With a limit, a job still running
     // that many seconds later (by the program's clock) is ended with its whole process group:
-    // SIGTERM, SIGKILL 10 seconds later; it returns endedAtLimit.
-    virtual int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) = 0;
-    int run(const std::vector<std::string>& argv) { return run(argv, std::nullopt); }
+    // SIGTERM, SIGKILL 10 seconds later; it returns endedAtLimit. `eachSecond` (when set) is
+    // called while the job runs, about once a second, so that the caller's status stays fresh.
+    virtual int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
+                    const std::function<void()>& eachSecond) = 0;
+    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {
+        return run(argv, limitSeconds, {});
+    }
+    int run(const std::vector<std::string>& argv) { return run(argv, std::nullopt, {}); }
 };
 
 // Direct output to I/O ports (rotator interface 0 calibration latches).

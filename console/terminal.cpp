@@ -31,13 +31,14 @@ public:
 
     using CommandProcessor::run;
 
-    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) override {
+    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
+            const std::function<void()>& eachSecond) override {
         throwIfStopped();
         if (argv.empty()) {
             return -1;
         }
         cursesSession::handOver(screen_);
-        const int status = runJob(argv, limitSeconds);
+        const int status = runJob(argv, limitSeconds, eachSecond);
         cursesSession::takeBack(screen_);
         return status;
     }

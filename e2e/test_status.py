@@ -112,7 +112,7 @@ class TrackerStatus(unittest.TestCase):
 
 class SchedulerStatus(unittest.TestCase):
     def test_a_scrape_shows_the_next_pass_and_the_failed_job(self):
-        files = {"MIRADOS.CFG": mirados_cfg("ISS"), "ISS.BAT": "exit 3\n",
+        files = {"MIRADOS.CFG": mirados_cfg("ISS"), "ISS.BAT": "sleep 20\nexit 3\n",
                  "KELVORIN.CFG": station_config() + "status\r\n"}
         with StationDir(files=files) as station:
             directory = station.file("status")
@@ -127,6 +127,14 @@ class SchedulerStatus(unittest.TestCase):
                 self.assertEqual(m['mirados_state{state="waiting"}'], 1)
                 self.assertEqual(int(m['mirados_next_pass_aos_timestamp_seconds{entry="ISS"}']),
                                  unix_time(aos.strftime("%Y-%m-%d ") + program.text_at(8, 12, 8)))
+                # The heartbeat goes on while the job runs.
+                beats, deadline = set(), time.monotonic() + 60
+                while len(beats) < 3 and time.monotonic() < deadline:
+                    status = read_json(directory, "mirados.json")
+                    if status["state"] == "job_running":
+                        beats.add(status["heartbeat_timestamp_seconds"])
+                    program.pump(0.05)
+                self.assertGreaterEqual(len(beats), 3)
                 program.wait_for("Job ISS.BAT failed (exit status 3)", row=24, timeout=60)
                 m = scrape(url, "mirados_last_job_exit_status{entry=\"ISS\"}", program)
                 self.assertEqual((m["mirados_jobs_started_total"], m["mirados_jobs_failed_total"]), (1, 1))

@@ -408,7 +408,8 @@ std::string Scheduler::runJob(std::string_view text, std::string_view occasion,
         statusFacts.jobLimit = static_cast<double>(console.clock.epochMillis() / 1000 + *limitSeconds);
     }
     publishStatus();
-    const int status = console.commands.run(argv, limitSeconds);
+    // The heartbeat goes on while the job runs, so that a stale one means a stuck scheduler.
+    const int status = console.commands.run(argv, limitSeconds, [this] { publishStatus(); });
     statusFacts.activity = SchedulerActivity::waiting;
     statusFacts.jobLimit.reset();
     countJobEnd(text, status == -1                                ? JobOutcome::notStarted

@@ -139,7 +139,7 @@ constexpr Family orbitModel{"kelvorin_orbit_model_info", "gauge", "The orbit mod
 
 namespace scheduler {
 constexpr Family heartbeat{"mirados_heartbeat_timestamp_seconds", "gauge",
-                           "Unix time of the scheduler's last update (taken at a job's start while it runs)."};
+                           "Unix time of the scheduler's last update, made each second while a job runs too."};
 constexpr Family state{"mirados_state", "gauge", "1 for the scheduler's present state (waiting, job_running, ended), else 0."};
 constexpr Family jobLimit{"mirados_job_limit_timestamp_seconds", "gauge",
                           "While a job runs: Unix time at which the scheduler ends it (+Inf: no limit)."};

@@ -210,10 +210,14 @@ MemorySerialPort& MemoryNetwork::daemon(const std::string& address) {
     return *daemons.try_emplace(address, std::make_shared<MemorySerialPort>()).first->second;
 }
 
-int MemoryCommands::run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) {
+int MemoryCommands::run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
+                        const std::function<void()>& everySecond) {
     ran.push_back(argv);
     limits.push_back(limitSeconds);
-    return action ? action(argv) : 0;
+    eachSecond = everySecond;
+    const int status = action ? action(argv) : 0;
+    eachSecond = nullptr;
+    return status;
 }
 
 bool MemoryPorts::output(int address, std::uint8_t value) {

@@ -150,12 +150,15 @@ public:
 class MemoryCommands : public CommandProcessor {
 public:
     using CommandProcessor::run;
-    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds) override;
+    int run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
+            const std::function<void()>& eachSecond) override;
     std::vector<std::vector<std::string>> ran;
     // The time limit of each run.
     std::vector<std::optional<std::int64_t>> limits;
     // What each run does and returns; by default nothing and 0.
     std::function<int(const std::vector<std::string>&)> action;
+    // The running job's once-a-second call, set while `action` runs.
+    std::function<void()> eachSecond;
 };
 
 class MemoryPorts : public PortOutput {
