@@ -118,8 +118,11 @@ FlipShown recordFlipState(RotatorContext& rotator) {
         return {"Disabled", "", std::nullopt};
     }
     const std::int16_t flipState = rotator.drive.flipState;
-    return {flipState == 1 ? "Flipped " : " Normal ", "",
-            rotator.files.replace(flipFileName, flipStateFileText(flipState))};
+    const std::string text = flipStateFileText(flipState);
+    // Each selection records the state, which mostly has not changed: a file that already says
+    // it is kept, sparing the selection a wait for the disk.
+    const bool kept = rotator.files.readText(flipFileName) == text;
+    return {flipState == 1 ? "Flipped " : " Normal ", "", kept ? WriteResult{} : rotator.files.replace(flipFileName, text)};
 }
 
 Result<std::int16_t, FileFailure> readFlipState(const Files& files) {
