@@ -211,13 +211,10 @@ MemorySerialPort& MemoryNetwork::daemon(const std::string& address) {
 }
 
 int MemoryCommands::run(const std::vector<std::string>& argv, std::optional<std::int64_t> limitSeconds,
-                        const std::function<void()>& everySecond) {
+                        const std::function<void()>&) {
     ran.push_back(argv);
     limits.push_back(limitSeconds);
-    eachSecond = everySecond;
-    const int status = action ? action(argv) : 0;
-    eachSecond = nullptr;
-    return status;
+    return action ? action(argv) : 0;
 }
 
 bool MemoryPorts::output(int address, std::uint8_t value) {

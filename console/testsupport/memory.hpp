@@ -157,8 +157,6 @@ public:
     std::vector<std::optional<std::int64_t>> limits;
     // What each run does and returns; by default nothing and 0.
     std::function<int(const std::vector<std::string>&)> action;
-    // The running job's once-a-second call, set while `action` runs.
-    std::function<void()> eachSecond;
 };
 
 class MemoryPorts : public PortOutput {
