@@ -94,8 +94,11 @@ SatelliteOrbit satelliteOrbit(OrbitModel model, const KeplerianElementSet& eleme
     return orbit;
 }
 
-Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
-                      const ClockTime& time, SatelliteState& state, const std::function<void()>& outOfDate) {
+namespace {
+
+Sgp4Error sampleWith(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                     const ClockTime& time, SatelliteState& state, const std::function<void()>& outOfDate,
+                     LookDetail detail, Vector3* earthFixedKm) {
     if (orbit.model == OrbitModel::builtIn) {
         propagate(constants, orbit.elements, time, state, outOfDate);
         lookAngles(constants, site.position, state);
@@ -111,11 +114,37 @@ Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, co
     if (minutes >= orbit.endMinutes) {
         return orbit.endError;
     }
-    const Sgp4Sample sample = sampleSgp4(orbit.sgp4, site.geodetic, time.year, state.dayNumber);
-    if (sample.state.error == Sgp4Error::none) {
-        takeSgp4Sample(constants, sample, site, state);
+    // The scheduler's samples are whole: it holds the angles in single precision.
+    if (constants.scheduler()) {
+        detail = LookDetail::whole;
     }
-    return sample.state.error;
+    const Sgp4Sample sample = sampleSgp4(orbit.sgp4, site.geodetic, time.year, state.dayNumber, detail);
+    if (sample.state.error != Sgp4Error::none) {
+        return sample.state.error;
+    }
+    if (detail == LookDetail::whole) {
+        takeSgp4Sample(constants, sample, site, state);
+    } else {
+        state.azimuth = sample.look.azimuth;
+        state.elevation = sample.look.elevation;
+    }
+    if (earthFixedKm) {
+        *earthFixedKm = sample.look.earthFixedKm;
+    }
+    return Sgp4Error::none;
+}
+
+}  // namespace
+
+Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                      const ClockTime& time, SatelliteState& state, const std::function<void()>& outOfDate) {
+    return sampleWith(constants, orbit, site, time, state, outOfDate, LookDetail::whole, nullptr);
+}
+
+Sgp4Error sampleSky(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                    const ClockTime& time, SatelliteState& state, const std::function<void()>& outOfDate,
+                    Vector3& earthFixedKm) {
+    return sampleWith(constants, orbit, site, time, state, outOfDate, LookDetail::sky, &earthFixedKm);
 }
 
 double shownLatitude(const OrbitConstants& constants, const SatelliteState& state) {

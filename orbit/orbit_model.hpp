@@ -50,6 +50,14 @@ Sgp4Error sampleOrbit(const OrbitConstants& constants, SatelliteOrbit& orbit, co
                       const ClockTime& time, SatelliteState& state,
                       const std::function<void()>& outOfDate = {});
 
+// As sampleOrbit, for a search that looks only at the sky: an SGP4 sample writes the satellite's
+// Earth-fixed position to `earthFixedKm` and, with the tracker's constants, just the day number,
+// azimuth and elevation of `state` (bit for bit as sampleOrbit would; the rest keeps an earlier
+// sample's). The built-in model's sample is whole and leaves `earthFixedKm` alone.
+Sgp4Error sampleSky(const OrbitConstants& constants, SatelliteOrbit& orbit, const ObserverSite& site,
+                    const ClockTime& time, SatelliteState& state, const std::function<void()>& outOfDate,
+                    Vector3& earthFixedKm);
+
 // The sub-satellite latitude the screen shows, geodetic, in radians.
 double shownLatitude(const OrbitConstants& constants, const SatelliteState& state);
 

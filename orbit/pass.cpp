@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace station {
 
@@ -56,15 +57,19 @@ public:
             previousMinute_ = lastMinute_;
             lastMinute_ = sampleMinute;
             display_.showDateTime();
-            const bool skipped = skip && provenAt(proven, dayNumberOf(time_));
+            const double day = dayNumberOf(time_);
+            const bool skipped = skip && provenAt(proven, day);
             if (skipped) {
-                state_.dayNumber = dayNumberOf(time_);
+                state_.dayNumber = day;
                 if (elementYearOutOfDate(orbit_.elements, time_.year)) {
                     outOfDate_();
                 }
                 time_.minute += step;
             } else {
-                const Sgp4Error error = sampleOrbit(constants_, orbit_, site_, time_, state_, outOfDate_);
+                const Sgp4Error error = sampleSky(constants_, orbit_, site_, time_, state_, outOfDate_, earthFixedKm_);
+                if (error == Sgp4Error::none && orbit_.model == OrbitModel::sgp4) {
+                    partialAt_ = time_;
+                }
                 if (!std::isfinite(state_.dayNumber)) {
                     return false;
                 }
@@ -95,6 +100,17 @@ public:
         return scan(step, limit, proven, proven != Proven::nothing, keepGoing, [](float, double) {});
     }
 
+    // The samples look only at the sky: `state` gets the whole of the last one with a position,
+    // keeping the day number the search reached.
+    void completeState() {
+        if (partialAt_) {
+            const double day = state_.dayNumber;
+            sampleOrbit(constants_, orbit_, site_, *partialAt_, state_);
+            state_.dayNumber = day;
+            partialAt_.reset();
+        }
+    }
+
     ClockTime& time() { return time_; }
     double now() const { return dayNumberOf(time_); }
     Sgp4Error modelError() const { return modelError_; }
@@ -106,7 +122,9 @@ private:
         ClockTime at = time_;
         for (const float minute : {previousMinute_, lastMinute_}) {
             at.minute = minute;
-            sampleOrbit(constants_, orbit_, site_, at, state_);
+            if (sampleOrbit(constants_, orbit_, site_, at, state_) == Sgp4Error::none) {
+                partialAt_.reset();
+            }
         }
     }
 
@@ -116,7 +134,7 @@ private:
         if (!bound_.usable || !(day >= bound_.fromDay && day <= bound_.untilDay)) {
             return;
         }
-        const double angle = zenithAngle(orbit_, site_, bound_, state_);
+        const double angle = zenithAngle(orbit_, site_, bound_, state_, earthFixedKm_);
         const double room = proven == Proven::below ? angle - bound_.belowFrom : bound_.aboveWithin - angle;
         if (room > 0) {
             proofs_[nextProof_] = {proven, day, std::min(day + room / bound_.turnPerDay, bound_.untilDay)};
@@ -138,6 +156,8 @@ private:
     PassSearchDisplay& display_;
     const SkyBound& bound_;
     std::function<void()> outOfDate_;
+    Vector3 earthFixedKm_;                  // of the last SGP4 sample
+    std::optional<ClockTime> partialAt_;  // the last sample with a position, when not yet whole
     Sgp4Error modelError_ = Sgp4Error::none;
     float lastMinute_ = 0;      // of the last sample counted, taken or not
     float previousMinute_ = 0;  // of the one before
@@ -192,6 +212,7 @@ PassPrediction predictPass(const OrbitConstants& constants, SatelliteOrbit& orbi
     PassSearch search(constants, orbit, site, start, state, display, bound);
     ClockTime& time = search.time();
     auto finished = [&]() -> PassPrediction& {
+        search.completeState();
         pass.modelError = search.modelError();
         pass.nextStart = time;
         return pass;

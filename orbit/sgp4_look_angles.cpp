@@ -36,17 +36,8 @@ GeodeticStation geodeticStation(double geodeticLatitude, double longitude) {
     return station;
 }
 
-Vector3 earthFixedPositionKm(double geodeticLatitude, double longitude, double altitudeKm) {
-    const double sinLatitude = std::sin(geodeticLatitude);
-    const double cosLatitude = std::cos(geodeticLatitude);
-    const double primeVerticalRadius =
-        wgs84EquatorialRadiusKm / std::sqrt(1 - wgs84EccentricitySquared * sinLatitude * sinLatitude);
-    const double fromAxis = (primeVerticalRadius + altitudeKm) * cosLatitude;
-    return {fromAxis * std::cos(longitude), fromAxis * std::sin(longitude),
-            (primeVerticalRadius * (1 - wgs84EccentricitySquared) + altitudeKm) * sinLatitude};
-}
-
-Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const GeodeticStation& station) {
+Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const GeodeticStation& station,
+                              LookDetail detail) {
     Sgp4LookAngles look;
     // TEME to Earth-fixed: a turn by the sidereal angle about the pole. The Earth-fixed velocity
     // loses the frame's own rotation, w x r.
@@ -56,8 +47,7 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
     const Vector3& r = state.positionKm;
     const Vector3& v = state.velocityKmPerSecond;
     const Vector3 position{cosG * r.x + sinG * r.y, -sinG * r.x + cosG * r.y, r.z};
-    const Vector3 velocity{cosG * v.x + sinG * v.y + earthRotationRadPerSecond * position.y,
-                           -sinG * v.x + cosG * v.y - earthRotationRadPerSecond * position.x, v.z};
+    look.earthFixedKm = position;
 
     // From the station, in east, north and up.
     const Vector3 seen{position.x - station.positionKm.x, position.y - station.positionKm.y,
@@ -75,6 +65,11 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
         }
     }
     look.elevation = std::atan2(up, std::sqrt(east * east + north * north));
+    if (detail == LookDetail::sky) {
+        return look;
+    }
+    const Vector3 velocity{cosG * v.x + sinG * v.y + earthRotationRadPerSecond * position.y,
+                           -sinG * v.x + cosG * v.y - earthRotationRadPerSecond * position.x, v.z};
     look.rangeRate = -(seen.x * velocity.x + seen.y * velocity.y + seen.z * velocity.z) / look.range;
 
     // The sub-satellite point: geodetic latitude by Bowring's formula from the reduced latitude,
@@ -110,11 +105,12 @@ Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const G
     return look;
 }
 
-Sgp4Sample sampleSgp4(Sgp4Orbit& orbit, const GeodeticStation& station, int year, double dayNumber) {
+Sgp4Sample sampleSgp4(Sgp4Orbit& orbit, const GeodeticStation& station, int year, double dayNumber,
+                      LookDetail detail) {
     Sgp4Sample sample;
     sample.state = propagateSgp4(orbit, minutesSinceEpoch(orbit, year, dayNumber));
     if (sample.state.error == Sgp4Error::none) {
-        sample.look = sgp4LookAngles(sample.state, julianDateOf(year, dayNumber), station);
+        sample.look = sgp4LookAngles(sample.state, julianDateOf(year, dayNumber), station, detail);
     }
     return sample;
 }

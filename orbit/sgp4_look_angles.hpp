@@ -19,9 +19,6 @@ struct GeodeticStation {
 
 GeodeticStation geodeticStation(double geodeticLatitude, double longitude);
 
-// The Earth-fixed position, km, of a point at `altitudeKm` above the WGS-84 ellipsoid.
-Vector3 earthFixedPositionKm(double geodeticLatitude, double longitude, double altitudeKm);
-
 struct Sgp4LookAngles {
     double azimuth = 0;    // radians, 0..2pi, clockwise from north
     double elevation = 0;  // radians
@@ -34,16 +31,23 @@ struct Sgp4LookAngles {
     double longitude = 0;    // radians, -pi..pi, east positive
     double altitude = 0;     // km above the ellipsoid
     double orbitRadius = 0;  // km from the Earth's centre
+    Vector3 earthFixedKm;    // the satellite's position
 };
 
+// How much of the look angles a sample works out: all of them, or for a search that only looks
+// at the sky, azimuth, elevation and the Earth-fixed position (each bit for bit as in the whole).
+enum class LookDetail { whole, sky };
+
 // The look angles of `state` (which must have no error) at the instant `julianDate` (UTC).
-Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const GeodeticStation& station);
+Sgp4LookAngles sgp4LookAngles(const Sgp4State& state, double julianDate, const GeodeticStation& station,
+                              LookDetail detail = LookDetail::whole);
 
 // One sample of the model for the instant `dayNumber` of `year`: the state and its look angles.
 struct Sgp4Sample {
     Sgp4State state;
     Sgp4LookAngles look;  // not valid when state.error is set
 };
-Sgp4Sample sampleSgp4(Sgp4Orbit& orbit, const GeodeticStation& station, int year, double dayNumber);
+Sgp4Sample sampleSgp4(Sgp4Orbit& orbit, const GeodeticStation& station, int year, double dayNumber,
+                      LookDetail detail = LookDetail::whole);
 
 }  // namespace station

@@ -177,7 +177,7 @@ SkyBound skyBound(const OrbitConstants& constants, const SatelliteOrbit& orbit, 
 }
 
 double zenithAngle(const SatelliteOrbit& orbit, const ObserverSite& site, const SkyBound& bound,
-                   const SatelliteState& state) {
+                   const SatelliteState& state, const Vector3& earthFixedKm) {
     // The plain arc cosine: the guarded one of the look angles snaps to 0 and pi within a quarter
     // of a degree of them, more than the margin.
     auto angle = [](double cosine) { return std::acos(std::clamp(cosine, -1.0, 1.0)); };
@@ -187,7 +187,7 @@ double zenithAngle(const SatelliteOrbit& orbit, const ObserverSite& site, const 
                      std::cos(stationLatitude) * std::cos(state.latitude) *
                          std::cos(state.longitude - site.position.longitude));
     }
-    const Vector3 p = earthFixedPositionKm(state.latitude, state.longitude, state.altitude);
+    const Vector3& p = earthFixedKm;
     const double length = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
     return angle((p.x * bound.zenith.x + p.y * bound.zenith.y + p.z * bound.zenith.z) / length);
 }

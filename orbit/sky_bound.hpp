@@ -31,8 +31,9 @@ struct SkyBound {
 SkyBound skyBound(const OrbitConstants& constants, const SatelliteOrbit& orbit, const ObserverSite& site,
                   double horizon, int year, double fromDay, double untilDay);
 
-// The angle between the satellite of `state` (just sampled) and the station's zenith, radians.
+// The angle between the satellite just sampled and the station's zenith, radians: from `state`
+// with the built-in model, from its Earth-fixed position (sampleSky's) with SGP4.
 double zenithAngle(const SatelliteOrbit& orbit, const ObserverSite& site, const SkyBound& bound,
-                   const SatelliteState& state);
+                   const SatelliteState& state, const Vector3& earthFixedKm);
 
 }  // namespace station
