@@ -73,6 +73,12 @@ TEST(OrbitModelSeam, Sgp4RecordMatchesTheReferenceLookAngles) {
         EXPECT_EQ(state.previousDayNumber, state.dayNumber);
         EXPECT_GE(state.phase, 0.0f);
         EXPECT_LE(state.phase, 256.0f);
+        // The pass search's sky-only sample must steer it exactly as a whole one would.
+        SatelliteState sky;
+        Vector3 earthFixedKm{};
+        ASSERT_EQ(sampleSky(constants, orbit, site, time, sky, {}, earthFixedKm), Sgp4Error::none);
+        EXPECT_EQ(sky.azimuth, state.azimuth) << line;
+        EXPECT_EQ(sky.elevation, state.elevation) << line;
         ++compared;
     }
     EXPECT_GE(compared, 36u * 80u);  // every third sample is the demo station's
