@@ -34,15 +34,8 @@ for program in kelvorin mirados; do
     [ -x "$top/build/$program" ] || { echo "no $program in $top/build (build it first)"; exit 1; }
 done
 
-base_build=${IDLE_COST_BASE_BUILD:-}
-if [ -z "$base_build" ]; then
-    worktree=$(mktemp -d /tmp/idle-cost-base.XXXXXX)
-    trap 'git -C "$top" worktree remove --force "$worktree" >/dev/null 2>&1 || rm -rf "$worktree"' EXIT
-    git -C "$top" worktree add --detach "$worktree" "$base" >/dev/null
-    cmake -S "$worktree" -B "$worktree/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$worktree/build" -j2 --target kelvorin mirados >/dev/null
-    base_build=$worktree/build
-fi
+. "$top/bench/earlier_build.sh"
+build_earlier "$top" "$base" "${IDLE_COST_BASE_BUILD:-}" kelvorin mirados
 
 echo "earlier: $(git -C "$top" log -1 --format='%h %s' "$base" | cut -c1-70)"
 echo "this:    $(git -C "$top" log -1 --format='%h %s' HEAD | cut -c1-70)$(git -C "$top" diff --quiet HEAD || echo ' (with changes)')"

@@ -21,15 +21,8 @@ for program in station_bench mirados; do
     [ -x "$top/build/$program" ] || { echo "no $program in $top/build (build it first)"; exit 1; }
 done
 
-base_build=${PASS_SEARCH_BASE_BUILD:-}
-if [ -z "$base_build" ]; then
-    worktree=$(mktemp -d /tmp/pass-search-base.XXXXXX)
-    trap 'git -C "$top" worktree remove --force "$worktree" >/dev/null 2>&1 || rm -rf "$worktree"' EXIT
-    git -C "$top" worktree add --detach "$worktree" "$base" >/dev/null
-    cmake -S "$worktree" -B "$worktree/build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-    cmake --build "$worktree/build" -j2 --target station_bench >/dev/null
-    base_build=$worktree/build
-fi
+. "$top/bench/earlier_build.sh"
+build_earlier "$top" "$base" "${PASS_SEARCH_BASE_BUILD:-}" station_bench
 
 echo "earlier: $(git -C "$top" log -1 --format='%h %s' "$base" | cut -c1-70)"
 echo "this:    $(git -C "$top" log -1 --format='%h %s' HEAD | cut -c1-70)$(git -C "$top" diff --quiet HEAD || echo ' (with changes)')"
@@ -55,7 +48,7 @@ done <<<"$earlier"
 # Element files of N sets: the demo's sets over and over, each copy with its mean anomaly and
 # node moved on, its number and checksum made anew; every 1,000th set broken (a short line).
 station=$(mktemp -d /tmp/pass-search-station.XXXXXX)
-trap 'rm -rf "$station"; git -C "$top" worktree remove --force "${worktree:-/nonexistent}" >/dev/null 2>&1 || true' EXIT
+trap 'rm -rf "$station"; git -C "$top" worktree remove --force "${earlier_worktree:-/nonexistent}" >/dev/null 2>&1 || true' EXIT
 cp "$top"/demo/* "$station"/
 make_sets() {
     /usr/bin/python3 - "$top/demo/KEPS.TXT" "$1" <<'PYTHON'
